@@ -1,0 +1,88 @@
+// Unit Orvane: TZelvan, raw access to the logical sectors of a drive and to
+// the physical sectors of a standard floppy disk.
+#pragma once
+
+#include <cstdint>
+
+#include "vcl/classes.h"
+#include "vcl/system.h"
+
+namespace Orvane {
+
+using vcl::Cardinal;
+
+enum TFloppyType : std::uint8_t { DUnknown = 0, D360 = 1, D1200 = 2, D720 = 3, D1440 = 4 };
+
+// A retry count, 1 to 25 by its type information; the component never tests
+// the bounds, and a run-time 0 makes every logical transfer fail.
+using TRetries = std::uint8_t;
+
+// The start of the write-confirmation message; the application may assign it.
+extern vcl::AnsiString AttentionText;
+
+class TZelvan : public vcl::TComponent {
+public:
+    explicit TZelvan(vcl::TComponent* AOwner);
+    ~TZelvan() override;
+
+    bool ReadSectors(unsigned char* Buffer, const int High);
+    bool WriteSectors(const unsigned char* Buffer, const int High);
+    bool ReadFloppySectors(char Drive, unsigned char* Buffer, const int High, TFloppyType FloppyType);
+    // IgnoredFlag is accepted for the callers that pass it and changes nothing.
+    bool WriteFloppySectors(char Drive, const unsigned char* Buffer, const int High,
+                            TFloppyType FloppyType, bool IgnoredFlag);
+
+    // Published properties, in declaration order.
+    char DriveName() const { return FDriveName; }
+    void SetDisk(char Value);
+    Cardinal FirstSector() const { return FFirstSector; }
+    void SetFirstSector(Cardinal Value);
+    Cardinal Sectors() const { return FSectors; }
+    void SetSectors(Cardinal Value);
+    bool NeedDiskLock() const { return FNeedDiskLock; }
+    void SetNeedDiskLock(bool Value) { FNeedDiskLock = Value; }
+    bool NeedWriteWarn() const { return FNeedWriteWarn; }
+    void SetNeedWriteWarn(bool Value) { FNeedWriteWarn = Value; }
+    TRetries Retries() const { return FRetries; }
+    void SetRetries(TRetries Value) { FRetries = Value; }
+
+private:
+    friend struct TZelvanTestPeer;
+
+    std::uint8_t FWinPlatform = 0;
+    std::uint16_t FBuildNumber = 0;
+    char FDriveName = 0;
+    Cardinal FFirstSector = 0;
+    Cardinal FSectors = 0;
+    std::uint32_t FSectorsPerCluster = 0;
+    std::uint32_t FBytesPerSector = 0;
+    std::uint32_t FFreeClusters = 0;
+    std::uint32_t FTotalClusters = 0;
+    bool FNeedDiskLock = false;
+    bool FNeedWriteWarn = false;
+    bool FDriveValid = false;
+    TRetries FRetries = 0;
+
+    // Model and drive selection.
+    std::uint8_t GetWinPlatform();
+    bool GetDiskInfo(char Drive);
+    int GetDriveNo(char Drive) const;
+    Cardinal SizeBound() const;
+    void FreeHandle();
+
+    // Windows 95/98, through the VWIN32 device.
+    bool GetDeviceHandle();
+    bool RS95(int Drive, int FirstSector, int Count, void* Buffer);
+    bool WS95(int Drive, int FirstSector, int Count, void* Buffer);
+
+    // Windows NT, through the raw volume.
+    bool GetDiskHandle(char Drive);
+    bool RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int High);
+    bool WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int High);
+
+    // Physical floppy sectors on Windows 95/98, through interrupt 13h.
+    int RF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer);
+    int WF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer);
+};
+
+} // namespace Orvane

@@ -1,0 +1,53 @@
+// The component model: objects, persistent objects and components that
+// belong to an owner.
+#pragma once
+
+#include <stdexcept>
+#include <vector>
+
+#include "vcl/system.h"
+
+namespace vcl {
+
+class TObject {
+public:
+    TObject() = default;
+    virtual ~TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+};
+
+class TPersistent : public TObject {};
+
+class EComponentError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A component belongs to its owner, which destroys it in its own destructor.
+// A component created with no owner is destroyed by its creator.
+class TComponent : public TPersistent {
+public:
+    explicit TComponent(TComponent* AOwner);
+    ~TComponent() override;
+
+    TComponent* Owner() const { return FOwner; }
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Components(int Index) const { return FComponents.at(static_cast<std::size_t>(Index)); }
+    TComponent* FindComponent(std::string_view Name) const;
+
+    const AnsiString& Name() const { return FName; }
+    // A name is empty or an identifier, unique among the owner's components.
+    void SetName(const AnsiString& NewName);
+
+    void InsertComponent(TComponent* AComponent);
+    void RemoveComponent(TComponent* AComponent);
+    void DestroyComponents();
+
+private:
+    TComponent* FOwner = nullptr;
+    AnsiString FName;
+    std::vector<TComponent*> FComponents;
+};
+
+} // namespace vcl

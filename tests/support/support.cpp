@@ -1,0 +1,81 @@
+#include "support.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "zelvan-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+namespace {
+CommandResult Capture(const std::string& line) {
+    FILE* raw = popen(line.c_str(), "r");
+    if (!raw) throw std::runtime_error("cannot run: " + line);
+    std::string output;
+    std::array<char, 4096> chunk;
+    std::size_t got;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), raw)) > 0) output.append(chunk.data(), got);
+    int status = pclose(raw);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+} // namespace
+
+CommandResult Run(const std::string& command) { return Capture(command + " 2>&1"); }
+
+std::string RunOk(const std::string& command) {
+    CommandResult result = Run(command);
+    if (result.status != 0)
+        throw std::runtime_error("'" + command + "' exited " + std::to_string(result.status) + ":\n" + result.output);
+    return result.output;
+}
+
+fs::path MakeFatImage(const TempDir& dir, const std::string& name, unsigned kib, const std::string& options) {
+    fs::path image = dir / name;
+    RunOk("mkfs.fat -C " + options + " '" + image.string() + "' " + std::to_string(kib));
+    return image;
+}
+
+Bytes ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+Bytes DdRead(const fs::path& path, std::uint64_t offset, std::uint64_t count) {
+    std::string command = "dd if='" + path.string() + "' bs=65536 skip=" + std::to_string(offset) +
+                          " count=" + std::to_string(count) + " iflag=skip_bytes,count_bytes status=none";
+    CommandResult result = Capture(command);
+    if (result.status != 0) throw std::runtime_error("dd failed on " + path.string());
+    return Bytes(result.output.begin(), result.output.end());
+}
+
+Bytes Pattern(std::size_t size, std::uint8_t seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 31 + (i >> 9) * 7 + seed) & 0xFF);
+    return bytes;
+}
+
+} // namespace testsupport

@@ -1,0 +1,49 @@
+// What the test suites share: scratch folders, images made by the platform's
+// own tools, and the output of those tools.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct CommandResult {
+    int status;
+    std::string output; // standard output and standard error together
+};
+// Runs a shell command line and collects what it prints.
+CommandResult Run(const std::string& command);
+// Runs it and fails the calling test (by exception) unless it exits 0.
+std::string RunOk(const std::string& command);
+
+// mkfs.fat on a new image file of `kib` KiB; `options` goes to mkfs.fat as is
+// (e.g. "-F 16"). Returns the image's path.
+std::filesystem::path MakeFatImage(const TempDir& dir, const std::string& name, unsigned kib,
+                                   const std::string& options);
+
+Bytes ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+// `count` bytes at `offset` of the file, as dd reads them.
+Bytes DdRead(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t count);
+// A pattern that differs from sector to sector and byte to byte.
+Bytes Pattern(std::size_t size, std::uint8_t seed);
+
+} // namespace testsupport
