@@ -6,6 +6,7 @@
 
 #include "vcl/classes.h"
 #include "vcl/system.h"
+#include "win32/win32.h"
 
 namespace Orvane {
 
@@ -19,6 +20,8 @@ using TRetries = std::uint8_t;
 
 // The start of the write-confirmation message; the application may assign it.
 extern vcl::AnsiString AttentionText;
+
+struct TFloppyFormat;
 
 class TZelvan : public vcl::TComponent {
 public:
@@ -70,19 +73,28 @@ private:
     Cardinal SizeBound() const;
     void FreeHandle();
 
+    // The road a logical transfer takes on the running platform.
+    bool MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, bool Write);
+
     // Windows 95/98, through the VWIN32 device.
     bool GetDeviceHandle();
     bool RS95(int Drive, int FirstSector, int Count, void* Buffer);
     bool WS95(int Drive, int FirstSector, int Count, void* Buffer);
+    bool Run95(bool Write, bool Lock, int Drive, int FirstSector, int Count, void* Buffer);
 
     // Windows NT, through the raw volume.
     bool GetDiskHandle(char Drive);
     bool RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int High);
     bool WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int High);
+    bool TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom);
 
     // Physical floppy sectors on Windows 95/98, through interrupt 13h.
     int RF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer);
     int WF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer);
+    int Int13Sector(std::uint8_t Function, std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder,
+                    std::uint8_t Sector, void* Buffer);
+    bool FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Length, TFloppyType FloppyType, bool Write);
+    bool FloppySectorLoop(char Drive, unsigned char* Data, const TFloppyFormat& Format, bool Write);
 };
 
 } // namespace Orvane

@@ -1,0 +1,41 @@
+// The standard floppy formats: the BIOS parameter block from bytes per sector
+// to the number of heads, one record per TFloppyType.
+#pragma once
+
+#include <cstdint>
+#include <iterator>
+
+#include "orvane/orvane.h"
+
+namespace Orvane {
+
+#pragma pack(push, 1)
+struct TFloppyFormat {
+    std::uint16_t BytesPerSector;
+    std::uint8_t SectorsPerCluster;
+    std::uint16_t ReservedSectors;
+    std::uint8_t NumberOfFATs;
+    std::uint16_t RootEntries;
+    std::uint16_t TotalSectors;
+    std::uint8_t MediaDescriptor;
+    std::uint16_t SectorsPerFAT;
+    std::uint16_t SectorsPerTrack;
+    std::uint16_t Heads;
+};
+#pragma pack(pop)
+static_assert(sizeof(TFloppyFormat) == 17);
+
+// DUnknown is taken for a 1.44 MB disk.
+inline constexpr TFloppyFormat FloppyFormats[] = {
+    {512, 1, 1, 2, 224, 2880, 0xF0, 9, 18, 2}, // DUnknown
+    {512, 2, 1, 2, 112, 720, 0xFD, 2, 9, 2},   // D360
+    {512, 1, 1, 2, 224, 2400, 0xF9, 7, 15, 2}, // D1200
+    {512, 2, 1, 2, 112, 1440, 0xF9, 3, 9, 2},  // D720
+    {512, 1, 1, 2, 224, 2880, 0xF0, 9, 18, 2}, // D1440
+};
+static_assert(std::size(FloppyFormats) == D1440 + 1);
+
+// What one interrupt 13h request moves: one sector of every format above.
+constexpr std::uint32_t FloppySectorBytes = 512;
+
+} // namespace Orvane

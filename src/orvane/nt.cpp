@@ -1,0 +1,71 @@
+// The Windows NT road: the volume itself, opened as \\.\X:, read and written
+// in bytes through a temporary block.
+#include <cstring>
+#include <memory>
+
+#include "orvane/orvane.h"
+#include "orvane/unit.h"
+
+namespace Orvane {
+
+namespace {
+bool ControlVolume(DWORD ControlCode) {
+    return DeviceIoControl(DiskHandle, ControlCode, nullptr, 0, nullptr, 0, &BytesReturned, nullptr) != 0;
+}
+} // namespace
+
+bool TZelvan::GetDiskHandle(char Drive) {
+    if (DiskHandle == INVALID_HANDLE_VALUE) {
+        const char path[] = {'\\', '\\', '.', '\\', Drive, ':', '\0'};
+        SetErrorMode(SEM_FAILCRITICALERRORS);
+        DiskHandle = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        SetErrorMode(SEM_NOALIGNMENTFAULTEXCEPT);
+    }
+    return DiskHandle != INVALID_HANDLE_VALUE;
+}
+
+bool TZelvan::RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int) {
+    return TransferNT(Drive, Offset, Count, Buffer, nullptr);
+}
+
+bool TZelvan::WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int) {
+    return TransferNT(Drive, Offset, Count, nullptr, Buffer);
+}
+
+bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom) {
+    // A negative offset is one that did not fit the signed distance: moving
+    // there would reach another place of the volume. Without an attempt
+    // there is no transfer to report.
+    if (Offset < 0 || FRetries == 0) return false;
+
+    if (DiskHandle == INVALID_HANDLE_VALUE) HandleOpened = GetDiskHandle(Drive);
+    struct FreeWhatWasOpened {
+        TZelvan& self;
+        ~FreeWhatWasOpened() {
+            if (HandleOpened) self.FreeHandle();
+        }
+    } freeOnExit{*this};
+    if (DiskHandle == INVALID_HANDLE_VALUE) return false;
+
+    if (FNeedDiskLock && !ControlVolume(FSCTL_LOCK_VOLUME)) return false;
+    if (SetFilePointer(DiskHandle, Offset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+
+    const DWORD count = static_cast<DWORD>(Count);
+    // Zeroed, so that a failed read hands the caller no stale heap contents.
+    const auto block = std::make_unique<unsigned char[]>(count);
+    const bool moved = Attempt(FRetries, [&] {
+        if (WriteFrom) {
+            if (count) std::memcpy(block.get(), WriteFrom, count);
+            return WriteFile(DiskHandle, block.get(), count, &BytesReturned, nullptr) != 0;
+        }
+        const bool read = ReadFile(DiskHandle, block.get(), count, &BytesReturned, nullptr) != 0;
+        if (count) std::memcpy(ReadInto, block.get(), count);
+        return read;
+    });
+    // A failed transfer leaves the lock to end with the handle.
+    if (!moved) return false;
+    return !FNeedDiskLock || ControlVolume(FSCTL_UNLOCK_VOLUME);
+}
+
+} // namespace Orvane

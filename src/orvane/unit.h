@@ -1,0 +1,62 @@
+// The unit-level state of Orvane that every TZelvan and every transfer share,
+// and the helpers its roads have in common. Not part of the component's
+// interface: only the unit and its tests include this.
+#pragma once
+
+#include <cstdint>
+
+#include "orvane/orvane.h"
+#include "win32/win32.h"
+
+namespace Orvane {
+
+// Values of the runtime's Win32Platform that the transfers understand.
+constexpr int Win95 = 1;
+constexpr int WinNT = 2;
+
+extern HANDLE DeviceHandle; // the VWIN32 device on Windows 95/98
+extern HANDLE DiskHandle;   // the raw volume on Windows NT
+extern bool HandleOpened;   // the running road opened its handle and must free it
+
+// The register record of every VWIN32 request.
+extern DIOC_REGISTERS Registers;
+// What DeviceIoControl, ReadFile and WriteFile report as transferred; never examined.
+extern DWORD BytesReturned;
+
+#pragma pack(push, 1)
+struct DISKIO {
+    DWORD dwStartSector;
+    WORD wSectors;
+    DWORD dwBuffer; // flat address
+};
+#pragma pack(pop)
+static_assert(sizeof(DISKIO) == 10);
+extern DISKIO DiskIo;
+
+// One real-mode interrupt call. The byte registers have storage of their own.
+struct TIntRegisters {
+    std::uint32_t EAX, EBX, ECX, EDX, EBP, ESI, EDI, DS, ES, Flags;
+    std::uint8_t AL, AH, BL, BH, CL, CH, DL, DH;
+};
+
+// Carries out interrupt 13h through the VWIN32 device; the status lands in AH.
+void DoInterrupt(std::uint8_t IntNo, TIntRegisters& Regs);
+
+// Sends Registers to the VWIN32 device with the carry set beforehand; true
+// when the device took the request and returned the carry clear.
+bool SendVwin32Request(DWORD ControlCode);
+
+// Asks the user before a write to Drive; true only for the answer Yes.
+bool ConfirmWrite(char Drive);
+
+// Calls Attempt until it succeeds, at most Count times; false when Count is 0.
+template <class F>
+bool Attempt(unsigned Count, F&& AttemptOnce) {
+    for (unsigned i = 0; i < Count; ++i)
+        if (AttemptOnce()) return true;
+    return false;
+}
+
+constexpr char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+} // namespace Orvane

@@ -1,0 +1,83 @@
+// The component's model: construction, drive selection and measurement, the
+// sector range it accepts, and the unit-level handles.
+#include "orvane/orvane.h"
+#include "orvane/unit.h"
+
+namespace Orvane {
+
+vcl::AnsiString AttentionText = "Dangerous!\rDo you want to write to the drive ";
+
+HANDLE DeviceHandle = INVALID_HANDLE_VALUE;
+HANDLE DiskHandle = INVALID_HANDLE_VALUE;
+bool HandleOpened = false;
+DIOC_REGISTERS Registers{};
+DWORD BytesReturned = 0;
+DISKIO DiskIo{};
+
+TZelvan::TZelvan(vcl::TComponent* AOwner) : vcl::TComponent(AOwner) {
+    FNeedDiskLock = false;
+    FNeedWriteWarn = true;
+    FWinPlatform = GetWinPlatform();
+    FRetries = 2;
+    SetDisk('C');
+    FSectors = 1;
+}
+
+// Handles belong to the transfers, which close them before they return.
+TZelvan::~TZelvan() = default;
+
+std::uint8_t TZelvan::GetWinPlatform() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    GetVersionExA(&info);
+    FBuildNumber = static_cast<std::uint16_t>(info.dwBuildNumber);
+    return static_cast<std::uint8_t>(info.dwPlatformId);
+}
+
+void TZelvan::SetDisk(char Value) {
+    const bool isLetter = (Value >= 'A' && Value <= 'Z') || (Value >= 'a' && Value <= 'z');
+    if (!isLetter) {
+        FDriveValid = false;
+        return;
+    }
+    const char letter = UpperLetter(Value);
+    if (GetDiskInfo(letter)) {
+        FDriveName = letter;
+        FDriveValid = true;
+    } else {
+        // Keep the geometry fields describing the drive that stays selected.
+        GetDiskInfo(FDriveName);
+        FDriveValid = false;
+    }
+}
+
+bool TZelvan::GetDiskInfo(char Drive) {
+    const char root[] = {UpperLetter(Drive), ':', '\\', '\0'};
+    return GetDiskFreeSpaceA(root, &FSectorsPerCluster, &FBytesPerSector, &FFreeClusters, &FTotalClusters) != 0;
+}
+
+int TZelvan::GetDriveNo(char Drive) const { return static_cast<unsigned char>(Drive) - 65; }
+
+Cardinal TZelvan::SizeBound() const {
+    return vcl::WrappingMul(static_cast<Cardinal>(FTotalClusters), static_cast<Cardinal>(FSectorsPerCluster));
+}
+
+void TZelvan::SetFirstSector(Cardinal Value) {
+    if (Value == FFirstSector) return;
+    if (Value < SizeBound()) FFirstSector = Value;
+}
+
+void TZelvan::SetSectors(Cardinal Value) {
+    if (Value == FSectors) return;
+    if (vcl::WrappingAdd(FFirstSector, Value) < SizeBound()) FSectors = Value;
+}
+
+void TZelvan::FreeHandle() {
+    if (DiskHandle != INVALID_HANDLE_VALUE) CloseHandle(DiskHandle);
+    if (DeviceHandle != INVALID_HANDLE_VALUE) CloseHandle(DeviceHandle);
+    HandleOpened = false;
+    DiskHandle = INVALID_HANDLE_VALUE;
+    DeviceHandle = INVALID_HANDLE_VALUE;
+}
+
+} // namespace Orvane
