@@ -1,6 +1,5 @@
 // Physical sectors of a standard floppy disk: by cylinder, head and sector
 // through interrupt 13h on Windows 95/98, as one volume run on Windows NT.
-#include <iterator>
 #include <vector>
 
 #include "orvane/floppy_formats.h"
