@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds with warnings as errors and runs every test; then runs them again
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and runs the form
+# readers' fuzz targets for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DZELVAN_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+}
+
+echo "== tests"
+run_suite build-test -DCMAKE_BUILD_TYPE=Debug
+echo "== tests under address and undefined-behaviour sanitizers"
+run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON
+if [ -f fuzz/run.sh ]; then
+  echo "== fuzzing the form readers"
+  bash fuzz/run.sh build-fuzz
+fi

@@ -1,0 +1,221 @@
+// ReadSectors and WriteSectors on every road: the checks before a transfer,
+// the question before a write, and the attempts.
+#include "machine_fixture.h"
+#include "peer.h"
+
+namespace orvane_test {
+namespace {
+
+using Orvane::TZelvan;
+using Orvane::TZelvanTestPeer;
+using testsupport::Bytes;
+
+// Each road a logical transfer can take, by the identity that selects it.
+class LogicalTest : public MachineTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        UsePlatform(GetParam());
+        image = MapFat('C', 8192, "-F 16");
+        z = std::make_unique<TZelvan>(nullptr);
+        hosted::ClearJournal();
+    }
+    bool Read(Bytes& buffer) { return z->ReadSectors(buffer.data(), static_cast<int>(buffer.size()) - 1); }
+    bool Write(const Bytes& buffer) { return z->WriteSectors(buffer.data(), static_cast<int>(buffer.size()) - 1); }
+
+    std::filesystem::path image;
+    std::unique_ptr<TZelvan> z;
+};
+
+INSTANTIATE_TEST_SUITE_P(Roads, LogicalTest, ::testing::Values("nt", "95", "98"));
+
+TEST_P(LogicalTest, TheBufferMustHoldTheWholeRun) {
+    z->SetFirstSector(20);
+    z->SetSectors(2);
+    Bytes shorter(1023);
+    EXPECT_FALSE(Read(shorter));
+    EXPECT_FALSE(Write(shorter));
+    EXPECT_TRUE(hosted::Journal().empty()) << "refused before any question or disk access";
+
+    Bytes exact(1024);
+    ASSERT_TRUE(Read(exact));
+    EXPECT_EQ(exact, testsupport::DdRead(image, 20 * 512, 1024));
+
+    Bytes larger(1500, 0xA5);
+    ASSERT_TRUE(Read(larger));
+    EXPECT_EQ(Bytes(larger.begin(), larger.begin() + 1024), exact);
+    EXPECT_EQ(Bytes(larger.begin() + 1024, larger.end()), Bytes(476, 0xA5)) << "bytes past the run are left alone";
+}
+
+TEST_P(LogicalTest, AConfirmedWriteChangesExactlyTheRun) {
+    hosted::SetAnswer(IDYES);
+    z->SetFirstSector(100);
+    z->SetSectors(3);
+    const Bytes before = testsupport::ReadFile(image);
+    const Bytes data = testsupport::Pattern(1536, 9);
+    ASSERT_TRUE(Write(data));
+    Bytes expected = before;
+    std::copy(data.begin(), data.end(), expected.begin() + 100 * 512);
+    EXPECT_EQ(testsupport::ReadFile(image), expected);
+
+    const auto shown = hosted::ShownMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, "Dangerous!\rDo you want to write to the drive C: really?");
+    EXPECT_EQ(shown[0].caption, "Attention");
+    EXPECT_EQ(shown[0].style, 52u);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_P(LogicalTest, AnsweringNoWritesNothingAndNoQuestionWithoutTheWarning) {
+    hosted::SetAnswer(IDNO);
+    const Bytes before = testsupport::ReadFile(image);
+    const Bytes data = testsupport::Pattern(512, 2);
+    EXPECT_FALSE(Write(data));
+    EXPECT_EQ(hosted::ShownMessages().size(), 1u);
+    EXPECT_EQ(Calls(), std::vector<std::string>{"MessageBoxA"});
+    EXPECT_EQ(testsupport::ReadFile(image), before);
+
+    z->SetNeedWriteWarn(false);
+    hosted::ClearJournal();
+    EXPECT_TRUE(Write(data));
+    EXPECT_TRUE(hosted::ShownMessages().empty());
+    EXPECT_EQ(testsupport::DdRead(image, 0, 512), data);
+}
+
+TEST_P(LogicalTest, TheQuestionFollowsTheApplicationsText) {
+    const vcl::AnsiString shipped = Orvane::AttentionText;
+    Orvane::AttentionText = "Sure? ";
+    hosted::SetAnswer(IDNO);
+    Bytes data(512);
+    EXPECT_FALSE(Write(data));
+    Orvane::AttentionText = shipped;
+    ASSERT_EQ(hosted::ShownMessages().size(), 1u);
+    EXPECT_EQ(hosted::ShownMessages()[0].text, "Sure? C: really?");
+}
+
+TEST_P(LogicalTest, AnEmptyRunPassesWithAnEmptyBuffer) {
+    z->SetSectors(0);
+    EXPECT_TRUE(z->ReadSectors(nullptr, -1));
+}
+
+TEST_P(LogicalTest, AFailedSelectionRefusesWithoutTouchingTheDisk) {
+    z->SetDisk('Q');
+    hosted::ClearJournal();
+    Bytes buffer(512);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_FALSE(Write(buffer));
+    EXPECT_TRUE(hosted::Journal().empty());
+}
+
+TEST_P(LogicalTest, NoRetriesMeansNoAttemptButTheQuestionIsStillAsked) {
+    z->SetRetries(0);
+    hosted::SetAnswer(IDYES);
+    Bytes buffer(512);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_FALSE(Write(buffer));
+    EXPECT_EQ(Calls(), std::vector<std::string>{"MessageBoxA"});
+}
+
+TEST_P(LogicalTest, EachAttemptIsAWholeCallOfTheRoad) {
+    // The road cannot open its handle twice; the third attempt gets through.
+    z->SetRetries(3);
+    hosted::FailCall("CreateFileA", {1, 2});
+    Bytes buffer(512);
+    EXPECT_TRUE(Read(buffer));
+    EXPECT_EQ(CountCalls("CreateFileA"), 3u);
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 0, 512));
+
+    z->SetRetries(2);
+    hosted::ClearJournal();
+    hosted::FailCall("CreateFileA", {1, 2});
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_EQ(CountCalls("CreateFileA"), 2u);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_P(LogicalTest, ARunPastTheBoundIsPassedOnAsSet) {
+    const std::uint32_t bound = FsckFigures(image).SizeBound();
+    z->SetSectors(4);
+    z->SetFirstSector(bound - 1);
+    Bytes buffer(2048);
+    ASSERT_TRUE(Read(buffer)) << "the volume's last sectors lie past the clustered ones";
+    EXPECT_EQ(buffer, testsupport::DdRead(image, std::uint64_t{bound - 1} * 512, 2048));
+}
+
+TEST_P(LogicalTest, InstancesTransferOnTheirOwnDrives) {
+    const auto d = MapFat('D', 1440, "-F 12");
+    TZelvan onD(nullptr);
+    onD.SetDisk('D');
+    hosted::SetAnswer(IDYES);
+    const Bytes c0 = testsupport::DdRead(image, 0, 512), d0 = testsupport::DdRead(d, 0, 512);
+    Bytes buffer(512);
+    ASSERT_TRUE(onD.ReadSectors(buffer.data(), 511));
+    EXPECT_EQ(buffer, d0);
+    ASSERT_TRUE(Read(buffer));
+    EXPECT_EQ(buffer, c0);
+
+    const Bytes data = testsupport::Pattern(512, 4);
+    z->SetFirstSector(9);
+    ASSERT_TRUE(Write(data));
+    EXPECT_EQ(hosted::ShownMessages().back().text.back(), '?');
+    EXPECT_NE(hosted::ShownMessages().back().text.find("drive C:"), std::string::npos);
+    EXPECT_EQ(testsupport::DdRead(image, 9 * 512, 512), data);
+    EXPECT_NE(testsupport::DdRead(d, 9 * 512, 512), data);
+}
+
+// A FAT32 volume a little over 4 GiB, sparse on disk.
+class LargeVolumeTest : public MachineTest {
+protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        image = MapFat('C', 4300 * 1024, "-F 32");
+        z = std::make_unique<TZelvan>(nullptr);
+    }
+    std::filesystem::path image;
+    std::unique_ptr<TZelvan> z;
+};
+
+TEST_F(LargeVolumeTest, TheLastSectorWithinTheSignedDistanceIsReachedOnNt) {
+    const Bytes mark = testsupport::Pattern(512, 5);
+    testsupport::RunOk("printf 'ZELVAN' | dd of='" + image.string() +
+                       "' bs=1 seek=2147483136 conv=notrunc status=none");
+    z->SetFirstSector(4194303);
+    ASSERT_EQ(z->FirstSector(), 4194303u);
+    Bytes buffer(512);
+    hosted::ClearJournal();
+    ASSERT_TRUE(z->ReadSectors(buffer.data(), 511));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 2147483136, 512));
+    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 6), "ZELVAN");
+    ASSERT_EQ(CountCalls("SetFilePointer"), 1u);
+    EXPECT_NE(Lines("SetFilePointer")[0].find("2147483136"), std::string::npos) << Lines("SetFilePointer")[0];
+}
+
+TEST_F(LargeVolumeTest, AnOffsetBeyondTheSignedDistanceIsRefusedOnNtAndReachedOn95) {
+    z->SetFirstSector(4194304);
+    ASSERT_EQ(z->FirstSector(), 4194304u);
+    Bytes buffer(512);
+    hosted::ClearJournal();
+    EXPECT_FALSE(z->ReadSectors(buffer.data(), 511));
+    z->SetNeedWriteWarn(false);
+    EXPECT_FALSE(z->WriteSectors(buffer.data(), 511));
+    EXPECT_TRUE(hosted::Journal().empty()) << "never moved to another place of the volume";
+
+    UsePlatform("98");
+    TZelvan on98(nullptr);
+    on98.SetFirstSector(4194304);
+    ASSERT_TRUE(on98.ReadSectors(buffer.data(), 511));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 4194304ull * 512, 512));
+}
+
+TEST_F(LargeVolumeTest, ARunLongerThan32BitsOfBytesIsRefusedNotWrapped) {
+    // 2^23 sectors of 512 bytes are 2^32 bytes: wrapped, an empty run.
+    z->SetSectors(1u << 23);
+    ASSERT_EQ(z->Sectors(), 1u << 23);
+    hosted::ClearJournal();
+    EXPECT_FALSE(z->ReadSectors(nullptr, -1));
+    EXPECT_FALSE(z->WriteSectors(nullptr, -1));
+    EXPECT_TRUE(hosted::Journal().empty());
+}
+
+} // namespace
+} // namespace orvane_test

@@ -1,0 +1,59 @@
+#include "machine_fixture.h"
+
+#include <regex>
+
+#include "orvane/unit.h"
+#include "vcl/sysutils.h"
+
+namespace orvane_test {
+
+namespace {
+std::uint32_t Figure(const std::string& text, const std::string& pattern) {
+    std::smatch match;
+    if (!std::regex_search(text, match, std::regex(pattern)))
+        throw std::runtime_error("fsck.fat printed no '" + pattern + "':\n" + text);
+    return static_cast<std::uint32_t>(std::stoul(match[1]));
+}
+} // namespace
+
+FatFigures FsckFigures(const std::filesystem::path& image) {
+    const std::string text = testsupport::Run("fsck.fat -n -v '" + image.string() + "'").output;
+    const std::uint32_t bytesPerSector = Figure(text, R"((\d+) bytes per logical sector)");
+    const std::uint32_t bytesPerCluster = Figure(text, R"((\d+) bytes per cluster)");
+    return {bytesPerSector, bytesPerCluster / bytesPerSector, Figure(text, R"((\d+) data clusters)")};
+}
+
+void MachineTest::SetUp() {
+    hosted::ResetMachine();
+    Orvane::DeviceHandle = INVALID_HANDLE_VALUE;
+    Orvane::DiskHandle = INVALID_HANDLE_VALUE;
+    Orvane::HandleOpened = false;
+    UsePlatform("nt");
+}
+
+void MachineTest::TearDown() {
+    hosted::ResetMachine();
+    vcl::InitPlatformId();
+}
+
+std::filesystem::path MachineTest::MapFat(char letter, unsigned kib, const std::string& options,
+                                          hosted::DriveKind kind, bool readOnly) {
+    auto image = testsupport::MakeFatImage(dir, std::string(1, letter) + ".img", kib, options);
+    hosted::MapDrive(letter, {image.string(), kind, readOnly});
+    return image;
+}
+
+void MachineTest::UsePlatform(std::string_view platform) {
+    hosted::SetPlatform(platform);
+    vcl::InitPlatformId();
+}
+
+std::vector<std::string> MachineTest::Calls() {
+    std::vector<std::string> names;
+    for (const std::string& line : hosted::Journal()) names.push_back(line.substr(0, line.find('(')));
+    return names;
+}
+
+std::size_t MachineTest::CountCalls(std::string_view name) { return Lines(name).size(); }
+
+} // namespace orvane_test

@@ -1,0 +1,176 @@
+// The NT road: the volume opened, locked, positioned and moved in one piece.
+#include "alloc_watch.h"
+#include "machine_fixture.h"
+#include "peer.h"
+
+namespace orvane_test {
+namespace {
+
+using Orvane::TZelvan;
+using Orvane::TZelvanTestPeer;
+using testsupport::Bytes;
+
+class NtRoadTest : public MachineTest {
+protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        image = MapFat('C', 8192, "-F 16");
+        z = std::make_unique<TZelvan>(nullptr);
+        hosted::ClearJournal();
+    }
+    TZelvanTestPeer peer() { return TZelvanTestPeer{*z}; }
+    void ExpectNothingLeftOpen() {
+        EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(Orvane::HandleOpened);
+        EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+    }
+
+    std::filesystem::path image;
+    std::unique_ptr<TZelvan> z;
+};
+
+TEST_F(NtRoadTest, AReadHandsOverTheVolumesBytesAndClosesWhatItOpened) {
+    Bytes buffer(4096);
+    ASSERT_TRUE(peer().RSNT('C', 512 * 3, 4096, buffer.data(), 4095));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 512 * 3, 4096));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetErrorMode", "CreateFileA", "SetErrorMode", "SetFilePointer",
+                                                 "ReadFile", "CloseHandle"}));
+    EXPECT_EQ(hosted::ErrorMode(), SEM_NOALIGNMENTFAULTEXCEPT);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, AWriteChangesExactlyTheRunAndNotTheCallersBuffer) {
+    const Bytes before = testsupport::ReadFile(image);
+    const Bytes data = testsupport::Pattern(1536, 7);
+    const Bytes given = data;
+    ASSERT_TRUE(peer().WSNT('C', 512 * 40, 1536, data.data(), 1535));
+    Bytes expected = before;
+    std::copy(data.begin(), data.end(), expected.begin() + 512 * 40);
+    EXPECT_EQ(testsupport::ReadFile(image), expected);
+    EXPECT_EQ(data, given);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, WithoutTheLockPropertyNoControlRequestIsSent) {
+    Bytes buffer(512);
+    ASSERT_TRUE(peer().RSNT('C', 0, 512, buffer.data(), 511));
+    ASSERT_TRUE(peer().WSNT('C', 0, 512, buffer.data(), 511));
+    EXPECT_EQ(CountCalls("DeviceIoControl"), 0u);
+}
+
+TEST_F(NtRoadTest, ALockedTransferUnlocksAfterwards) {
+    z->SetNeedDiskLock(true);
+    Bytes buffer(512);
+    ASSERT_TRUE(peer().RSNT('C', 0, 512, buffer.data(), 511));
+    const auto controls = Lines("DeviceIoControl");
+    ASSERT_EQ(controls.size(), 2u);
+    EXPECT_NE(controls[0].find("0x90018"), std::string::npos) << controls[0];
+    EXPECT_NE(controls[1].find("0x9001C"), std::string::npos) << controls[1];
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, ARefusedLockEndsTheTransferBeforeItStarts) {
+    z->SetNeedDiskLock(true);
+    hosted::FailCall("DeviceIoControl:0x90018", {1});
+    Bytes buffer(512);
+    EXPECT_FALSE(peer().RSNT('C', 0, 512, buffer.data(), 511));
+    EXPECT_EQ(CountCalls("SetFilePointer"), 0u);
+    EXPECT_EQ(CountCalls("ReadFile"), 0u);
+    EXPECT_EQ(CountCalls("DeviceIoControl"), 1u);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, WhenEveryAttemptFailsTheLockEndsWithTheHandle) {
+    z->SetNeedDiskLock(true);
+    hosted::FailCall("WriteFile", {1, 2});
+    const Bytes before = testsupport::ReadFile(image);
+    const Bytes data = testsupport::Pattern(512, 1);
+    EXPECT_FALSE(peer().WSNT('C', 0, 512, data.data(), 511));
+    EXPECT_EQ(CountCalls("WriteFile"), 2u);
+    EXPECT_EQ(CountCalls("DeviceIoControl"), 1u) << "no unlock request";
+    EXPECT_EQ(testsupport::ReadFile(image), before);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, ARefusedUnlockFailsADoneTransfer) {
+    z->SetNeedDiskLock(true);
+    hosted::FailCall("DeviceIoControl:0x9001C", {1});
+    const Bytes data = testsupport::Pattern(512, 3);
+    EXPECT_FALSE(peer().WSNT('C', 512, 512, data.data(), 511));
+    EXPECT_EQ(testsupport::DdRead(image, 512, 512), data) << "the data was written all the same";
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, ASecondAttemptSucceedsFromTheSamePositionAndOneBlock) {
+    z->SetRetries(3);
+    hosted::FailCall("ReadFile", {1});
+    Bytes buffer(2048);
+    {
+        WatchAllocations blocks(2048);
+        ASSERT_TRUE(peer().RSNT('C', 512 * 8, 2048, buffer.data(), 2047));
+        EXPECT_EQ(blocks.watch().allocated, 1);
+        EXPECT_EQ(blocks.watch().freed, 1);
+    }
+    EXPECT_EQ(CountCalls("ReadFile"), 2u);
+    EXPECT_EQ(CountCalls("SetFilePointer"), 1u);
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 512 * 8, 2048));
+}
+
+TEST_F(NtRoadTest, AHandleOpenOnEntryIsUsedAndLeftOpen) {
+    ASSERT_TRUE(peer().GetDiskHandle('C'));
+    const HANDLE open = Orvane::DiskHandle;
+    hosted::ClearJournal();
+    Bytes buffer(512);
+    ASSERT_TRUE(peer().RSNT('C', 0, 512, buffer.data(), 511));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetFilePointer", "ReadFile"}));
+    EXPECT_EQ(Orvane::DiskHandle, open);
+    EXPECT_FALSE(Orvane::HandleOpened);
+    peer().FreeHandle();
+}
+
+TEST_F(NtRoadTest, ALetterThatCannotBeOpenedFailsWithoutRequests) {
+    Bytes buffer(512);
+    EXPECT_FALSE(peer().RSNT('Q', 0, 512, buffer.data(), 511));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetErrorMode", "CreateFileA", "SetErrorMode"}));
+    EXPECT_EQ(hosted::ErrorMode(), SEM_NOALIGNMENTFAULTEXCEPT);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, AShortReadAtTheEndAndAnEmptyRunBothSucceed) {
+    const auto size = static_cast<int>(std::filesystem::file_size(image));
+    Bytes buffer(1024);
+    EXPECT_TRUE(peer().RSNT('C', size - 512, 1024, buffer.data(), 1023));
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 512), testsupport::DdRead(image, size - 512, 512));
+    EXPECT_TRUE(peer().RSNT('C', 0, 0, nullptr, -1));
+    EXPECT_TRUE(peer().WSNT('C', 0, 0, nullptr, -1));
+}
+
+TEST_F(NtRoadTest, APositionThatCannotBeSetMovesNothing) {
+    hosted::FailCall("SetFilePointer", {1});
+    Bytes buffer(512);
+    EXPECT_FALSE(peer().RSNT('C', 512, 512, buffer.data(), 511));
+    EXPECT_EQ(CountCalls("ReadFile"), 0u);
+    EXPECT_FALSE(peer().WSNT('C', -512, 512, buffer.data(), 511)) << "an offset that wrapped below zero";
+    EXPECT_EQ(CountCalls("WriteFile"), 0u);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, NoAttemptIsNoTransfer) {
+    z->SetRetries(0);
+    Bytes buffer(512);
+    EXPECT_FALSE(peer().RSNT('C', 0, 512, buffer.data(), 511));
+    EXPECT_FALSE(peer().WSNT('C', 0, 512, buffer.data(), 511));
+    EXPECT_EQ(CountCalls("ReadFile") + CountCalls("WriteFile"), 0u);
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, ABlockThatCannotBeObtainedIsAnExceptionThatLeavesNothingOpen) {
+    Bytes buffer(4096);
+    WatchAllocations blocks(4096, true);
+    EXPECT_THROW(peer().RSNT('C', 0, 4096, buffer.data(), 4095), std::bad_alloc);
+    ExpectNothingLeftOpen();
+    EXPECT_EQ(CountCalls("ReadFile"), 0u);
+}
+
+} // namespace
+} // namespace orvane_test
