@@ -1,5 +1,7 @@
 #include "vcl/classes.h"
 
+#include "vcl/sysutils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <string>
@@ -11,12 +13,6 @@ bool IsIdentifier(std::string_view name) {
     auto head = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_'; };
     auto tail = [&](char c) { return head(c) || std::isdigit(static_cast<unsigned char>(c)); };
     return !name.empty() && head(name.front()) && std::all_of(name.begin() + 1, name.end(), tail);
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-           });
 }
 } // namespace
 
@@ -55,6 +51,8 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
     std::erase(FComponents, AComponent);
     AComponent->FOwner = nullptr;
 }
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>&, const TComponent*) const {}
 
 void TComponent::DestroyComponents() {
     // Each owned component removes itself from the list as it is destroyed.

@@ -2,12 +2,16 @@
 // belong to an owner.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "vcl/system.h"
 
 namespace vcl {
+
+struct TClassInfo; // typinfo.h
 
 class TObject {
 public:
@@ -15,9 +19,18 @@ public:
     virtual ~TObject() = default;
     TObject(const TObject&) = delete;
     TObject& operator=(const TObject&) = delete;
+
+    // The type information of the object's own class.
+    static const TClassInfo& StaticClassInfo();
+    virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
+    std::string_view ClassName() const;
 };
 
-class TPersistent : public TObject {};
+class TPersistent : public TObject {
+public:
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+};
 
 class EComponentError : public std::runtime_error {
 public:
@@ -43,6 +56,13 @@ public:
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
     void DestroyComponents();
+
+    static const TClassInfo& StaticClassInfo();
+    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
+
+    // The components that a form stores inside this one when Root is the
+    // form's root; a plain component stores none.
+    virtual void GetChildren(const std::function<void(TComponent*)>& Proc, const TComponent* Root) const;
 
 private:
     TComponent* FOwner = nullptr;

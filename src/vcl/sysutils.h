@@ -1,6 +1,8 @@
 // Process-wide facts the runtime publishes.
 #pragma once
 
+#include <string_view>
+
 namespace vcl {
 
 // The platform identifier of the running Windows (1 = Windows 95/98,
@@ -9,5 +11,8 @@ extern int Win32Platform;
 
 // Asks GetVersionExA again; the runtime does this once at start-up.
 void InitPlatformId();
+
+// Equal but for the case of ASCII letters.
+bool SameText(std::string_view a, std::string_view b);
 
 } // namespace vcl
