@@ -6,6 +6,7 @@
 
 #include "vcl/classes.h"
 #include "vcl/system.h"
+#include "vcl/typinfo.h"
 #include "win32/win32.h"
 
 namespace Orvane {
@@ -18,6 +19,10 @@ enum TFloppyType : std::uint8_t { DUnknown = 0, D360 = 1, D1200 = 2, D720 = 3, D
 // the bounds, and a run-time 0 makes every logical transfer fail.
 using TRetries = std::uint8_t;
 
+// Type information of the unit (zelvan_typeinfo.cpp).
+extern const vcl::TTypeInfo TypeInfo_TFloppyType;
+extern const vcl::TTypeInfo TypeInfo_TRetries;
+
 // The start of the write-confirmation message; the application may assign it.
 extern vcl::AnsiString AttentionText;
 
@@ -27,6 +32,10 @@ class TZelvan : public vcl::TComponent {
 public:
     explicit TZelvan(vcl::TComponent* AOwner);
     ~TZelvan() override;
+
+    // The published properties below, described for form files and design tools.
+    static const vcl::TClassInfo& StaticClassInfo();
+    const vcl::TClassInfo& ClassInfo() const override;
 
     bool ReadSectors(unsigned char* Buffer, const int High);
     bool WriteSectors(const unsigned char* Buffer, const int High);
