@@ -66,10 +66,10 @@ private:
     char FDriveName = 0;
     Cardinal FFirstSector = 0;
     Cardinal FSectors = 0;
-    std::uint32_t FSectorsPerCluster = 0;
-    std::uint32_t FBytesPerSector = 0;
-    std::uint32_t FFreeClusters = 0;
-    std::uint32_t FTotalClusters = 0;
+    DWORD FSectorsPerCluster = 0;
+    DWORD FBytesPerSector = 0;
+    DWORD FFreeClusters = 0;
+    DWORD FTotalClusters = 0;
     bool FNeedDiskLock = false;
     bool FNeedWriteWarn = false;
     bool FDriveValid = false;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,15 @@ struct FatFigures {
     std::uint32_t SizeBound() const { return dataClusters * sectorsPerCluster; }
 };
 FatFigures FsckFigures(const std::filesystem::path& image);
+
+// One request to the VWIN32 device as the journal shows it: the service and
+// the registers as sent and as returned.
+struct Vwin32Request {
+    std::string service; // INT25, INT26, IOCTL, INT13, ...
+    std::map<std::string, std::uint32_t> in, out;
+    std::string line;
+};
+std::vector<Vwin32Request> Vwin32Requests();
 
 class MachineTest : public ::testing::Test {
 protected:
@@ -41,6 +51,7 @@ protected:
     static std::vector<std::string> Lines(std::string_view name) { return hosted::JournalOf(name); }
 
     testsupport::TempDir dir;
+    int imagesMade = 0;
 };
 
 } // namespace orvane_test

@@ -1,0 +1,298 @@
+// Floppy sectors by cylinder, head and sector through interrupt 13h on
+// Windows 95, and as one volume run on NT.
+#include "alloc_watch.h"
+#include "machine_fixture.h"
+#include "peer.h"
+
+namespace orvane_test {
+namespace {
+
+using Orvane::TFloppyType;
+using Orvane::TZelvan;
+using Orvane::TZelvanTestPeer;
+using testsupport::Bytes;
+
+struct Chs {
+    unsigned cylinder, head, sector;
+    bool operator==(const Chs&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Chs& a) {
+    return out << "(" << a.cylinder << ", " << a.head << ", " << a.sector << ")";
+}
+
+class FloppyTest : public MachineTest {
+protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        MapFat('C', 65536, "-F 16");
+        floppy = MapFat('A', 1440, "-F 12", hosted::DriveKind::Removable);
+        Use("95");
+    }
+    void Use(const char* platform) {
+        UsePlatform(platform);
+        z = std::make_unique<TZelvan>(nullptr);
+        hosted::ClearJournal();
+    }
+    void Run(Orvane::Cardinal first, Orvane::Cardinal sectors) {
+        z->SetFirstSector(first);
+        z->SetSectors(sectors);
+        ASSERT_EQ(z->FirstSector(), first);
+        ASSERT_EQ(z->Sectors(), sectors);
+    }
+    bool Read(Bytes& buffer, TFloppyType type = Orvane::D1440, char drive = 'A') {
+        return z->ReadFloppySectors(drive, buffer.data(), static_cast<int>(buffer.size()) - 1, type);
+    }
+    bool Write(const Bytes& buffer, char drive = 'A', bool flag = false) {
+        return z->WriteFloppySectors(drive, buffer.data(), static_cast<int>(buffer.size()) - 1, Orvane::D1440, flag);
+    }
+    // The cylinder, head and sector of every interrupt 13h request so far.
+    static std::vector<Chs> Requested() {
+        std::vector<Chs> addresses;
+        for (const auto& request : Vwin32Requests())
+            if (request.service == "INT13") {
+                const std::uint32_t cx = request.in.at("ECX"), dx = request.in.at("EDX");
+                addresses.push_back({cx >> 8, dx >> 8, cx & 0xFF});
+            }
+        return addresses;
+    }
+    bool DriveValid() { return TZelvanTestPeer{*z}.DriveValid(); }
+
+    std::filesystem::path floppy;
+    std::unique_ptr<TZelvan> z;
+};
+
+TEST_F(FloppyTest, SectorsMapToCylinderHeadAndSector) {
+    const std::pair<unsigned, Chs> d1440[] = {
+        {0, {0, 0, 1}}, {17, {0, 0, 18}}, {18, {0, 1, 1}}, {36, {1, 0, 1}}, {2879, {79, 1, 18}}};
+    for (const auto& [sector, chs] : d1440) {
+        Run(sector, 1);
+        Bytes buffer(512);
+        hosted::ClearJournal();
+        ASSERT_TRUE(Read(buffer)) << sector;
+        EXPECT_EQ(Requested(), std::vector<Chs>{chs}) << sector;
+        EXPECT_EQ(buffer, testsupport::DdRead(floppy, sector * 512ull, 512)) << sector;
+    }
+    // A 360 KB geometry on this medium: 9 sectors a track.
+    const std::pair<unsigned, Chs> d360[] = {{9, {0, 1, 1}}, {719, {39, 1, 9}}};
+    for (const auto& [sector, chs] : d360) {
+        Run(sector, 1);
+        Bytes buffer(512);
+        hosted::ClearJournal();
+        ASSERT_TRUE(Read(buffer, Orvane::D360)) << sector;
+        EXPECT_EQ(Requested(), std::vector<Chs>{chs});
+        const unsigned lba = (chs.cylinder * 2 + chs.head) * 18 + chs.sector - 1;
+        EXPECT_EQ(buffer, testsupport::DdRead(floppy, lba * 512ull, 512));
+    }
+}
+
+TEST_F(FloppyTest, TheCylinderMustFitInEightBits) {
+    Run(9215, 1);
+    Bytes buffer(512);
+    EXPECT_FALSE(Read(buffer)) << "cylinder 255 is past this medium";
+    EXPECT_EQ(Requested(), (std::vector<Chs>{{255, 1, 18}, {255, 1, 18}})) << "requested, with its retry";
+    for (const auto& [first, type] : {std::pair{9216u, Orvane::D1440}, std::pair{4608u, Orvane::D360}}) {
+        Run(first, 1);
+        hosted::ClearJournal();
+        EXPECT_FALSE(Read(buffer, type));
+        EXPECT_TRUE(Requested().empty()) << first;
+    }
+}
+
+TEST_F(FloppyTest, ARunCrossesTheTrackByHeadFirst) {
+    Run(17, 2);
+    Bytes buffer(1024);
+    ASSERT_TRUE(Read(buffer));
+    EXPECT_EQ(Requested(), (std::vector<Chs>{{0, 0, 18}, {0, 1, 1}}));
+    EXPECT_EQ(buffer, testsupport::DdRead(floppy, 17 * 512, 1024));
+}
+
+TEST_F(FloppyTest, AnUnknownFormatIsTakenForA144Disk) {
+    Run(30, 10);
+    Bytes known(5120), unknown(5120);
+    ASSERT_TRUE(Read(known, Orvane::D1440));
+    const auto requestedKnown = Requested();
+    hosted::ClearJournal();
+    ASSERT_TRUE(Read(unknown, Orvane::DUnknown));
+    EXPECT_EQ(Requested(), requestedKnown);
+    EXPECT_EQ(unknown, known);
+}
+
+TEST_F(FloppyTest, NoSectorsOrNoRetriesMakeNoRequestOn95) {
+    Run(0, 0);
+    Bytes buffer(512);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_TRUE(Requested().empty());
+    Run(0, 1);
+    z->SetRetries(0);
+    hosted::ClearJournal();
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_TRUE(Requested().empty());
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, OnNtAnEmptyRunIsWhatTheVolumeRoadSays) {
+    Use("nt");
+    Run(0, 0);
+    EXPECT_TRUE(z->ReadFloppySectors('A', nullptr, -1, Orvane::D1440));
+    EXPECT_EQ(CountCalls("ReadFile"), 1u);
+}
+
+TEST_F(FloppyTest, ALowerCaseLetterAndADriveBeyondBAreRead) {
+    const auto e = MapFat('E', 1440, "-F 12", hosted::DriveKind::Removable);
+    Run(0, 1);
+    Bytes buffer(512);
+    Read(buffer, Orvane::D1440, 'e');
+    const auto requests = Vwin32Requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_EQ(requests[0].in.at("EDX") & 0xFF, 4u) << "drive number of E:";
+    EXPECT_NE(Lines("GetDriveTypeA")[0].find("\"E:\\\""), std::string::npos) << Lines("GetDriveTypeA")[0];
+
+    hosted::ClearJournal();
+    ASSERT_TRUE(Read(buffer, Orvane::D1440, 'a'));
+    EXPECT_EQ(Vwin32Requests()[0].in.at("EDX") & 0xFF, 0u);
+    EXPECT_EQ(buffer, testsupport::DdRead(floppy, 0, 512));
+}
+
+TEST_F(FloppyTest, RefusedDrivesInvalidateTheComponent) {
+    MapFat('E', 1440, "-F 12", hosted::DriveKind::Removable);
+    Run(0, 1);
+    Bytes buffer(512);
+    ASSERT_TRUE(DriveValid());
+    EXPECT_FALSE(Read(buffer, Orvane::D1440, 'C')) << "a fixed drive";
+    EXPECT_FALSE(DriveValid());
+
+    z->SetDisk('C');
+    hosted::SetAnswer(IDYES);
+    hosted::ClearJournal();
+    EXPECT_FALSE(Write(buffer, 'E')) << "only A: and B: are written";
+    EXPECT_FALSE(DriveValid());
+    EXPECT_TRUE(hosted::ShownMessages().empty());
+    EXPECT_TRUE(Requested().empty());
+}
+
+TEST_F(FloppyTest, AnsweringNoWritesNothingAndKeepsTheDriveValid) {
+    hosted::SetAnswer(IDNO);
+    Run(0, 1);
+    const Bytes before = testsupport::ReadFile(floppy);
+    EXPECT_FALSE(Write(Bytes(512, 0x55)));
+    EXPECT_TRUE(DriveValid());
+    EXPECT_EQ(testsupport::ReadFile(floppy), before);
+    ASSERT_EQ(hosted::ShownMessages().size(), 1u);
+    EXPECT_EQ(hosted::ShownMessages()[0].text, "Dangerous!\rDo you want to write to the drive A: really?");
+    EXPECT_EQ(hosted::ShownMessages()[0].style, 52u);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, WithoutTheWarningNoQuestionAndTheFlagChangesNothing) {
+    z->SetNeedWriteWarn(false);
+    Run(40, 2);
+    const Bytes data = testsupport::Pattern(1024, 6);
+    ASSERT_TRUE(Write(data, 'a', false));
+    const auto journalOff = hosted::Journal();
+    EXPECT_TRUE(hosted::ShownMessages().empty());
+    EXPECT_EQ(testsupport::DdRead(floppy, 40 * 512, 1024), data);
+    hosted::ClearJournal();
+    ASSERT_TRUE(Write(data, 'a', true));
+    EXPECT_EQ(hosted::Journal().size(), journalOff.size());
+}
+
+TEST_F(FloppyTest, OnAnUnknownPlatformTheWriteStillAsksFirst) {
+    Use("0:100");
+    hosted::SetAnswer(IDYES);
+    Run(0, 1);
+    EXPECT_FALSE(Write(Bytes(512)));
+    EXPECT_EQ(hosted::ShownMessages().size(), 1u);
+    EXPECT_TRUE(Requested().empty());
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, ASectorThatFailsEveryAttemptEndsTheRunKeepingWhatWasDone) {
+    Run(100, 3);
+    // Requests 1 and 2 move sectors 100 and 101; sector 102 fails both its attempts.
+    hosted::FailCall("DeviceIoControl:0x4", {3, 4});
+    Bytes buffer(1536, 0xCC);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_EQ(Requested().size(), 2u) << "the failed calls reached no service";
+    EXPECT_EQ(CountCalls("DeviceIoControl"), 4u);
+    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 1024), testsupport::DdRead(floppy, 100 * 512, 1024));
+    EXPECT_EQ(Bytes(buffer.begin() + 1024, buffer.end()), Bytes(512, 0xCC));
+
+    z->SetNeedWriteWarn(false);
+    hosted::FailCall("DeviceIoControl:0x4", {3, 4});
+    const Bytes before = testsupport::ReadFile(floppy);
+    const Bytes data = testsupport::Pattern(1536, 2);
+    EXPECT_FALSE(Write(data));
+    Bytes expected = before;
+    std::copy(data.begin(), data.begin() + 1024, expected.begin() + 100 * 512);
+    EXPECT_EQ(testsupport::ReadFile(floppy), expected);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, AShortBufferIsRefusedBeforeAnythingOnBothRoads) {
+    for (const char* platform : {"95", "nt"}) {
+        Use(platform);
+        hosted::SetAnswer(IDYES);
+        Run(0, 3);
+        hosted::ClearJournal();
+        Bytes buffer(1024);
+        EXPECT_FALSE(Read(buffer)) << platform;
+        EXPECT_FALSE(Write(buffer)) << platform;
+        EXPECT_FALSE(z->ReadFloppySectors('A', nullptr, -1, Orvane::D1440));
+        for (const std::string& call : Calls()) EXPECT_EQ(call, "GetDriveTypeA") << platform;
+    }
+}
+
+TEST_F(FloppyTest, OnNtTheRunIsOneVolumeTransfer) {
+    Use("nt");
+    Run(20, 40);
+    Bytes buffer(40 * 512);
+    ASSERT_TRUE(Read(buffer));
+    EXPECT_EQ(buffer, testsupport::DdRead(floppy, 20 * 512, buffer.size()));
+    EXPECT_EQ(CountCalls("ReadFile"), 1u);
+    EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+
+    hosted::ClearJournal();
+    EXPECT_FALSE(Read(buffer, Orvane::D1440, 'E')) << "no such drive";
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, AnExceptionInsideTheTransferIsFalseWithNothingLeftOpen) {
+    Use("nt");
+    Run(0, 8);
+    Bytes buffer(8 * 512);
+    WatchAllocations blocks(8 * 512, true);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, AWholeDiskGoesThroughInterrupt13hSectorBySector) {
+    Run(0, 2880);
+    Bytes disk(2880 * 512);
+    ASSERT_TRUE(Read(disk));
+    EXPECT_EQ(disk, testsupport::ReadFile(floppy));
+
+    // Another disk with a file on it, written whole over A:.
+    const auto source = testsupport::MakeFatImage(dir, "source.img", 1440, "-F 12 -n SOURCE");
+    testsupport::WriteFile(dir / "hello.txt", testsupport::Bytes{'h', 'i', '\n'});
+    testsupport::RunOk("mcopy -i '" + source.string() + "' '" + (dir / "hello.txt").string() + "' ::HELLO.TXT");
+    z->SetNeedWriteWarn(false);
+    ASSERT_TRUE(Write(testsupport::ReadFile(source)));
+    EXPECT_EQ(testsupport::ReadFile(floppy), testsupport::ReadFile(source));
+    testsupport::RunOk("fsck.fat -n '" + floppy.string() + "'");
+    EXPECT_NE(testsupport::RunOk("mdir -i '" + floppy.string() + "' ::").find("HELLO"), std::string::npos);
+}
+
+TEST_F(FloppyTest, OnNtAStartBeyondTheSignedDistanceIsRefused) {
+    MapFat('C', 2200 * 1024, "-F 32");
+    Use("nt");
+    Run(4194304, 1);
+    Bytes buffer(512);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_EQ(CountCalls("CreateFileA"), 0u);
+}
+
+} // namespace
+} // namespace orvane_test

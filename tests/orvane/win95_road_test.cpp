@@ -1,0 +1,200 @@
+// The Windows 95/98 road: DOS absolute disk requests through the VWIN32
+// device, in the classic and the extended generation.
+#include <cstring>
+
+#include "machine_fixture.h"
+#include "peer.h"
+
+namespace orvane_test {
+namespace {
+
+using Orvane::TZelvan;
+using Orvane::TZelvanTestPeer;
+using testsupport::Bytes;
+
+constexpr int DriveC = 2;
+
+class Win95RoadTest : public MachineTest {
+protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        image = MapFat('C', 65536, "-F 16");
+    }
+    // A component on the Windows build given, as the version query reports it.
+    std::unique_ptr<TZelvan> On(const std::string& build) {
+        UsePlatform("1:" + build);
+        auto z = std::make_unique<TZelvan>(nullptr);
+        hosted::ClearJournal();
+        return z;
+    }
+    void ExpectDeviceClosed() {
+        EXPECT_EQ(Orvane::DeviceHandle, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+    }
+    std::filesystem::path image;
+};
+
+TEST_F(Win95RoadTest, ClassicBuildsReadThroughInt25InsideTheLock) {
+    auto z = On("1000");
+    z->SetNeedDiskLock(true);
+    Bytes buffer(3 * 512);
+    ASSERT_TRUE(TZelvanTestPeer{*z}.RS95(DriveC, 5, 3, buffer.data()));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 5 * 512, 3 * 512));
+
+    const auto requests = Vwin32Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].service, "IOCTL");
+    EXPECT_EQ(requests[0].in.at("EAX"), 0x440Du);
+    EXPECT_EQ(requests[0].in.at("EBX"), 0x0103u);
+    EXPECT_EQ(requests[0].in.at("ECX"), 0x084Au);
+    EXPECT_EQ(requests[0].in.at("EDX"), 1u);
+    EXPECT_EQ(requests[1].service, "INT25");
+    EXPECT_EQ(requests[1].in.at("EAX"), 2u);
+    EXPECT_EQ(requests[1].in.at("ECX"), 0xFFFFu);
+    EXPECT_EQ(requests[2].service, "IOCTL");
+    EXPECT_EQ(requests[2].in.at("EAX"), 0x440Du);
+    EXPECT_EQ(requests[2].in.at("EBX"), 3u);
+    EXPECT_EQ(requests[2].in.at("ECX"), 0x086Au);
+    for (const auto& request : requests) EXPECT_EQ(request.in.at("Flags"), 1u) << "carry set before each request";
+    ExpectDeviceClosed();
+}
+
+TEST_F(Win95RoadTest, ExtendedBuildsUseFunction7305AndTheFat32Category) {
+    auto z = On("1001");
+    z->SetNeedDiskLock(true);
+    Bytes buffer(512);
+    ASSERT_TRUE(TZelvanTestPeer{*z}.RS95(DriveC, 7, 1, buffer.data()));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 7 * 512, 512));
+
+    const auto requests = Vwin32Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].in.at("ECX"), 0x484Au);
+    EXPECT_EQ(requests[1].in.at("EAX"), 0x7305u);
+    EXPECT_EQ(requests[1].in.at("EDX"), 3u);
+    EXPECT_EQ(requests[1].in.at("ESI"), 0u);
+    EXPECT_EQ(requests[1].in.at("ECX"), 0xFFFFu);
+    EXPECT_EQ(requests[2].in.at("ECX"), 0x486Au);
+    EXPECT_EQ(CountCalls("DeviceIoControl"), 3u);
+    EXPECT_NE(Lines("DeviceIoControl")[1].find(", 0x6,"), std::string::npos) << Lines("DeviceIoControl")[1];
+}
+
+TEST_F(Win95RoadTest, AReadWithoutTheLockPropertyIsOneRequest) {
+    for (const char* build : {"950", "1998"}) {
+        auto z = On(build);
+        Bytes buffer(512);
+        ASSERT_TRUE(TZelvanTestPeer{*z}.RS95(DriveC, 0, 1, buffer.data()));
+        EXPECT_EQ(Vwin32Requests().size(), 1u) << build;
+        ExpectDeviceClosed();
+    }
+}
+
+TEST_F(Win95RoadTest, WritesAlwaysLockAndChangeExactlyTheRun) {
+    const std::pair<const char*, const char*> generations[] = {{"950", "INT26"}, {"1998", "7305"}};
+    for (const auto& [build, service] : generations) {
+        auto z = On(build);
+        const Bytes before = testsupport::ReadFile(image);
+        const Bytes data = testsupport::Pattern(2 * 512, static_cast<std::uint8_t>(before[600]));
+        ASSERT_TRUE(TZelvanTestPeer{*z}.WS95(DriveC, 300, 2, const_cast<std::uint8_t*>(data.data())));
+        Bytes expected = before;
+        std::copy(data.begin(), data.end(), expected.begin() + 300 * 512);
+        EXPECT_EQ(testsupport::ReadFile(image), expected) << build;
+
+        const auto requests = Vwin32Requests();
+        ASSERT_EQ(requests.size(), 3u) << build;
+        EXPECT_EQ(requests[0].service, "IOCTL");
+        EXPECT_EQ(requests[2].service, "IOCTL");
+        if (std::string(service) == "INT26") {
+            EXPECT_EQ(requests[1].service, "INT26");
+        } else {
+            EXPECT_EQ(requests[1].in.at("EAX"), 0x7305u);
+            EXPECT_EQ(requests[1].in.at("ESI"), 1u);
+        }
+        ExpectDeviceClosed();
+    }
+}
+
+TEST_F(Win95RoadTest, ThePacketIsTenLittleEndianBytes) {
+    auto z = On("950");
+    Bytes buffer(3 * 512);
+    TZelvanTestPeer{*z}.RS95(DriveC, 0x12345678, 3, buffer.data());
+    unsigned char packet[10];
+    std::memcpy(packet, &Orvane::DiskIo, sizeof packet);
+    EXPECT_EQ(Bytes(packet, packet + 6), (Bytes{0x78, 0x56, 0x34, 0x12, 0x03, 0x00}));
+    DWORD address;
+    std::memcpy(&address, packet + 6, 4);
+    EXPECT_NE(address, 0u) << "the buffer was given a flat address";
+    const auto requests = Vwin32Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].line.find("78 56 34 12 03 00"), std::string::npos) << requests[0].line;
+}
+
+TEST_F(Win95RoadTest, TheUnlockOutcomeNeverChangesTheResult) {
+    auto z = On("950");
+    hosted::FailCall("DeviceIoControl:0x1", {2});
+    const Bytes data = testsupport::Pattern(512, 8);
+    EXPECT_TRUE(TZelvanTestPeer{*z}.WS95(DriveC, 10, 1, const_cast<std::uint8_t*>(data.data())));
+    EXPECT_EQ(testsupport::DdRead(image, 10 * 512, 512), data);
+    ExpectDeviceClosed();
+}
+
+TEST_F(Win95RoadTest, ARefusedTransferFailsButStillUnlocks) {
+    auto z = On("1998");
+    hosted::FailCall("DeviceIoControl:0x6", {1});
+    const Bytes before = testsupport::ReadFile(image);
+    Bytes data(512, 0xEE);
+    EXPECT_FALSE(TZelvanTestPeer{*z}.WS95(DriveC, 10, 1, data.data()));
+    EXPECT_EQ(Vwin32Requests().size(), 2u) << "lock and unlock; the refused call reached no service";
+    EXPECT_EQ(CountCalls("DeviceIoControl"), 3u);
+    EXPECT_EQ(testsupport::ReadFile(image), before);
+
+    // A carry returned by the service fails the transfer too: a sector past the volume.
+    hosted::ClearJournal();
+    const auto sectors = static_cast<int>(std::filesystem::file_size(image) / 512);
+    EXPECT_FALSE(TZelvanTestPeer{*z}.RS95(DriveC, sectors, 1, data.data()));
+    ASSERT_EQ(Vwin32Requests().size(), 1u);
+    EXPECT_EQ(Vwin32Requests()[0].out.at("Flags") & 1u, 1u);
+    ExpectDeviceClosed();
+}
+
+TEST_F(Win95RoadTest, TheDeviceIsClosedAfterEveryCallEvenWhenItDidNotOpen) {
+    auto z = On("950");
+    hosted::FailCall("CreateFileA", {1});
+    Bytes buffer(512);
+    EXPECT_FALSE(TZelvanTestPeer{*z}.RS95(DriveC, 0, 1, buffer.data()));
+    ExpectDeviceClosed();
+    EXPECT_TRUE(TZelvanTestPeer{*z}.RS95(DriveC, 0, 1, buffer.data()));
+    ExpectDeviceClosed();
+}
+
+TEST_F(Win95RoadTest, ARunOfMoreThan65535SectorsTakesSeveralRequestsInOneLock) {
+    auto z = On("1998");
+    z->SetNeedDiskLock(true);
+    const int count = 70000;
+    Bytes buffer(std::size_t(count) * 512);
+    ASSERT_TRUE(TZelvanTestPeer{*z}.RS95(DriveC, 1, count, buffer.data()));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 512, buffer.size()));
+    const auto requests = Vwin32Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0].service, "IOCTL");
+    EXPECT_EQ(requests[3].service, "IOCTL");
+    EXPECT_NE(requests[1].line.find("01 00 00 00 FF FF"), std::string::npos) << requests[1].line;
+    EXPECT_NE(requests[2].line.find("00 00 01 00 71 11"), std::string::npos) << requests[2].line;
+}
+
+TEST_F(Win95RoadTest, EveryRoadReadsTheSameBytes) {
+    TZelvan onNt(nullptr);
+    onNt.SetSectors(16);
+    Bytes nt(16 * 512);
+    ASSERT_TRUE(onNt.ReadSectors(nt.data(), static_cast<int>(nt.size()) - 1));
+    for (const char* build : {"950", "1998"}) {
+        auto z = On(build);
+        z->SetSectors(16);
+        Bytes other(16 * 512);
+        ASSERT_TRUE(z->ReadSectors(other.data(), static_cast<int>(other.size()) - 1));
+        EXPECT_EQ(other, nt) << build;
+    }
+    EXPECT_EQ(nt, testsupport::DdRead(image, 0, nt.size()));
+}
+
+} // namespace
+} // namespace orvane_test
