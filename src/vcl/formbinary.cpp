@@ -43,8 +43,7 @@ private:
 
     std::uint64_t ReadLittleEndian(std::size_t size, std::string_view expected) {
         if (Left() < size)
-            Fail(pos_, "unexpected end of the form inside " + std::string(expected) + " (" + std::to_string(size) +
-                           " bytes needed, " + std::to_string(Left()) + " left)");
+            Fail(pos_, "unexpected end of the form inside " + std::string(expected));
         std::uint64_t value = 0;
         for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{form_[pos_ + i]} << (8 * i);
         pos_ += size;
@@ -53,8 +52,8 @@ private:
 
     std::string ReadChars(std::size_t length, std::size_t lengthAt, std::string_view what) {
         if (Left() < length)
-            Fail(lengthAt, std::string(what) + " of " + std::to_string(length) + " bytes runs past the end of the form (" +
-                               std::to_string(Left()) + " bytes left)");
+            Fail(lengthAt, std::string(what) + " of " + std::to_string(length) +
+                               " bytes runs past the end of the form at byte " + std::to_string(form_.size()));
         std::string text(reinterpret_cast<const char*>(form_.data() + pos_), length);
         pos_ += length;
         return text;
