@@ -1,0 +1,54 @@
+#include "child_process.h"
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace zelvan_cli {
+
+namespace {
+std::vector<char*> Argv(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+} // namespace
+
+#ifdef _WIN32
+
+std::optional<int> RunProgram(const std::vector<std::string>& arguments) {
+    const std::vector<char*> argv = Argv(arguments);
+    const intptr_t status = _spawnvp(_P_WAIT, argv[0], argv.data());
+    if (status == -1) return std::nullopt;
+    return static_cast<int>(status);
+}
+
+#else
+
+extern "C" char** environ;
+
+std::optional<int> RunProgram(const std::vector<std::string>& arguments) {
+    const std::vector<char*> argv = Argv(arguments);
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return std::nullopt;
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return std::nullopt;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return std::nullopt;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+#endif
+
+} // namespace zelvan_cli

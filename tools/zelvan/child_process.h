@@ -1,0 +1,15 @@
+// Running another program, such as mkfs.fat, and waiting for it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelvan_cli {
+
+// Runs `arguments[0]`, found on the PATH, with its standard output discarded
+// and its standard error shown. Returns its exit status, or std::nullopt when
+// the program could not be started (not installed, not executable).
+std::optional<int> RunProgram(const std::vector<std::string>& arguments);
+
+} // namespace zelvan_cli

@@ -1,0 +1,261 @@
+#include "demo.h"
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "drive_facts.h"
+#include "hexdump.h"
+#include "machine.h"
+#include "orvane/orvane.h"
+#include "outcome.h"
+#include "selection.h"
+
+namespace zelvan_cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::string_view kIndent = "   ";
+
+// A folder of the demo's own under the temporary folder, removed with its contents.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = fs::temp_directory_path() / ("zelvan-demo-" + std::to_string(random()));
+            if (fs::create_directory(path_)) return;
+        }
+        throw Failure("cannot make a folder in " + fs::temp_directory_path().string());
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+fs::path MakeFatImage(const fs::path& folder, const std::string& name, unsigned kib, const std::string& fatBits) {
+    const fs::path image = folder / name;
+    const std::optional<int> status =
+        RunProgram({"mkfs.fat", "-C", "-F", fatBits, image.string(), std::to_string(kib)});
+    if (!status) throw Failure("the demo makes its disk images with mkfs.fat, which was not found (install dosfstools)");
+    if (*status != 0) throw Failure("mkfs.fat could not make " + image.string() + " (exit status " + std::to_string(*status) + ")");
+    return image;
+}
+
+Bytes FileStart(const fs::path& path, std::size_t count) {
+    Bytes bytes(count);
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count)))
+        throw Failure("cannot read " + path.string());
+    return bytes;
+}
+
+// The first two lines of a sector's hex dump and its last one.
+void ShowSector(std::ostream& out, const Bytes& sector) {
+    std::ostringstream text;
+    HexDump dump(text);
+    dump.Write(sector);
+    dump.Finish();
+    std::vector<std::string> lines;
+    std::istringstream split(text.str());
+    for (std::string line; std::getline(split, line);) lines.push_back(line);
+    lines.pop_back(); // the total length
+    if (lines.size() > 3) {
+        std::string last = std::move(lines.back());
+        lines.resize(2);
+        lines.push_back("...");
+        lines.push_back(std::move(last));
+    }
+    for (const std::string& line : lines) out << kIndent << line << '\n';
+}
+
+std::string Verdict(bool result) { return result ? "true" : "false"; }
+
+class Demo {
+public:
+    Demo(std::ostream& out, const fs::path& floppy, const fs::path& disk) : out_(out), floppy_(floppy), disk_(disk) {}
+
+    void Run() {
+        out_ << "zelvan demo: the TZelvan component on a hosted PC\n"
+             << kIndent << "A: " << floppy_.filename().string() << " (1.44 MB floppy, removable), C: "
+             << disk_.filename().string() << " (64 MB FAT16), made by mkfs.fat in " << floppy_.parent_path().string()
+             << "\n";
+        Geometry();
+        BootSectorOnThreeRoads();
+        const std::uint32_t sector = diskBound_ / 2;
+        const Bytes written = ConfirmedWrite(sector);
+        DeclinedWrite(sector, written);
+        RefusedRuns();
+        FloppyBootSector();
+        out_ << "\nDone; the temporary folder and its images are removed.\n";
+    }
+
+private:
+    void Section(int number, std::string_view title) { out_ << '\n' << number << ". " << title << '\n'; }
+
+    // A component created on `platform`, with drive `letter` selected: the
+    // component reads the platform when it is created.
+    std::unique_ptr<Orvane::TZelvan> On(std::string_view platform, char letter, DriveFacts& drive) {
+        machine::UsePlatform(platform);
+        auto zelvan = std::make_unique<Orvane::TZelvan>(nullptr);
+        drive = SelectDrive(*zelvan, letter);
+        return zelvan;
+    }
+
+    Bytes ReadSector(Orvane::TZelvan& zelvan, const DriveFacts& drive, std::uint32_t sector, std::string_view what) {
+        SelectRun(zelvan, drive, sector, 1);
+        Bytes bytes(drive.bytesPerSector);
+        if (!zelvan.ReadSectors(bytes.data(), static_cast<int>(bytes.size()) - 1))
+            throw Failure("demo: ReadSectors returned false for " + std::string(what));
+        return bytes;
+    }
+
+    void Geometry() {
+        Section(1, "Drive C: as the component measures it (DriveName := 'C')");
+        DriveFacts drive;
+        On("nt", 'C', drive);
+        diskBound_ = drive.SizeBound();
+        WriteDriveReport(out_, drive, QueryPlatform(), kIndent);
+    }
+
+    void BootSectorOnThreeRoads() {
+        Section(2, "C:'s boot sector on the three roads (FirstSector 0, Sectors 1, ReadSectors)");
+        Bytes first;
+        for (std::string_view platform : {"nt", "95", "98"}) {
+            DriveFacts drive;
+            const auto zelvan = On(platform, 'C', drive);
+            const Bytes sector = ReadSector(*zelvan, drive, 0, "C:'s boot sector on " + std::string(platform));
+            const PlatformFacts facts = QueryPlatform();
+            out_ << kIndent << platform << ": " << PlatformName(facts) << "\n"
+                 << kIndent << "    " << RoadDescription(facts.road, 'C') << "  ->  true";
+            if (first.empty()) first = sector;
+            else if (sector == first) out_ << ", the same bytes";
+            else throw Failure("demo: the " + std::string(platform) + " road read other bytes than the NT road");
+            out_ << '\n';
+        }
+        ShowSector(out_, first);
+    }
+
+    Bytes ConfirmedWrite(std::uint32_t sector) {
+        Section(3, "A confirmed write of sector " + std::to_string(sector) + " of C: (the answer is Yes)");
+        DriveFacts drive;
+        const auto zelvan = On("nt", 'C', drive);
+        const std::string text = "Written by zelvan demo through WriteSectors, after the answer Yes. ";
+        Bytes bytes(drive.bytesPerSector);
+        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(text[i % text.size()]);
+        SelectRun(*zelvan, drive, sector, 1);
+        machine::SetAnswer(true);
+        const bool written = zelvan->WriteSectors(bytes.data(), static_cast<int>(bytes.size()) - 1);
+        ShowConfirmation();
+        out_ << kIndent << "WriteSectors  ->  " << Verdict(written) << '\n';
+        if (!written) throw Failure("demo: the confirmed write returned false");
+        const bool same = ReadSector(*zelvan, drive, sector, "the written sector") == bytes;
+        out_ << kIndent << "ReadSectors   ->  true, " << (same ? "the bytes just written" : "OTHER BYTES") << '\n';
+        if (!same) throw Failure("demo: the sector read back differs from the one written");
+        ShowSector(out_, bytes);
+        return bytes;
+    }
+
+    void DeclinedWrite(std::uint32_t sector, const Bytes& before) {
+        Section(4, "A declined write of the same sector (the answer is No)");
+        DriveFacts drive;
+        const auto zelvan = On("nt", 'C', drive);
+        const Bytes zeros(drive.bytesPerSector, 0);
+        SelectRun(*zelvan, drive, sector, 1);
+        machine::SetAnswer(false);
+        const bool written = zelvan->WriteSectors(zeros.data(), static_cast<int>(zeros.size()) - 1);
+        ShowConfirmation();
+        const bool kept = ReadSector(*zelvan, drive, sector, "the sector after the declined write") == before;
+        out_ << kIndent << "WriteSectors  ->  " << Verdict(written) << "; the sector "
+             << (kept ? "still holds the bytes of step 3" : "CHANGED") << '\n';
+        if (written || !kept) throw Failure("demo: the declined write was carried out");
+    }
+
+    void ShowConfirmation() {
+        if (const auto shown = machine::LastConfirmation()) {
+            std::string text = shown->text;
+            std::replace(text.begin(), text.end(), '\r', ' ');
+            out_ << kIndent << "MessageBoxA \"" << shown->caption << "\": \"" << text << "\"  ->  "
+                 << (shown->declined ? "No" : "Yes") << '\n';
+        }
+    }
+
+    void RefusedRuns() {
+        Section(5, "Runs that reach the size bound B = " + std::to_string(diskBound_) + " are refused");
+        DriveFacts drive;
+        const auto zelvan = On("nt", 'C', drive);
+        const std::uint32_t bound = drive.SizeBound();
+        Refused(*zelvan, drive, bound, 1, "FirstSector := " + std::to_string(bound));
+        Refused(*zelvan, drive, bound - 10, 10,
+                "FirstSector := " + std::to_string(bound - 10) + ", Sectors := 10");
+    }
+
+    void Refused(Orvane::TZelvan& zelvan, const DriveFacts& drive, std::uint32_t first, std::uint32_t count,
+                 const std::string& what) {
+        try {
+            SelectRun(zelvan, drive, first, count);
+        } catch (const Failure& refusal) {
+            out_ << kIndent << what << "\n" << kIndent << "    " << refusal.what() << '\n';
+            return;
+        }
+        throw Failure("demo: the component took " + what);
+    }
+
+    void FloppyBootSector() {
+        Section(6, "A:'s boot sector by cylinder, head and sector (ReadFloppySectors, format 1440)");
+        const Bytes image = FileStart(floppy_, 512);
+        Bytes first;
+        for (std::string_view platform : {"95", "nt"}) {
+            DriveFacts drive;
+            const auto zelvan = On(platform, 'A', drive);
+            SelectRun(*zelvan, drive, 0, 1);
+            Bytes sector(512);
+            const bool read = zelvan->ReadFloppySectors('A', sector.data(), 511, Orvane::D1440);
+            out_ << kIndent << platform << ": "
+                 << (platform == "95" ? "sector 0 = cylinder 0, head 0, sector 1: one INT 13h request"
+                                      : "the raw volume \\\\.\\A:, bytes 0 to 511")
+                 << "  ->  " << Verdict(read) << '\n';
+            if (!read) throw Failure("demo: ReadFloppySectors returned false on " + std::string(platform));
+            if (first.empty()) first = sector;
+            else if (sector != first) throw Failure("demo: the two floppy roads read different bytes");
+        }
+        if (first != image) throw Failure("demo: the floppy's boot sector differs from the image file");
+        out_ << kIndent << "both reads are identical, and equal to the first 512 bytes of "
+             << floppy_.filename().string() << '\n';
+        ShowSector(out_, first);
+    }
+
+    std::ostream& out_;
+    fs::path floppy_;
+    fs::path disk_;
+    std::uint32_t diskBound_ = 0;
+};
+
+} // namespace
+
+void RunDemo(std::ostream& out) {
+    machine::RequireHosted("demo");
+    const ScratchFolder folder;
+    const fs::path floppy = MakeFatImage(folder.path(), "floppy.img", 1440, "12");
+    const fs::path disk = MakeFatImage(folder.path(), "disk.img", 64 * 1024, "16");
+    machine::MapDrive('A', floppy, true);
+    machine::MapDrive('C', disk, false);
+    Demo(out, floppy, disk).Run();
+}
+
+} // namespace zelvan_cli

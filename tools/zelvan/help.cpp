@@ -1,0 +1,167 @@
+#include "help.h"
+
+namespace zelvan_cli {
+
+namespace {
+
+constexpr std::string_view kOverview = R"(Usage:
+  zelvan [OPTIONS] info LETTER
+  zelvan [OPTIONS] read LETTER FIRST COUNT [-o FILE]
+  zelvan [OPTIONS] write LETTER FIRST COUNT -i FILE
+  zelvan [OPTIONS] floppy-read LETTER FORMAT FIRST COUNT [-o FILE]
+  zelvan [OPTIONS] floppy-write LETTER FORMAT FIRST COUNT -i FILE
+  zelvan demo
+
+Reads and writes raw sectors of a drive through the TZelvan component.
+LETTER is a drive letter (C or C:), FIRST the first sector (0 is the first
+sector of the volume), COUNT the number of sectors, FORMAT one of 360, 720,
+1200, 1440 or unknown (handled as 1440).
+
+Commands:
+  info          the drive's geometry, its size bound and the road transfers take
+  read          COUNT sectors from FIRST, as a hex dump or raw into FILE
+  write         COUNT sectors from FIRST, taken from FILE (- for standard input)
+  floppy-read   like read, by cylinder/head/sector on Windows 95/98
+  floppy-write  like write, to a floppy in A: or B:
+  demo          builds two disk images and shows what the component does
+
+Options:
+  --drive L=PATH[:removable|:fixed][:ro]
+                map drive L to a disk image or block device; repeatable, adds
+                to ZELVAN_DRIVES (example: --drive A=floppy.img:removable)
+  --platform nt|95|98|P:B
+                the Windows the machine reports: nt (default), 95 (transfers
+                take the classic INT 25h/26h road), 98 (the extended INT 21h
+                7305h road) or a platform id and build (example: --platform 1:1001)
+  --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries)
+  --lock        lock the volume around each transfer (writes on 95/98 always lock)
+  --no-warn     write without asking for confirmation
+  --yes, --no   the answer to the confirmation; otherwise ZELVAN_ANSWER, else
+                the question is asked on the terminal
+  --trace[=FILE]
+                append the Win32 call journal to FILE (standard error without FILE)
+  -h, --help    this text; zelvan COMMAND --help explains one command
+
+Exit status: 0 when the transfer succeeded, 1 when it did not (the reason is
+printed), 2 when the command line is wrong.
+
+Example:
+  zelvan --drive C=disk.img read C 0 1
+)";
+
+constexpr std::string_view kInfo = R"(Usage: zelvan [OPTIONS] info LETTER
+
+Shows how the component sees drive LETTER: its type, bytes per sector, sectors
+per cluster, total and free clusters, the size bound B (total clusters x
+sectors per cluster, in sectors and in bytes; FIRST and FIRST + COUNT must stay
+below it), the Windows the machine reports and the road transfers will take.
+
+Options: --drive, --platform (see zelvan --help).
+
+Example:
+  zelvan --drive C=disk.img --platform 98 info C
+)";
+
+constexpr std::string_view kRead = R"(Usage: zelvan [OPTIONS] read LETTER FIRST COUNT [-o FILE]
+
+Reads COUNT sectors of drive LETTER, starting at sector FIRST, with
+ReadSectors. Without -o the sectors are shown as a hex dump (offset, 16 bytes,
+printable characters, like hexdump -C); with -o FILE their raw bytes go to
+FILE, which is replaced only when the whole run was read. Runs longer than
+8 MiB move in pieces, with a progress bar when standard error is a terminal.
+
+Options:
+  -o FILE       write the raw bytes to FILE
+  --retries N   attempts per piece (default 2)
+  --lock        lock the volume around the read
+  --drive, --platform, --trace (see zelvan --help)
+
+Example:
+  zelvan --drive C=disk.img read C 0 2048 -o first-megabyte.bin
+)";
+
+constexpr std::string_view kWrite = R"(Usage: zelvan [OPTIONS] write LETTER FIRST COUNT -i FILE
+
+Writes COUNT sectors of drive LETTER, starting at sector FIRST, with
+WriteSectors. FILE (- for standard input) must hold exactly COUNT x bytes per
+sector bytes; a file of another length is refused before anything is written.
+The component asks for confirmation once, before the first piece.
+
+Options:
+  -i FILE       the bytes to write; - reads standard input
+  --yes, --no   answer the confirmation (else ZELVAN_ANSWER, else the terminal)
+  --no-warn     do not ask at all
+  --retries N   attempts per piece (default 2)
+  --lock        lock the volume around the write on NT (95/98 always locks)
+  --drive, --platform, --trace (see zelvan --help)
+
+Example:
+  zelvan --drive C=disk.img --yes write C 100 1 -i sector.bin
+)";
+
+constexpr std::string_view kFloppyRead = R"(Usage: zelvan [OPTIONS] floppy-read LETTER FORMAT FIRST COUNT [-o FILE]
+
+Reads COUNT 512-byte sectors of the floppy in drive LETTER, starting at FIRST,
+with ReadFloppySectors. LETTER must be a removable drive. FORMAT (360, 720,
+1200, 1440 or unknown) gives the geometry that turns a sector number into
+cylinder, head and sector on Windows 95/98; on NT the run is read from the
+raw volume. FIRST and FIRST + COUNT must stay below the size bound B of the
+floppy's file system (see info). Output as for read.
+
+Options:
+  -o FILE       write the raw bytes to FILE
+  --retries N   attempts per sector on 95/98 (default 2)
+  --drive, --platform, --trace (see zelvan --help)
+
+Example:
+  zelvan --drive A=floppy.img:removable --platform 95 floppy-read A 1440 0 1
+)";
+
+constexpr std::string_view kFloppyWrite = R"(Usage: zelvan [OPTIONS] floppy-write LETTER FORMAT FIRST COUNT -i FILE
+
+Writes COUNT 512-byte sectors to the floppy in drive LETTER (A or B, a
+removable drive), starting at FIRST, with WriteFloppySectors. FILE (- for
+standard input) must hold exactly COUNT x 512 bytes. FORMAT and the size
+bound are as for floppy-read.
+
+Options:
+  -i FILE       the bytes to write; - reads standard input
+  --yes, --no   answer the confirmation (else ZELVAN_ANSWER, else the terminal)
+  --no-warn     do not ask at all
+  --retries N   attempts per sector on 95/98 (default 2)
+  --drive, --platform, --trace (see zelvan --help)
+
+Example:
+  zelvan --drive A=floppy.img:removable --yes floppy-write A 1440 0 1 -i boot.bin
+)";
+
+constexpr std::string_view kDemo = R"(Usage: zelvan demo
+
+Makes a 1.44 MB floppy image and a 64 MB FAT16 disk image with mkfs.fat in a
+temporary folder, maps them to A: and C: of the hosted machine, and shows in
+short sections what the component does: C:'s geometry and size bound, its
+boot sector read on the NT road and both Windows 95 roads, a confirmed write
+and its read-back, a declined write, a refused run beyond the size bound, and
+A:'s boot sector read by cylinder/head/sector and by the NT road. The folder
+is removed afterwards. Needs mkfs.fat (dosfstools).
+
+Example:
+  zelvan demo
+)";
+
+} // namespace
+
+std::string_view HelpText(std::optional<Command> command) {
+    if (!command) return kOverview;
+    switch (*command) {
+    case Command::Info: return kInfo;
+    case Command::Read: return kRead;
+    case Command::Write: return kWrite;
+    case Command::FloppyRead: return kFloppyRead;
+    case Command::FloppyWrite: return kFloppyWrite;
+    case Command::Demo: return kDemo;
+    }
+    return kOverview;
+}
+
+} // namespace zelvan_cli

@@ -1,0 +1,36 @@
+// The canonical hex dump, as hexdump -C prints it: an offset, 16 bytes in hex
+// in two groups of eight, the printable characters between bars; a run of
+// lines equal to the one before shows as a single "*"; the total length ends it.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <span>
+
+namespace zelvan_cli {
+
+class HexDump {
+public:
+    explicit HexDump(std::ostream& out) : out_(out) {}
+
+    // Bytes may come in pieces of any size; offsets run on across them.
+    void Write(std::span<const std::uint8_t> bytes);
+    // Prints the last, partial line and the total length.
+    void Finish();
+
+private:
+    static constexpr std::size_t kLine = 16;
+    void EmitLine(std::size_t length);
+
+    std::ostream& out_;
+    std::uint64_t lineOffset_ = 0;
+    std::array<std::uint8_t, kLine> line_{};
+    std::size_t filled_ = 0;
+    std::array<std::uint8_t, kLine> previous_{};
+    bool hasPrevious_ = false;
+    bool squeezing_ = false;
+};
+
+} // namespace zelvan_cli

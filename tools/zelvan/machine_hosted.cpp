@@ -1,0 +1,54 @@
+#include "machine.h"
+
+#include "outcome.h"
+#include "vcl/sysutils.h"
+#include "win32/hosted/machine.h"
+
+namespace zelvan_cli::machine {
+
+namespace {
+// hosted::ConfigError names the bad text; say which option it came from.
+template <typename Apply>
+void Applying(std::string_view option, Apply apply) {
+    try {
+        apply();
+    } catch (const hosted::ConfigError& error) {
+        throw UsageError(std::string(option) + ": " + error.what());
+    }
+}
+} // namespace
+
+void Configure(const MachineOptions& options) {
+    for (const std::string& drive : options.drives) Applying("--drive", [&] { hosted::MapDrives(drive); });
+    if (options.platform) Applying("--platform", [&] { hosted::SetPlatform(*options.platform); });
+    if (options.answer) SetAnswer(options.answer);
+    if (options.trace) Applying("--trace", [&] { hosted::TraceTo(*options.trace); });
+    vcl::InitPlatformId();
+}
+
+void RequireHosted(std::string_view) {}
+
+void UsePlatform(std::string_view platform) {
+    hosted::SetPlatform(platform);
+    vcl::InitPlatformId();
+}
+
+void MapDrive(char letter, const std::filesystem::path& image, bool removable) {
+    hosted::MapDrive(letter, {image.string(), removable ? hosted::DriveKind::Removable : hosted::DriveKind::Fixed, false});
+}
+
+void SetAnswer(std::optional<bool> yes) {
+    hosted::SetAnswer(yes ? std::optional<int>(*yes ? IDYES : IDNO) : std::nullopt);
+}
+
+std::optional<Confirmation> LastConfirmation() {
+    const std::vector<hosted::ShownMessage> shown = hosted::ShownMessages();
+    const std::vector<std::string> calls = hosted::JournalOf("MessageBoxA");
+    if (shown.empty() || calls.empty()) return std::nullopt;
+    // The journal line ends with " = result".
+    const std::string_view call = calls.back();
+    const std::string_view result = call.substr(call.rfind(" = ") + 3);
+    return Confirmation{shown.back().text, shown.back().caption, result != std::to_string(IDYES) && result != "IDYES"};
+}
+
+} // namespace zelvan_cli::machine

@@ -1,0 +1,38 @@
+// Moving a run of sectors through the component, in pieces of at most 8 MiB
+// so that a long run needs no buffer of its own size, with a progress bar on
+// a terminal and a reason in words when the component returns false.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+
+#include "drive_facts.h"
+#include "orvane/orvane.h"
+
+namespace zelvan_cli {
+
+constexpr std::uint32_t kPieceBytes = 8u << 20;
+constexpr std::uint32_t kFloppySectorBytes = 512;
+
+enum class Direction { Read, Write };
+
+struct RunRequest {
+    char letter;                                 // the drive selected by SelectDrive
+    std::optional<Orvane::TFloppyType> floppy;   // physical floppy sectors of this format
+    std::uint32_t first;
+    std::uint32_t count;
+};
+
+// Fills a piece's bytes before it is written, or takes them after it was read.
+using PieceBytes = std::function<void(std::span<std::uint8_t>)>;
+
+// `drive` is what SelectDrive returned for run.letter. Checks the whole run
+// against the component and the road before the first piece moves; throws
+// Failure with the reason when anything is refused or a piece fails. A write
+// is confirmed once, before its first piece.
+void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run, Direction direction,
+                 const PieceBytes& bytes);
+
+} // namespace zelvan_cli
