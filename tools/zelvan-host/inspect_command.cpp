@@ -1,0 +1,57 @@
+// zelvan-host inspect CLASS: the published properties as an object
+// inspector shows them.
+#include <iomanip>
+#include <iostream>
+
+#include "commands.h"
+#include "host_io.h"
+#include "vcl/registry.h"
+
+namespace host {
+
+namespace {
+std::string Range(const vcl::TTypeInfo& type) {
+    switch (type.Kind) {
+    case vcl::TTypeKind::tkInteger:
+        return std::to_string(type.MinValue) + ".." + std::to_string(type.MaxValue) + ", " +
+               std::string(vcl::OrdTypeName(type.OrdType));
+    case vcl::TTypeKind::tkEnumeration: {
+        std::string names;
+        for (std::string_view name : type.EnumNames) names += (names.empty() ? "" : ", ") + std::string(name);
+        return "(" + names + ")";
+    }
+    case vcl::TTypeKind::tkChar: return "#0..#255";
+    case vcl::TTypeKind::tkBool: return "False, True";
+    }
+    return "";
+}
+
+std::string Access(std::string_view name, vcl::TAccessKind kind) {
+    return std::string(name) + (kind == vcl::TAccessKind::Field ? " (field)" : " (setter)");
+}
+} // namespace
+
+int InspectCommand(const std::string& className) {
+    const vcl::TClassInfo* type = vcl::GetClass(className);
+    if (!type) {
+        std::cerr << "zelvan-host: no class named " << className << " is registered; known:";
+        for (const vcl::TClassInfo* known : vcl::RegisteredClasses()) std::cerr << " " << known->ClassName;
+        std::cerr << "\n";
+        return 2;
+    }
+    std::cout << type->ClassName;
+    if (type->Parent) std::cout << " (" << type->Parent->ClassName << ")";
+    std::cout << "\n";
+    std::cout << std::left << "  " << std::setw(15) << "Property" << std::setw(10) << "Type" << std::setw(9) << "Default"
+              << std::setw(34) << "Range" << std::setw(24) << "Read" << "Write\n";
+    for (const vcl::TPropInfo* prop : vcl::GetPropList(*type)) {
+        std::string defaultText = prop->Default ? FormatOrdinal(*prop->PropType, *prop->Default) : "(none)";
+        std::cout << "  " << std::setw(15) << prop->Name << std::setw(10) << prop->PropType->Name << std::setw(9)
+                  << defaultText << std::setw(34) << Range(*prop->PropType) << std::setw(24)
+                  << Access(prop->Read.Name, prop->Read.Kind) << Access(prop->Write.Name, prop->Write.Kind)
+                  << (prop->Stored ? "" : "  not stored") << "\n";
+    }
+    return 0;
+}
+
+} // namespace host
