@@ -68,7 +68,9 @@ public:
     Invocation Parse() {
         for (index_ = 0; index_ < arguments_.size(); ++index_) {
             std::string_view argument = arguments_[index_];
-            if (argument == "-" || !argument.starts_with('-'))
+            // A negative number is a wrong operand rather than an unknown option.
+            const bool negative = argument.size() > 1 && argument[1] >= '0' && argument[1] <= '9';
+            if (argument == "-" || negative || !argument.starts_with('-'))
                 operands_.push_back(argument);
             else
                 Option(argument);

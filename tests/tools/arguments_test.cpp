@@ -1,0 +1,98 @@
+#include "arguments.h"
+
+#include <gtest/gtest.h>
+
+#include "outcome.h"
+
+namespace zelvan_cli {
+namespace {
+
+Invocation Parse(std::vector<std::string_view> arguments) { return ParseArguments(arguments); }
+
+std::string UsageMessage(std::vector<std::string_view> arguments) {
+    try {
+        Parse(arguments);
+    } catch (const UsageError& error) {
+        return error.what();
+    }
+    return "(accepted)";
+}
+
+TEST(Arguments, ReadTakesLetterFirstCountAndOutput) {
+    const Invocation got = Parse({"--drive", "C=disk.img", "read", "c:", "10", "4", "-o", "out.bin"});
+    EXPECT_EQ(got.command, Command::Read);
+    EXPECT_EQ(got.drive, 'c');
+    EXPECT_EQ(got.first, 10u);
+    EXPECT_EQ(got.count, 4u);
+    EXPECT_EQ(got.outputPath, "out.bin");
+    EXPECT_EQ(got.machine.drives, std::vector<std::string>{"C=disk.img"});
+}
+
+TEST(Arguments, OptionsMayFollowTheCommandAndTakeInlineValues) {
+    const Invocation got = Parse({"write", "A", "0", "1", "--platform=95", "-i", "-", "--retries", "7", "--lock",
+                                  "--no-warn", "--yes", "--drive=A=f.img:removable", "--drive", "C=d.img"});
+    EXPECT_EQ(got.command, Command::Write);
+    EXPECT_EQ(got.inputPath, "-");
+    EXPECT_EQ(got.machine.platform, "95");
+    EXPECT_EQ(got.component.retries, 7);
+    EXPECT_TRUE(got.component.lock);
+    EXPECT_TRUE(got.component.noWarn);
+    EXPECT_EQ(got.machine.answer, true);
+    EXPECT_EQ(got.machine.drives, (std::vector<std::string>{"A=f.img:removable", "C=d.img"}));
+}
+
+TEST(Arguments, TraceGoesToStandardErrorUnlessAFileIsNamed) {
+    EXPECT_EQ(Parse({"--trace", "info", "C"}).machine.trace, "-");
+    EXPECT_EQ(Parse({"--trace=calls.log", "info", "C"}).machine.trace, "calls.log");
+    EXPECT_FALSE(Parse({"info", "C"}).machine.trace.has_value());
+}
+
+TEST(Arguments, FloppyFormatsMapToTheComponentsTypes) {
+    const std::vector<std::pair<std::string_view, Orvane::TFloppyType>> formats{
+        {"360", Orvane::D360}, {"720", Orvane::D720}, {"1200", Orvane::D1200},
+        {"1440", Orvane::D1440}, {"unknown", Orvane::DUnknown}};
+    for (const auto& [name, type] : formats) {
+        const Invocation got = Parse({"floppy-read", "A", name, "18", "2"});
+        EXPECT_EQ(got.format, type) << name;
+        EXPECT_EQ(got.first, 18u);
+    }
+    EXPECT_NE(UsageMessage({"floppy-read", "A", "1.44", "0", "1"}).find("FORMAT must be"), std::string::npos);
+}
+
+TEST(Arguments, HelpNeedsNothingElseAndNamesTheCommand) {
+    EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_FALSE(Parse({"--help"}).command.has_value());
+    const Invocation got = Parse({"write", "--help"});
+    EXPECT_TRUE(got.help);
+    EXPECT_EQ(got.command, Command::Write);
+}
+
+TEST(Arguments, NumbersAreWholeAnd32Bit) {
+    EXPECT_EQ(Parse({"read", "C", "4294967295", "1"}).first, 4294967295u);
+    for (std::string_view bad : {"4294967296", "-1", "12x", "", "0x10"})
+        EXPECT_NE(UsageMessage({"read", "C", bad, "1"}).find("FIRST must be a whole number"), std::string::npos)
+            << bad;
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "0"}), "COUNT must be at least 1");
+    EXPECT_NE(UsageMessage({"read", "C", "4294967295", "2"}).find("reaches past sector 4294967295"),
+              std::string::npos);
+    EXPECT_EQ(Parse({"--retries", "255", "info", "C"}).component.retries, 255);
+    EXPECT_NE(UsageMessage({"--retries", "256", "info", "C"}).find("--retries must be"), std::string::npos);
+}
+
+TEST(Arguments, MalformedCommandLinesAreNamed) {
+    EXPECT_EQ(UsageMessage({}), "no command given");
+    EXPECT_EQ(UsageMessage({"format", "C"}), "unknown command 'format'");
+    EXPECT_EQ(UsageMessage({"--force", "info", "C"}), "unknown option '--force'");
+    EXPECT_EQ(UsageMessage({"read", "C", "0"}), "read takes 3 operands, not 2");
+    EXPECT_EQ(UsageMessage({"info", "CD"}), "LETTER must be one drive letter such as C or C:, not 'CD'");
+    EXPECT_EQ(UsageMessage({"write", "C", "0", "1"}), "write needs -i FILE (- for standard input)");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-i", "x"}), "-i FILE belongs to write and floppy-write");
+    EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", "x", "-o", "y"}), "-o FILE belongs to read and floppy-read");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o"}), "-o needs a value");
+    EXPECT_EQ(UsageMessage({"--lock=yes", "info", "C"}), "--lock takes no value");
+    EXPECT_EQ(UsageMessage({"--yes", "--no", "info", "C"}), "--yes and --no cannot both be given");
+    EXPECT_EQ(UsageMessage({"--yes", "demo"}), "demo sets up its own machine and takes no options, not '--yes'");
+}
+
+} // namespace
+} // namespace zelvan_cli

@@ -1,0 +1,105 @@
+// zelvan info and zelvan read, checked against mtools and dd.
+#include <gtest/gtest.h>
+
+#include "zelvan_run.h"
+
+namespace tools_test {
+namespace {
+
+using testsupport::Bytes;
+
+std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+TEST(ZelvanInfo, FiguresAreThoseOfTheFileSystem) {
+    const Images images;
+    const FatGeometry geometry = ReadGeometry(images.disk());
+    const ToolResult result = RunZelvan(images.Drives() + " info C");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Field(result.out, "drive"), "C: (fixed)");
+    EXPECT_EQ(Field(result.out, "bytes per sector"), std::to_string(geometry.bytesPerSector));
+    EXPECT_EQ(Field(result.out, "sectors per cluster"), std::to_string(geometry.sectorsPerCluster));
+    EXPECT_EQ(Field(result.out, "total clusters"), std::to_string(geometry.Clusters()));
+    const std::uint64_t bound = geometry.SizeBound();
+    EXPECT_EQ(Field(result.out, "size bound B"), std::to_string(bound) + " sectors (" +
+                                                     std::to_string(bound * geometry.bytesPerSector) + " bytes)");
+    // mdir counts the free space of the same clusters.
+    const std::string listing = testsupport::RunOk("mdir -i " + Quote(images.disk()) + " ::");
+    const std::uint64_t freeBytes =
+        std::stoull(Field(result.out, "free clusters")) * geometry.sectorsPerCluster * geometry.bytesPerSector;
+    EXPECT_NE(listing.find(std::to_string(freeBytes)), std::string::npos) << listing;
+}
+
+TEST(ZelvanInfo, NamesThePlatformAndTheRoad) {
+    const Images images;
+    const auto road = [&](const std::string& platform) {
+        return Field(RunZelvan(images.Drives() + " --platform " + platform + " info A").out, "road");
+    };
+    EXPECT_EQ(road("nt").rfind("NT:", 0), 0u);
+    EXPECT_EQ(road("95").rfind("Windows 95 classic", 0), 0u);
+    EXPECT_EQ(road("98").rfind("Windows 95 extended", 0), 0u);
+    EXPECT_EQ(road("1:1000").rfind("Windows 95 classic", 0), 0u);
+    EXPECT_EQ(road("1:1001").rfind("Windows 95 extended", 0), 0u);
+    const ToolResult floppy = RunZelvan(images.Drives() + " --platform 95 info A");
+    EXPECT_EQ(Field(floppy.out, "drive"), "A: (removable)");
+    EXPECT_NE(Field(floppy.out, "floppy road").find("INT 13h"), std::string::npos);
+    EXPECT_NE(Field(floppy.out, "platform").find("build 950"), std::string::npos);
+}
+
+TEST(ZelvanRead, RawBytesAreDdsOnEveryRoad) {
+    const Images images;
+    const FatGeometry geometry = ReadGeometry(images.disk());
+    const std::uint32_t first = geometry.firstDataSector - 3, count = 7; // the end of the root directory and on
+    const Bytes expected = testsupport::DdRead(images.disk(), std::uint64_t{first} * geometry.bytesPerSector,
+                                               std::uint64_t{count} * geometry.bytesPerSector);
+    for (const std::string platform : {"nt", "95", "98"}) {
+        const auto output = images.dir() / ("run-" + platform + ".bin");
+        const ToolResult result = RunZelvan(images.Drives() + " --platform " + platform + " read C " +
+                                            std::to_string(first) + " " + std::to_string(count) + " -o " + Quote(output));
+        ASSERT_EQ(result.status, 0) << platform << ": " << result.err;
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(testsupport::ReadFile(output), expected) << platform;
+    }
+}
+
+TEST(ZelvanRead, HexDumpIsHexdumpOfDdsBytes) {
+    const Images images;
+    const ToolResult result = RunZelvan(images.Drives() + " read c: 0 3");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::string expected =
+        testsupport::RunOk("dd if=" + Quote(images.disk()) + " bs=512 count=3 status=none | hexdump -C");
+    EXPECT_EQ(result.out, expected);
+}
+
+TEST(ZelvanRead, LongRunMovesInPiecesAndStaysSilentOffATerminal) {
+    const Images images;
+    const FatGeometry geometry = ReadGeometry(images.disk());
+    // More than two pieces of 8 MiB, ending one sector short of the size bound.
+    const std::uint32_t count = (20u << 20) / geometry.bytesPerSector + 5;
+    const std::uint32_t first = geometry.SizeBound() - 1 - count;
+    const auto output = images.dir() / "long.bin";
+    const ToolResult result = RunZelvan("--trace=" + Quote(images.dir() / "trace.log") + " " + images.Drives() +
+                                        " read C " + std::to_string(first) + " " + std::to_string(count) + " -o " +
+                                        Quote(output));
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(testsupport::ReadFile(output),
+              testsupport::DdRead(images.disk(), std::uint64_t{first} * geometry.bytesPerSector,
+                                  std::uint64_t{count} * geometry.bytesPerSector));
+    const std::string trace = Text(testsupport::ReadFile(images.dir() / "trace.log"));
+    std::size_t reads = 0;
+    for (std::size_t at = trace.find("\nReadFile("); at != trace.npos; at = trace.find("\nReadFile(", at + 1)) ++reads;
+    EXPECT_EQ(reads, 3u) << trace;
+}
+
+TEST(ZelvanRead, TraceShowsTheJournalOnStandardError) {
+    const Images images;
+    const ToolResult result = RunZelvan(images.Drives() + " --trace read C 0 1");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("GetDiskFreeSpaceA(\"C:\\\""), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("CreateFileA(\"\\\\\\\\.\\\\C:\""), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("ReadFile("), std::string::npos);
+    EXPECT_EQ(result.out.rfind("00000000  ", 0), 0u); // the dump stays on standard output
+}
+
+} // namespace
+} // namespace tools_test

@@ -1,0 +1,63 @@
+#include "zelvan_run.h"
+
+#include <sstream>
+
+namespace tools_test {
+
+namespace fs = std::filesystem;
+
+std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+
+ToolResult RunZelvan(const std::string& arguments) {
+    const testsupport::TempDir scratch;
+    const fs::path out = scratch / "out", err = scratch / "err";
+    const int status =
+        testsupport::Run("( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS '" +
+                         std::string(ZELVAN_TOOL) + "' " + arguments + " >" + Quote(out) + " 2>" + Quote(err) + " )")
+            .status;
+    const auto text = [](const fs::path& file) {
+        const testsupport::Bytes bytes = testsupport::ReadFile(file);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    return {status, text(out), text(err)};
+}
+
+std::string Field(const std::string& text, const std::string& key) {
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t start = line.find_first_not_of(' ');
+        if (start == line.npos || line.compare(start, key.size() + 1, key + ":") != 0) continue;
+        const std::size_t value = line.find_first_not_of(' ', start + key.size() + 1);
+        return value == line.npos ? "" : line.substr(value);
+    }
+    return "";
+}
+
+FatGeometry ReadGeometry(const fs::path& image) {
+    const std::string info = testsupport::RunOk("minfo -i " + Quote(image) + " ::");
+    const auto number = [&](const std::string& key) {
+        const std::string value = Field(info, key);
+        if (value.empty()) throw std::runtime_error("minfo printed no " + key + ":\n" + info);
+        return static_cast<std::uint32_t>(std::stoul(value));
+    };
+    FatGeometry geometry{};
+    geometry.bytesPerSector = number("sector size");
+    geometry.sectorsPerCluster = number("cluster size");
+    const std::uint32_t small = number("small size");
+    geometry.totalSectors = small != 0 ? small : number("big size");
+    const std::uint32_t rootSectors =
+        (number("max available root directory slots") * 32 + geometry.bytesPerSector - 1) / geometry.bytesPerSector;
+    geometry.firstDataSector =
+        number("reserved (boot) sectors") + number("fats") * number("sectors per fat") + rootSectors;
+    return geometry;
+}
+
+Images::Images()
+    : disk_(testsupport::MakeFatImage(dir_, "disk.img", 16 * 1024, "-F 16")),
+      floppy_(testsupport::MakeFatImage(dir_, "floppy.img", 1440, "-F 12")) {}
+
+std::string Images::Drives() const {
+    return "--drive C=" + Quote(disk_) + " --drive A=" + Quote(floppy_.string() + ":removable");
+}
+
+} // namespace tools_test

@@ -1,0 +1,56 @@
+// Running the built zelvan on images made by mkfs.fat, and reading the
+// figures of those images back from mtools.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "support.h"
+
+namespace tools_test {
+
+struct ToolResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+// Runs zelvan with `arguments` (shell words, quoted by the caller), with no
+// ZELVAN_ variable from the caller's environment; standard output and standard
+// error are kept apart.
+ToolResult RunZelvan(const std::string& arguments);
+
+std::string Quote(const std::filesystem::path& path);
+
+// The value after "key:" on a line of `text`, blanks trimmed; empty when absent.
+std::string Field(const std::string& text, const std::string& key);
+
+// What minfo reads from a FAT boot sector, and the component's figures that follow from it.
+struct FatGeometry {
+    std::uint32_t bytesPerSector;
+    std::uint32_t sectorsPerCluster;
+    std::uint32_t totalSectors;
+    std::uint32_t firstDataSector;
+    std::uint32_t Clusters() const { return (totalSectors - firstDataSector) / sectorsPerCluster; }
+    std::uint32_t SizeBound() const { return Clusters() * sectorsPerCluster; }
+};
+FatGeometry ReadGeometry(const std::filesystem::path& image);
+
+// A 16 MiB FAT16 disk image for C: and a 1.44 MB floppy image for A:, fresh for each test.
+class Images {
+public:
+    Images();
+    const std::filesystem::path& disk() const { return disk_; }
+    const std::filesystem::path& floppy() const { return floppy_; }
+    const testsupport::TempDir& dir() const { return dir_; }
+    // "--drive C=... --drive A=...:removable"
+    std::string Drives() const;
+
+private:
+    testsupport::TempDir dir_;
+    std::filesystem::path disk_;
+    std::filesystem::path floppy_;
+};
+
+} // namespace tools_test
