@@ -10,7 +10,7 @@ namespace {
 
 using testsupport::Bytes;
 
-std::string Run(std::uint32_t first, std::uint32_t count) {
+std::string Operands(std::uint32_t first, std::uint32_t count) {
     return std::to_string(first) + " " + std::to_string(count);
 }
 
@@ -33,7 +33,7 @@ TEST(ZelvanWrite, IdenticalBytesLeaveAFileSystemThatMtoolsReads) {
     testsupport::WriteFile(copy, Bytes(before.begin(), before.begin() + geometry.firstDataSector * geometry.bytesPerSector));
     for (const std::string platform : {"nt", "98"}) {
         const ToolResult result = RunZelvan(images.Drives() + " --platform " + platform + " --yes write C " +
-                                            Run(0, geometry.firstDataSector) + " -i " + Quote(copy));
+                                            Operands(0, geometry.firstDataSector) + " -i " + Quote(copy));
         ASSERT_EQ(result.status, 0) << platform << ": " << result.err;
         EXPECT_TRUE(testsupport::ReadFile(images.disk()) == before) << platform;
         EXPECT_NE(testsupport::RunOk("mdir -i " + Quote(images.disk()) + " ::").find("HELLO"), std::string::npos);
@@ -50,7 +50,7 @@ TEST(ZelvanWrite, ChangedSectorShowsInDdAndNothingElseChanges) {
     const Bytes bytes = testsupport::Pattern(2 * geometry.bytesPerSector, 9);
     const auto input = images.dir() / "two.bin";
     testsupport::WriteFile(input, bytes);
-    const ToolResult result = RunZelvan(images.Drives() + " --yes write C " + Run(sector, 2) + " -i " + Quote(input));
+    const ToolResult result = RunZelvan(images.Drives() + " --yes write C " + Operands(sector, 2) + " -i " + Quote(input));
     ASSERT_EQ(result.status, 0) << result.err;
     const std::uint64_t offset = std::uint64_t{sector} * geometry.bytesPerSector;
     EXPECT_EQ(testsupport::DdRead(images.disk(), offset, bytes.size()), bytes);
@@ -65,7 +65,7 @@ TEST(ZelvanWrite, StandardInputAndTheClassicRoadWriteTheSame) {
     const Bytes bytes = testsupport::Pattern(geometry.bytesPerSector, 77);
     const auto input = images.dir() / "one.bin";
     testsupport::WriteFile(input, bytes);
-    const ToolResult result = RunZelvan(images.Drives() + " --platform 95 --no-warn write C " + Run(sector, 1) +
+    const ToolResult result = RunZelvan(images.Drives() + " --platform 95 --no-warn write C " + Operands(sector, 1) +
                                         " -i - < " + Quote(input));
     ASSERT_EQ(result.status, 0) << result.err;
     ExpectOnlyChanged(before, testsupport::ReadFile(images.disk()), std::uint64_t{sector} * geometry.bytesPerSector,
@@ -82,7 +82,7 @@ TEST(ZelvanWrite, LongRunIsConfirmedOnceForAllItsPieces) {
     const auto input = images.dir() / "long.bin";
     testsupport::WriteFile(input, bytes);
     const ToolResult result =
-        RunZelvan(images.Drives() + " --yes --trace write C " + Run(first, count) + " -i " + Quote(input));
+        RunZelvan(images.Drives() + " --yes --trace write C " + Operands(first, count) + " -i " + Quote(input));
     ASSERT_EQ(result.status, 0) << result.err;
     ExpectOnlyChanged(before, testsupport::ReadFile(images.disk()), std::uint64_t{first} * geometry.bytesPerSector,
                       bytes);

@@ -45,9 +45,10 @@ std::optional<Confirmation> LastConfirmation() {
     const std::vector<hosted::ShownMessage> shown = hosted::ShownMessages();
     const std::vector<std::string> calls = hosted::JournalOf("MessageBoxA");
     if (shown.empty() || calls.empty()) return std::nullopt;
-    // The journal line ends with " = result".
+    // The journal line ends with " = RESULT" and perhaps a note on where the answer came from.
     const std::string_view call = calls.back();
-    const std::string_view result = call.substr(call.rfind(" = ") + 3);
+    std::string_view result = call.substr(call.rfind(" = ") + 3);
+    result = result.substr(0, result.find(' '));
     return Confirmation{shown.back().text, shown.back().caption, result != std::to_string(IDYES) && result != "IDYES"};
 }
 
