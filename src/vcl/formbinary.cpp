@@ -143,6 +143,9 @@ private:
     }
 
     void WriteObject(const TFormObject& object) {
+        // A first byte of 0xF0 or more would read back as filer flags.
+        if (object.ClassName.size() >= 0xF0)
+            throw EWriteError("class name '" + object.ClassName.substr(0, 32) + "...' is longer than 239 bytes");
         WriteShortString(object.ClassName, "class name");
         WriteShortString(object.Name, "component name");
         for (const TFormProperty& property : object.Properties) {

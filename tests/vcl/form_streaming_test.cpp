@@ -171,6 +171,11 @@ TEST(FormText, RefusesToWriteWhatWouldReadBackDifferently) {
         EXPECT_THROW(WriteTextForm(bad), EWriteError);
 }
 
+TEST(FormBinary, RefusesAClassNameThatWouldReadAsFilerFlags) {
+    EXPECT_NO_THROW(WriteBinaryForm(TFormObject{std::string(239, 'T'), "", {}, {}, {}}));
+    EXPECT_THROW(WriteBinaryForm(TFormObject{std::string(240, 'T'), "", {}, {}, {}}), EWriteError);
+}
+
 TEST(FormBinary, WritesTheLayoutOfTheClassicFormat) {
     TFormObject form{"TProbe", "P", {{"Flag", TFormValue::OfBoolean(false), {}}, {"Kind", TFormValue::OfIdent("pkAll"), {}}},
                      {}, {}};
