@@ -72,9 +72,10 @@ std::string ExplainFailure(const Orvane::TZelvan& zelvan, const RunRequest& run,
     if (road == Road::None)
         return "the machine reports a platform on which the component transfers nothing "
                "(it knows Windows 95/98 and NT only)";
+    const unsigned attempts = zelvan.Retries();
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
-                         Sectors(piece.first, piece.count, letter) + " (" + std::to_string(zelvan.Retries()) +
-                         " attempts";
+                         Sectors(piece.first, piece.count, letter) + " (" + std::to_string(attempts) +
+                         (attempts == 1 ? " attempt" : " attempts");
     reason += run.floppy && road != Road::NT ? " per sector)" : ")";
     if (asked && !confirmation) reason += " or the write was not confirmed";
     if (direction == Direction::Write && piece.first != run.first)
