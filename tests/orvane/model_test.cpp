@@ -201,7 +201,7 @@ TEST_F(ModelTest, RetriesIsStoredWithoutATestOfItsBounds) {
 
 TEST_F(ModelTest, TheConfirmationTextStartsAsTheComponentShipsIt) {
     EXPECT_EQ(Orvane::AttentionText.Length(), 45u);
-    EXPECT_EQ(Orvane::AttentionText, "Dangerous!\rDo you want to write to the drive ");
+    EXPECT_EQ(Orvane::AttentionText.View(), "Dangerous!\rDo you want to write to the drive ");
 }
 
 } // namespace
