@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -69,6 +70,30 @@ Bytes DdRead(const fs::path& path, std::uint64_t offset, std::uint64_t count) {
     CommandResult result = Capture(command);
     if (result.status != 0) throw std::runtime_error("dd failed on " + path.string());
     return Bytes(result.output.begin(), result.output.end());
+}
+
+namespace {
+std::uint64_t Figure(const std::string& text, const std::string& pattern, const std::string& what) {
+    std::smatch match;
+    if (!std::regex_search(text, match, std::regex(pattern)))
+        throw std::runtime_error("no " + what + " in the tool's output:\n" + text);
+    std::string digits;
+    for (char c : match[1].str())
+        if (c != ' ') digits += c;
+    return std::stoull(digits);
+}
+} // namespace
+
+FatFigures FsckFigures(const fs::path& image) {
+    std::string out = RunOk("fsck.fat -n -v '" + image.string() + "'");
+    auto sector = static_cast<unsigned>(Figure(out, R"((\d+) bytes per logical sector)", "sector size"));
+    auto cluster = static_cast<unsigned>(Figure(out, R"((\d+) bytes per cluster)", "cluster size"));
+    return {sector, cluster / sector, static_cast<std::uint32_t>(Figure(out, R"((\d+) data clusters)", "cluster count")),
+            static_cast<std::uint32_t>(Figure(out, R"(files, (\d+)/\d+ clusters)", "used clusters"))};
+}
+
+std::uint64_t MdirFreeBytes(const fs::path& image) {
+    return Figure(RunOk("mdir -i '" + image.string() + "' ::"), R"(([\d ]+) bytes free)", "free bytes");
 }
 
 Bytes Pattern(std::size_t size, std::uint8_t seed) {

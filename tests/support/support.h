@@ -43,6 +43,17 @@ Bytes ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 // `count` bytes at `offset` of the file, as dd reads them.
 Bytes DdRead(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t count);
+// The figures dosfstools reports for a FAT image (fsck.fat -n -v).
+struct FatFigures {
+    unsigned bytesPerSector;
+    unsigned sectorsPerCluster;
+    std::uint32_t dataClusters;
+    std::uint32_t usedClusters;
+};
+FatFigures FsckFigures(const std::filesystem::path& image);
+// The free bytes mtools reports for a FAT image (mdir).
+std::uint64_t MdirFreeBytes(const std::filesystem::path& image);
+
 // A pattern that differs from sector to sector and byte to byte.
 Bytes Pattern(std::size_t size, std::uint8_t seed);
 

@@ -1,0 +1,86 @@
+#include "backing.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace hosted {
+
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error) {
+    UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    unsigned sectorSize = 512;
+    if (S_ISBLK(info.st_mode)) {
+        int logical = 0;
+        if (::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0) sectorSize = static_cast<unsigned>(logical);
+    } else if (!S_ISREG(info.st_mode)) {
+        error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+        return std::nullopt;
+    }
+    return Backing(std::move(fd), sectorSize);
+}
+
+std::optional<std::uint64_t> Backing::Size() const {
+    off_t end = ::lseek(fd_.get(), 0, SEEK_END);
+    if (end < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(end);
+}
+
+Backing::Transfer Backing::ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const {
+    auto* bytes = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < length) {
+        ssize_t got = ::pread(fd_.get(), bytes + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return {done, errno};
+        }
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return {done, 0};
+}
+
+Backing::Transfer Backing::WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const {
+    const auto* bytes = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < length) {
+        ssize_t put = ::pwrite(fd_.get(), bytes + done, length - done, static_cast<off_t>(offset + done));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return {done, errno};
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return {done, 0};
+}
+
+bool Backing::TryShare() const { return ::flock(fd_.get(), LOCK_SH | LOCK_NB) == 0; }
+bool Backing::TryExclusive() const { return ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0; }
+void Backing::Unlock() const { ::flock(fd_.get(), LOCK_UN); }
+
+} // namespace hosted

@@ -1,0 +1,56 @@
+// The medium behind a drive letter: a disk image or a block device.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace hosted {
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    ~UniqueFd();
+    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    int get() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+// One opening of a medium. I/O is positioned, so openings never share an
+// offset; each opening has its own flock(2) state, which is how volume
+// handles and locks of other processes are seen.
+class Backing {
+public:
+    // nullopt with errno in `error` when the path is not an openable medium.
+    static std::optional<Backing> Open(const std::string& path, bool writable, int& error);
+
+    // The medium's size now (an image may have shrunk since the open).
+    std::optional<std::uint64_t> Size() const;
+    // The device's logical sector size: 512 for an image.
+    unsigned SectorSize() const { return sectorSize_; }
+
+    struct Transfer {
+        std::size_t bytes; // stops short at the end of the medium
+        int error;         // errno, 0 on success
+    };
+    Transfer ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const;
+    Transfer WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const;
+
+    // Advisory locks that never wait; false when another opening conflicts.
+    bool TryShare() const;
+    bool TryExclusive() const;
+    void Unlock() const;
+
+private:
+    Backing(UniqueFd fd, unsigned sectorSize) : fd_(std::move(fd)), sectorSize_(sectorSize) {}
+    UniqueFd fd_;
+    unsigned sectorSize_;
+};
+
+} // namespace hosted

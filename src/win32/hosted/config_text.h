@@ -1,0 +1,33 @@
+// The configuration texts of the environment, parsed. Every parser throws
+// ConfigError with a message that quotes the bad part.
+#pragma once
+
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "win32/hosted/machine.h"
+
+namespace hosted {
+
+// 'A'..'Z', folding lower case; throws for anything else.
+char DriveLetter(char letter);
+
+// "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro". Flags are taken from
+// the right, so a path may itself contain ':'.
+std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text);
+
+struct Identity {
+    DWORD platformId = VER_PLATFORM_WIN32_NT;
+    DWORD buildNumber = 1381;
+};
+// "nt", "95", "98" or "PLATFORM:BUILD" in decimal.
+Identity ParsePlatform(std::string_view text);
+
+// "yes" or "no" (any case): IDYES or IDNO.
+int ParseAnswer(std::string_view text);
+
+// A decimal or 0x-hexadecimal 32-bit number; `what` names it in the error.
+DWORD ParseNumber(std::string_view text, std::string_view what);
+
+} // namespace hosted

@@ -1,0 +1,104 @@
+#include "journal.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "win32/hosted/machine.h"
+
+namespace hosted {
+
+namespace {
+void WriteWhole(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return; // a trace that cannot be written must not break the call
+        done += static_cast<std::size_t>(put);
+    }
+}
+} // namespace
+
+void CallJournal::Add(std::string line) {
+    if (traceToStderr_ || trace_.get() >= 0) {
+        // One write per line, so that lines of several processes appending
+        // to one trace file never interleave.
+        std::string record = line + '\n';
+        WriteWhole(traceToStderr_ ? STDERR_FILENO : trace_.get(), record);
+    }
+    lines_.push_back(std::move(line));
+}
+
+void CallJournal::TraceTo(std::string_view path) {
+    if (path.empty()) {
+        trace_ = UniqueFd();
+        traceToStderr_ = false;
+        return;
+    }
+    if (path == "-") {
+        trace_ = UniqueFd();
+        traceToStderr_ = true;
+        return;
+    }
+    std::string name(path);
+    UniqueFd fd(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        throw ConfigError("trace file '" + name + "' cannot be opened for appending: " + std::strerror(errno));
+    trace_ = std::move(fd);
+    traceToStderr_ = false;
+}
+
+std::string TextArg(const char* text) {
+    if (!text) return "NULL";
+    std::string out = "\"";
+    for (const char* c = text; *c; ++c) {
+        auto byte = static_cast<unsigned char>(*c);
+        if (byte < 0x20 || byte >= 0x7F || byte == '"') {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += *c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string PointerArg(const void* pointer) { return pointer ? "ptr" : "NULL"; }
+
+std::string HandleArg(HANDLE handle) {
+    if (handle == INVALID_HANDLE_VALUE) return "INVALID_HANDLE_VALUE";
+    if (!handle) return "NULL";
+    auto value = reinterpret_cast<std::uintptr_t>(handle);
+    if (value % 4 == 0) return "h" + std::to_string(value / 4);
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%zX", static_cast<std::size_t>(value));
+    return text;
+}
+
+std::string HexArg(DWORD value) {
+    char text[12];
+    std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string RegisterArg(DWORD value) {
+    char text[12];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+    return text;
+}
+
+std::string ArgList(std::initializer_list<std::string> args) {
+    std::string out;
+    for (const std::string& arg : args) {
+        if (!out.empty()) out += ", ";
+        out += arg;
+    }
+    return out;
+}
+
+} // namespace hosted

@@ -1,0 +1,110 @@
+// The configuration and inspection calls of machine.h.
+#include "machine_state.h"
+
+namespace hosted {
+
+void MapDrive(char letter, DriveSpec spec) {
+    char upper = DriveLetter(letter);
+    if (spec.path.empty()) throw ConfigError(std::string("drive ") + upper + ": the path is empty");
+    MachineLock machine;
+    machine->drives[upper] = std::move(spec);
+}
+
+void UnmapDrive(char letter) {
+    char upper = DriveLetter(letter);
+    MachineLock machine;
+    machine->drives.erase(upper);
+}
+
+void ClearDrives() {
+    MachineLock machine;
+    machine->drives.clear();
+}
+
+void MapDrives(std::string_view text) {
+    auto drives = ParseDrives(text);
+    MachineLock machine;
+    for (auto& [letter, spec] : drives) machine->drives[letter] = std::move(spec);
+}
+
+void SetPlatform(DWORD platformId, DWORD buildNumber) {
+    MachineLock machine;
+    machine->identity = {platformId, buildNumber};
+}
+
+void SetPlatform(std::string_view text) {
+    Identity identity = ParsePlatform(text);
+    MachineLock machine;
+    machine->identity = identity;
+}
+
+void SetAnswer(std::optional<int> answer) {
+    if (answer && *answer != IDYES && *answer != IDNO)
+        throw ConfigError("answer " + std::to_string(*answer) + " is neither IDYES (6) nor IDNO (7)");
+    MachineLock machine;
+    machine->answer = answer;
+}
+
+std::vector<ShownMessage> ShownMessages() {
+    MachineLock machine;
+    return machine->messages;
+}
+
+std::vector<std::string> Journal() {
+    MachineLock machine;
+    return machine->journal.Lines();
+}
+
+void ClearJournal() {
+    MachineLock machine;
+    machine->journal.Clear();
+    machine->messages.clear();
+}
+
+std::vector<std::string> JournalOf(std::string_view name) {
+    MachineLock machine;
+    std::vector<std::string> lines;
+    for (const std::string& line : machine->journal.Lines()) {
+        std::string_view call(line);
+        call = call.substr(0, call.find_first_of("( "));
+        if (call == name) lines.push_back(line);
+    }
+    return lines;
+}
+
+void TraceTo(std::string_view path) {
+    MachineLock machine;
+    machine->journal.TraceTo(path);
+}
+
+void FailCall(std::string_view call, std::vector<unsigned> ordinals) {
+    MachineLock machine;
+    machine->faults.Fail(call, ordinals);
+}
+
+void PlanFaults(std::string_view text) {
+    MachineLock machine;
+    machine->faults.Plan(text);
+}
+
+void ClearFaults() {
+    MachineLock machine;
+    machine->faults.Clear();
+}
+
+void ResetMachine() {
+    MachineLock machine;
+    machine->Reset();
+}
+
+UINT ErrorMode() {
+    MachineLock machine;
+    return machine->errorMode;
+}
+
+std::size_t OpenHandleCount() {
+    MachineLock machine;
+    return machine->handles.size();
+}
+
+} // namespace hosted

@@ -1,0 +1,110 @@
+#include "machine_state.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "win_errors.h"
+
+namespace hosted {
+
+namespace {
+
+// The environment is read once; text that does not parse stops the program
+// here, naming the variable, since no caller could be told otherwise.
+void Configure(Machine& machine, const char* variable, void (*apply)(Machine&, std::string_view)) {
+    const char* text = std::getenv(variable);
+    if (!text || !*text) return;
+    try {
+        apply(machine, text);
+    } catch (const ConfigError& error) {
+        std::fprintf(stderr, "zelvan: %s: %s\n", variable, error.what());
+        std::exit(2);
+    }
+}
+
+Machine FromEnvironment() {
+    Machine machine;
+    Configure(machine, "ZELVAN_TRACE", [](Machine& m, std::string_view text) { m.journal.TraceTo(text); });
+    Configure(machine, "ZELVAN_DRIVES", [](Machine& m, std::string_view text) {
+        for (auto& [letter, spec] : ParseDrives(text)) m.drives[letter] = std::move(spec);
+    });
+    Configure(machine, "ZELVAN_PLATFORM", [](Machine& m, std::string_view text) { m.identity = ParsePlatform(text); });
+    Configure(machine, "ZELVAN_ANSWER", [](Machine& m, std::string_view text) { m.environmentAnswer = ParseAnswer(text); });
+    Configure(machine, "ZELVAN_FAULTS", [](Machine& m, std::string_view text) { m.faults.Plan(text); });
+    return machine;
+}
+
+Machine& TheMachine() {
+    static Machine machine = FromEnvironment();
+    return machine;
+}
+
+std::mutex& TheMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Handles are multiples of four, as Windows gives them, so that 0, -1 and
+// odd values are never open.
+constexpr std::uintptr_t handleStep = 4;
+
+} // namespace
+
+MachineLock::MachineLock() : lock_(TheMutex()), machine_(TheMachine()) {}
+
+const DriveSpec* Machine::Drive(char letter) const {
+    auto found = drives.find(letter);
+    return found == drives.end() ? nullptr : &found->second;
+}
+
+HANDLE Machine::AddHandle(OpenObject object) {
+    std::uintptr_t key = ++lastHandle;
+    handles.emplace(key, std::move(object));
+    return reinterpret_cast<HANDLE>(key * handleStep);
+}
+
+std::optional<std::uintptr_t> Machine::HandleKey(HANDLE handle) const {
+    auto value = reinterpret_cast<std::uintptr_t>(handle);
+    if (value == 0 || value % handleStep != 0) return std::nullopt;
+    std::uintptr_t key = value / handleStep;
+    if (!handles.count(key)) return std::nullopt;
+    return key;
+}
+
+void Machine::Reset() {
+    deviceLocks.clear();
+    handles.clear();
+    lastHandle = 0;
+    drives.clear();
+    identity = Identity{};
+    answer.reset();
+    messages.clear();
+    journal.Clear();
+    faults.Clear();
+    errorMode = 0;
+}
+
+DWORD& LastError() {
+    thread_local DWORD error = ERROR_SUCCESS;
+    return error;
+}
+
+Call::Call(Machine& machine, std::string_view name, std::string args, std::optional<DWORD> code)
+    : machine_(machine), head_(std::string(name) + "(" + args + ")"), planned_(machine.faults.Strike(name, code)) {}
+
+void Call::Finish(std::string_view result, std::string_view detail) {
+    std::string line = head_ + " = " + std::string(result);
+    if (!detail.empty()) line += " (" + std::string(detail) + ")";
+    machine_.journal.Add(std::move(line));
+    for (std::string& follower : following_) machine_.journal.Add(std::move(follower));
+    following_.clear();
+}
+
+void Call::FinishFailed(std::string_view result, DWORD error) {
+    LastError() = error;
+    std::string detail = ErrorName(error);
+    if (planned_) detail += ", planned fault";
+    Finish(result, detail);
+}
+
+} // namespace hosted

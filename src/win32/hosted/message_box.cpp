@@ -1,0 +1,91 @@
+// MessageBoxA: answered from code, then ZELVAN_ANSWER, then a prompt on the
+// controlling terminal; a dialog nobody can see does not say Yes.
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "machine_state.h"
+#include "win_errors.h"
+
+using namespace hosted;
+
+namespace {
+
+constexpr UINT buttonMask = 0x0000000F;
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// One line from the terminal, without its newline; nullopt at end of input.
+std::optional<std::string> ReadLine(int fd) {
+    std::string line;
+    char c;
+    while (true) {
+        ssize_t got = ::read(fd, &c, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return line.empty() ? std::nullopt : std::optional(line);
+        if (c == '\n') return line;
+        line += c;
+    }
+}
+
+// nullopt when there is no controlling terminal.
+std::optional<int> AskTerminal(const char* text, const char* caption) {
+    UniqueFd tty(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (tty.get() < 0) return std::nullopt;
+    std::string shown = std::string("\n[") + (caption ? caption : "Error") + "]\n";
+    for (const char* c = text ? text : ""; *c; ++c) shown += *c == '\r' ? '\n' : *c;
+    shown += "\n";
+    if (!WriteAll(tty.get(), shown)) return std::nullopt;
+    while (true) {
+        if (!WriteAll(tty.get(), "Yes/No? ")) return IDNO;
+        std::optional<std::string> line = ReadLine(tty.get());
+        if (!line) return IDNO;
+        if (*line == "y" || *line == "Y" || *line == "yes" || *line == "Yes") return IDYES;
+        if (*line == "n" || *line == "N" || *line == "no" || *line == "No") return IDNO;
+    }
+}
+
+} // namespace
+
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+    MachineLock machine;
+    Call call(*machine, "MessageBoxA", ArgList({PointerArg(hWnd), TextArg(lpText), TextArg(lpCaption), HexArg(uType)}));
+    if (call.Planned()) {
+        call.FinishFailed("0", ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
+    UINT buttons = uType & buttonMask;
+    if (buttons != MB_OK && buttons != MB_YESNO) {
+        call.FinishFailed("0", ERROR_NOT_SUPPORTED);
+        return 0;
+    }
+    machine->messages.push_back({lpText ? lpText : "", lpCaption ? lpCaption : "", uType});
+    if (buttons == MB_OK) {
+        call.Finish("IDOK");
+        return IDOK;
+    }
+    int answer = IDNO;
+    const char* source = "no terminal";
+    if (machine->answer) {
+        answer = *machine->answer;
+        source = "answer set by code";
+    } else if (machine->environmentAnswer) {
+        answer = *machine->environmentAnswer;
+        source = "ZELVAN_ANSWER";
+    } else if (std::optional<int> typed = AskTerminal(lpText, lpCaption)) {
+        answer = *typed;
+        source = "terminal";
+    }
+    call.Finish(answer == IDYES ? "IDYES" : "IDNO", source);
+    return answer;
+}

@@ -1,0 +1,128 @@
+// Identity, error mode, last error and the drive queries of kernel32.
+#include <cstdio>
+#include <cstring>
+
+#include "drive_media.h"
+#include "fat_volume.h"
+#include "machine_state.h"
+#include "paths.h"
+#include "win_errors.h"
+
+using namespace hosted;
+
+namespace {
+
+struct OsVersion {
+    DWORD major;
+    DWORD minor;
+    const char* servicePack;
+};
+
+// The version numbers the real systems of each platform report.
+OsVersion VersionOf(const Identity& identity) {
+    DWORD build = identity.buildNumber;
+    switch (identity.platformId) {
+    case VER_PLATFORM_WIN32_NT:
+        if (build < 1381) return {3, 51, ""};
+        if (build == 1381) return {4, 0, "Service Pack 6"};
+        if (build < 2195) return {4, 0, ""};
+        if (build < 2600) return {5, 0, ""};
+        return {5, 1, ""};
+    case VER_PLATFORM_WIN32_WINDOWS:
+        if (build < 1998) return {4, 0, ""};
+        if (build < 3000) return {4, 10, ""};
+        return {4, 90, ""};
+    default:
+        return {3, 10, ""};
+    }
+}
+
+const char* DriveTypeName(UINT type) {
+    switch (type) {
+    case DRIVE_REMOVABLE: return "DRIVE_REMOVABLE";
+    case DRIVE_FIXED: return "DRIVE_FIXED";
+    case DRIVE_NO_ROOT_DIR: return "DRIVE_NO_ROOT_DIR";
+    default: return "DRIVE_UNKNOWN";
+    }
+}
+
+} // namespace
+
+DWORD WINAPI GetLastError() { return LastError(); }
+
+void WINAPI SetLastError(DWORD dwErrCode) { LastError() = dwErrCode; }
+
+UINT WINAPI SetErrorMode(UINT uMode) {
+    MachineLock machine;
+    Call call(*machine, "SetErrorMode", HexArg(uMode));
+    UINT previous = machine->errorMode;
+    machine->errorMode = uMode;
+    call.Finish(HexArg(previous));
+    return previous;
+}
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
+    MachineLock machine;
+    Call call(*machine, "GetVersionExA", PointerArg(lpVersionInformation));
+    if (call.Planned()) return call.Fail(ERROR_INVALID_PARAMETER);
+    // Only the size of the structure this header declares is understood.
+    if (!lpVersionInformation || lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
+        return call.Fail(ERROR_INVALID_PARAMETER);
+    const Identity& identity = machine->identity;
+    OsVersion version = VersionOf(identity);
+    OSVERSIONINFOA& info = *lpVersionInformation;
+    info.dwMajorVersion = version.major;
+    info.dwMinorVersion = version.minor;
+    // Windows 95/98 carry the version in the high word of the build number.
+    info.dwBuildNumber = identity.platformId == VER_PLATFORM_WIN32_WINDOWS && identity.buildNumber <= 0xFFFF
+                             ? (version.major << 24) | (version.minor << 16) | identity.buildNumber
+                             : identity.buildNumber;
+    info.dwPlatformId = identity.platformId;
+    std::memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
+    std::strncpy(info.szCSDVersion, version.servicePack, sizeof info.szCSDVersion - 1);
+    char detail[80];
+    std::snprintf(detail, sizeof detail, "platform %u, version %u.%u, build %u", unsigned(identity.platformId),
+                  unsigned(version.major), unsigned(version.minor), unsigned(identity.buildNumber));
+    return call.Succeed(detail);
+}
+
+UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
+    MachineLock machine;
+    Call call(*machine, "GetDriveTypeA", TextArg(lpRootPathName));
+    if (call.Planned()) {
+        call.FinishFailed(DriveTypeName(DRIVE_UNKNOWN), ERROR_GEN_FAILURE);
+        return DRIVE_UNKNOWN;
+    }
+    std::optional<char> letter = RootPathLetter(lpRootPathName);
+    const DriveSpec* drive = letter ? machine->Drive(*letter) : nullptr;
+    UINT type = !drive ? DRIVE_NO_ROOT_DIR : drive->kind == DriveKind::Removable ? DRIVE_REMOVABLE : DRIVE_FIXED;
+    call.Finish(DriveTypeName(type));
+    return type;
+}
+
+BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWORD lpBytesPerSector,
+                              LPDWORD lpNumberOfFreeClusters, LPDWORD lpTotalNumberOfClusters) {
+    MachineLock machine;
+    Call call(*machine, "GetDiskFreeSpaceA",
+              ArgList({TextArg(lpRootPathName), PointerArg(lpSectorsPerCluster), PointerArg(lpBytesPerSector),
+                       PointerArg(lpNumberOfFreeClusters), PointerArg(lpTotalNumberOfClusters)}));
+    if (call.Planned()) return call.Fail(ERROR_NOT_READY);
+    std::optional<char> letter = RootPathLetter(lpRootPathName);
+    if (!letter) return call.Fail(ERROR_INVALID_NAME);
+    const DriveSpec* drive = machine->Drive(*letter);
+    if (!drive) return call.Fail(ERROR_PATH_NOT_FOUND);
+    MediumOpening opening = OpenMedium(*drive, false);
+    if (!opening.medium) return call.Fail(ERROR_NOT_READY);
+    VolumeProbe probe = ProbeVolume(*opening.medium, true);
+    if (!probe.layout) return call.Fail(probe.error);
+    const FatLayout& layout = *probe.layout;
+    // Null out-pointers are skipped rather than written through.
+    if (lpSectorsPerCluster) *lpSectorsPerCluster = layout.sectorsPerCluster;
+    if (lpBytesPerSector) *lpBytesPerSector = layout.bytesPerSector;
+    if (lpNumberOfFreeClusters) *lpNumberOfFreeClusters = probe.freeClusters;
+    if (lpTotalNumberOfClusters) *lpTotalNumberOfClusters = layout.dataClusters;
+    char detail[80];
+    std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", layout.sectorsPerCluster, layout.bytesPerSector,
+                  unsigned(probe.freeClusters), unsigned(layout.dataClusters));
+    return call.Succeed(detail);
+}

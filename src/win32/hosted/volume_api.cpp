@@ -1,0 +1,284 @@
+// Handles: CreateFileA, CloseHandle, and the volume side of SetFilePointer,
+// ReadFile, WriteFile and DeviceIoControl, with NT's rules for a volume
+// opened as "\\.\X:".
+#include <cerrno>
+#include <limits>
+
+#include "drive_media.h"
+#include "machine_state.h"
+#include "paths.h"
+#include "vwin32.h"
+#include "win_errors.h"
+
+using namespace hosted;
+
+namespace {
+
+bool Reads(DWORD access) { return (access & GENERIC_READ) != 0; }
+bool Writes(DWORD access) { return (access & GENERIC_WRITE) != 0; }
+
+// NT's share check between an open handle and a new open of the same volume;
+// opens without read or write access take no part in it.
+bool ShareConflict(const VolumeHandle& held, DWORD access, DWORD share) {
+    bool heldUses = Reads(held.access) || Writes(held.access);
+    bool newUses = Reads(access) || Writes(access);
+    if (!heldUses || !newUses) return false;
+    return (Reads(access) && !(held.share & FILE_SHARE_READ)) || (Writes(access) && !(held.share & FILE_SHARE_WRITE)) ||
+           (Reads(held.access) && !(share & FILE_SHARE_READ)) || (Writes(held.access) && !(share & FILE_SHARE_WRITE));
+}
+
+template <typename Visit>
+void ForEachVolumeOf(Machine& machine, char letter, Visit visit) {
+    for (auto& [key, object] : machine.handles)
+        if (auto* volume = std::get_if<VolumeHandle>(&object); volume && volume->letter == letter) visit(key, *volume);
+}
+
+HANDLE OpenVolume(Machine& machine, Call& call, char letter, DWORD access, DWORD share, DWORD disposition) {
+    auto fail = [&](DWORD error) {
+        call.FinishFailed("INVALID_HANDLE_VALUE", error);
+        return INVALID_HANDLE_VALUE;
+    };
+    const DriveSpec* drive = machine.Drive(letter);
+    if (!drive) return fail(ERROR_FILE_NOT_FOUND);
+    if (disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
+    if (disposition != OPEN_EXISTING) return fail(ERROR_ACCESS_DENIED);
+    DWORD refusal = ERROR_SUCCESS;
+    ForEachVolumeOf(machine, letter, [&](std::uintptr_t, const VolumeHandle& held) {
+        if (held.locked) refusal = ERROR_ACCESS_DENIED;
+        else if (refusal == ERROR_SUCCESS && ShareConflict(held, access, share)) refusal = ERROR_SHARING_VIOLATION;
+    });
+    if (refusal != ERROR_SUCCESS) return fail(refusal);
+    MediumOpening opening = OpenMedium(*drive, Writes(access));
+    if (!opening.medium) return fail(opening.error);
+    // Another process holds the volume locked.
+    if (!opening.medium->TryShare()) return fail(ERROR_ACCESS_DENIED);
+    HANDLE handle = machine.AddHandle(VolumeHandle{letter, std::move(*opening.medium), access, share});
+    call.Finish(HandleArg(handle));
+    return handle;
+}
+
+BOOL VolumeControl(Machine& machine, Call& call, std::uintptr_t key, VolumeHandle& volume, DWORD code) {
+    switch (code) {
+    case FSCTL_LOCK_VOLUME: {
+        if (volume.locked) return call.Fail(ERROR_ACCESS_DENIED);
+        bool shared = false;
+        ForEachVolumeOf(machine, volume.letter, [&](std::uintptr_t other, const VolumeHandle&) { shared |= other != key; });
+        if (shared) return call.Fail(ERROR_ACCESS_DENIED);
+        if (!volume.medium.TryExclusive()) {
+            // A failed conversion drops the shared lock; take it back.
+            volume.medium.TryShare();
+            return call.Fail(ERROR_ACCESS_DENIED);
+        }
+        volume.locked = true;
+        return call.Succeed();
+    }
+    case FSCTL_UNLOCK_VOLUME:
+        if (!volume.locked) return call.Fail(ERROR_NOT_LOCKED);
+        volume.locked = false;
+        volume.medium.TryShare();
+        return call.Succeed();
+    default:
+        return call.Fail(ERROR_INVALID_FUNCTION);
+    }
+}
+
+const char* MoveMethodName(DWORD method) {
+    switch (method) {
+    case FILE_BEGIN: return "FILE_BEGIN";
+    case FILE_CURRENT: return "FILE_CURRENT";
+    case FILE_END: return "FILE_END";
+    default: return nullptr;
+    }
+}
+
+// The volume's size in whole sectors, as bytes.
+std::optional<std::uint64_t> VolumeBytes(const VolumeHandle& volume) {
+    std::optional<std::uint64_t> size = volume.medium.Size();
+    if (size) *size -= *size % volume.medium.SectorSize();
+    return size;
+}
+
+// The checks ReadFile and WriteFile share; the handle's volume when they pass.
+VolumeHandle* TransferTarget(Machine& machine, Call& call, HANDLE handle, bool write, LPDWORD done,
+                             LPOVERLAPPED overlapped) {
+    if (done) *done = 0;
+    if (call.Planned()) {
+        call.Fail(write ? ERROR_WRITE_FAULT : ERROR_CRC);
+        return nullptr;
+    }
+    std::optional<std::uintptr_t> key = machine.HandleKey(handle);
+    if (!key) {
+        call.Fail(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    auto* volume = std::get_if<VolumeHandle>(&machine.handles.at(*key));
+    DWORD error = !volume                                            ? ERROR_INVALID_FUNCTION
+                  : overlapped || !done                              ? ERROR_INVALID_PARAMETER
+                  : !(write ? Writes(volume->access) : Reads(volume->access)) ? ERROR_ACCESS_DENIED
+                                                                     : ERROR_SUCCESS;
+    if (error != ERROR_SUCCESS) {
+        call.Fail(error);
+        return nullptr;
+    }
+    return volume;
+}
+
+std::string Bytes(std::size_t count) { return std::to_string(count) + " bytes"; }
+
+} // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
+    MachineLock machine;
+    Call call(*machine, "CreateFileA",
+              ArgList({TextArg(lpFileName), HexArg(dwDesiredAccess), HexArg(dwShareMode), PointerArg(lpSecurityAttributes),
+                       std::to_string(dwCreationDisposition), HexArg(dwFlagsAndAttributes), HandleArg(hTemplateFile)}));
+    auto fail = [&](DWORD error) {
+        call.FinishFailed("INVALID_HANDLE_VALUE", error);
+        return INVALID_HANDLE_VALUE;
+    };
+    if (call.Planned()) return fail(ERROR_SHARING_VIOLATION);
+    if (!lpFileName) return fail(ERROR_PATH_NOT_FOUND);
+    std::string_view path(lpFileName);
+    // Windows 95 hands "\\.\name" to the VxD loader before it looks at the
+    // disposition, which is why the classic samples can pass 0 there.
+    if (machine->IsWindows95Family() && IsVwin32Path(path)) {
+        HANDLE handle = machine->AddHandle(DeviceHandle{});
+        call.Finish(HandleArg(handle));
+        return handle;
+    }
+    if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
+        return fail(ERROR_INVALID_PARAMETER);
+    // Volume devices exist on NT only.
+    std::optional<char> letter = machine->IsNt() ? VolumePathLetter(path) : std::nullopt;
+    if (!letter) return fail(ERROR_FILE_NOT_FOUND);
+    return OpenVolume(*machine, call, *letter, dwDesiredAccess, dwShareMode, dwCreationDisposition);
+}
+
+BOOL WINAPI CloseHandle(HANDLE hObject) {
+    MachineLock machine;
+    Call call(*machine, "CloseHandle", HandleArg(hObject));
+    if (call.Planned()) return call.Fail(ERROR_INVALID_HANDLE);
+    std::optional<std::uintptr_t> key = machine->HandleKey(hObject);
+    if (!key) return call.Fail(ERROR_INVALID_HANDLE);
+    if (std::holds_alternative<DeviceHandle>(machine->handles.at(*key))) ReleaseDeviceLocks(*machine, *key);
+    machine->handles.erase(*key);
+    return call.Succeed();
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
+    MachineLock machine;
+    const char* method = MoveMethodName(dwMoveMethod);
+    Call call(*machine, "SetFilePointer",
+              ArgList({HandleArg(hFile), std::to_string(lDistanceToMove),
+                       lpDistanceToMoveHigh ? "[" + std::to_string(*lpDistanceToMoveHigh) + "]" : "NULL",
+                       method ? method : std::to_string(dwMoveMethod)}));
+    auto fail = [&](DWORD error) {
+        call.FinishFailed("INVALID_SET_FILE_POINTER", error);
+        return INVALID_SET_FILE_POINTER;
+    };
+    if (call.Planned()) return fail(ERROR_SEEK);
+    std::optional<std::uintptr_t> key = machine->HandleKey(hFile);
+    if (!key) return fail(ERROR_INVALID_HANDLE);
+    auto* volume = std::get_if<VolumeHandle>(&machine->handles.at(*key));
+    if (!volume) return fail(ERROR_INVALID_FUNCTION);
+    if (!method) return fail(ERROR_INVALID_PARAMETER);
+
+    // Without a high part the distance is a signed 32-bit value.
+    std::int64_t distance = lpDistanceToMoveHigh
+                                ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*lpDistanceToMoveHigh)) << 32) |
+                                                            static_cast<DWORD>(lDistanceToMove))
+                                : lDistanceToMove;
+    std::uint64_t base = 0;
+    if (dwMoveMethod == FILE_CURRENT) base = volume->position;
+    if (dwMoveMethod == FILE_END) {
+        std::optional<std::uint64_t> size = VolumeBytes(*volume);
+        if (!size) return fail(ERROR_NOT_READY);
+        base = *size;
+    }
+    if (distance < 0 && static_cast<std::uint64_t>(-(distance + 1)) + 1 > base) return fail(ERROR_NEGATIVE_SEEK);
+    std::uint64_t position = base + static_cast<std::uint64_t>(distance);
+    if (distance > 0 && position < base) return fail(ERROR_INVALID_PARAMETER);
+    if (position > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) ||
+        (!lpDistanceToMoveHigh && position > 0xFFFFFFFFu))
+        return fail(ERROR_INVALID_PARAMETER);
+
+    volume->position = position;
+    auto low = static_cast<DWORD>(position);
+    if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(position >> 32);
+    // A low part that looks like the failure value is told apart by the error.
+    if (low == INVALID_SET_FILE_POINTER) LastError() = ERROR_SUCCESS;
+    call.Finish(std::to_string(low), lpDistanceToMoveHigh ? "high " + std::to_string(position >> 32) : "");
+    return low;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
+                     LPOVERLAPPED lpOverlapped) {
+    MachineLock machine;
+    Call call(*machine, "ReadFile",
+              ArgList({HandleArg(hFile), PointerArg(lpBuffer), std::to_string(nNumberOfBytesToRead),
+                       PointerArg(lpNumberOfBytesRead), PointerArg(lpOverlapped)}));
+    VolumeHandle* volume = TransferTarget(*machine, call, hFile, false, lpNumberOfBytesRead, lpOverlapped);
+    if (!volume) return FALSE;
+    if (nNumberOfBytesToRead == 0) return call.Succeed(Bytes(0));
+    if (!lpBuffer) return call.Fail(ERROR_NOACCESS);
+    unsigned sector = volume->medium.SectorSize();
+    if (volume->position % sector != 0 || nNumberOfBytesToRead % sector != 0) return call.Fail(ERROR_INVALID_PARAMETER);
+    std::optional<std::uint64_t> size = VolumeBytes(*volume);
+    if (!size) return call.Fail(ERROR_NOT_READY);
+    // At or past the end, what is there is read: possibly nothing.
+    std::uint64_t available = volume->position < *size ? *size - volume->position : 0;
+    auto length = static_cast<std::size_t>(std::min<std::uint64_t>(nNumberOfBytesToRead, available));
+    Backing::Transfer got = volume->medium.ReadAt(lpBuffer, length, volume->position);
+    volume->position += got.bytes;
+    *lpNumberOfBytesRead = static_cast<DWORD>(got.bytes);
+    if (got.error != 0) return call.Fail(got.error == EIO ? ERROR_CRC : ERROR_READ_FAULT);
+    return call.Succeed(Bytes(got.bytes));
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped) {
+    MachineLock machine;
+    Call call(*machine, "WriteFile",
+              ArgList({HandleArg(hFile), PointerArg(lpBuffer), std::to_string(nNumberOfBytesToWrite),
+                       PointerArg(lpNumberOfBytesWritten), PointerArg(lpOverlapped)}));
+    VolumeHandle* volume = TransferTarget(*machine, call, hFile, true, lpNumberOfBytesWritten, lpOverlapped);
+    if (!volume) return FALSE;
+    if (nNumberOfBytesToWrite == 0) return call.Succeed(Bytes(0));
+    if (!lpBuffer) return call.Fail(ERROR_NOACCESS);
+    unsigned sector = volume->medium.SectorSize();
+    if (volume->position % sector != 0 || nNumberOfBytesToWrite % sector != 0) return call.Fail(ERROR_INVALID_PARAMETER);
+    std::optional<std::uint64_t> size = VolumeBytes(*volume);
+    if (!size) return call.Fail(ERROR_NOT_READY);
+    // A volume does not grow: a write that does not fit is refused whole.
+    if (volume->position > *size || nNumberOfBytesToWrite > *size - volume->position) return call.Fail(ERROR_HANDLE_EOF);
+    Backing::Transfer put = volume->medium.WriteAt(lpBuffer, nNumberOfBytesToWrite, volume->position);
+    volume->position += put.bytes;
+    *lpNumberOfBytesWritten = static_cast<DWORD>(put.bytes);
+    if (put.error != 0) return call.Fail(ERROR_WRITE_FAULT);
+    return call.Succeed(Bytes(put.bytes));
+}
+
+BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
+                            LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned, LPOVERLAPPED lpOverlapped) {
+    MachineLock machine;
+    Call call(*machine, "DeviceIoControl",
+              ArgList({HandleArg(hDevice), HexArg(dwIoControlCode), PointerArg(lpInBuffer), std::to_string(nInBufferSize),
+                       PointerArg(lpOutBuffer), std::to_string(nOutBufferSize), PointerArg(lpBytesReturned),
+                       PointerArg(lpOverlapped)}),
+              dwIoControlCode);
+    if (call.Planned()) {
+        return call.Fail(dwIoControlCode == FSCTL_LOCK_VOLUME     ? ERROR_ACCESS_DENIED
+                         : dwIoControlCode == FSCTL_UNLOCK_VOLUME ? ERROR_NOT_LOCKED
+                                                                  : ERROR_GEN_FAILURE);
+    }
+    std::optional<std::uintptr_t> key = machine->HandleKey(hDevice);
+    if (!key) return call.Fail(ERROR_INVALID_HANDLE);
+    if (lpOverlapped || !lpBytesReturned) return call.Fail(ERROR_INVALID_PARAMETER);
+    *lpBytesReturned = 0;
+    if (auto* volume = std::get_if<VolumeHandle>(&machine->handles.at(*key)))
+        return VolumeControl(*machine, call, *key, *volume, dwIoControlCode);
+    return Vwin32Control(*machine, call, *key,
+                         {dwIoControlCode, lpInBuffer, nInBufferSize, lpOutBuffer, nOutBufferSize, lpBytesReturned});
+}

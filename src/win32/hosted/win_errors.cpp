@@ -1,0 +1,40 @@
+#include "win_errors.h"
+
+namespace hosted {
+
+std::string ErrorName(DWORD code) {
+    switch (code) {
+    case ERROR_SUCCESS: return "ERROR_SUCCESS";
+    case ERROR_INVALID_FUNCTION: return "ERROR_INVALID_FUNCTION";
+    case ERROR_FILE_NOT_FOUND: return "ERROR_FILE_NOT_FOUND";
+    case ERROR_PATH_NOT_FOUND: return "ERROR_PATH_NOT_FOUND";
+    case ERROR_ACCESS_DENIED: return "ERROR_ACCESS_DENIED";
+    case ERROR_INVALID_HANDLE: return "ERROR_INVALID_HANDLE";
+    case ERROR_NOT_ENOUGH_MEMORY: return "ERROR_NOT_ENOUGH_MEMORY";
+    case ERROR_INVALID_DRIVE: return "ERROR_INVALID_DRIVE";
+    case ERROR_WRITE_PROTECT: return "ERROR_WRITE_PROTECT";
+    case ERROR_NOT_READY: return "ERROR_NOT_READY";
+    case ERROR_CRC: return "ERROR_CRC";
+    case ERROR_SEEK: return "ERROR_SEEK";
+    case ERROR_SECTOR_NOT_FOUND: return "ERROR_SECTOR_NOT_FOUND";
+    case ERROR_WRITE_FAULT: return "ERROR_WRITE_FAULT";
+    case ERROR_READ_FAULT: return "ERROR_READ_FAULT";
+    case ERROR_GEN_FAILURE: return "ERROR_GEN_FAILURE";
+    case ERROR_SHARING_VIOLATION: return "ERROR_SHARING_VIOLATION";
+    case ERROR_LOCK_VIOLATION: return "ERROR_LOCK_VIOLATION";
+    case ERROR_HANDLE_EOF: return "ERROR_HANDLE_EOF";
+    case ERROR_NOT_SUPPORTED: return "ERROR_NOT_SUPPORTED";
+    case ERROR_FILE_EXISTS: return "ERROR_FILE_EXISTS";
+    case ERROR_INVALID_PARAMETER: return "ERROR_INVALID_PARAMETER";
+    case ERROR_CALL_NOT_IMPLEMENTED: return "ERROR_CALL_NOT_IMPLEMENTED";
+    case ERROR_INVALID_NAME: return "ERROR_INVALID_NAME";
+    case ERROR_NEGATIVE_SEEK: return "ERROR_NEGATIVE_SEEK";
+    case ERROR_NOT_LOCKED: return "ERROR_NOT_LOCKED";
+    case ERROR_NOACCESS: return "ERROR_NOACCESS";
+    case ERROR_UNRECOGNIZED_VOLUME: return "ERROR_UNRECOGNIZED_VOLUME";
+    case ERROR_NO_MEDIA_IN_DRIVE: return "ERROR_NO_MEDIA_IN_DRIVE";
+    default: return std::to_string(code);
+    }
+}
+
+} // namespace hosted

@@ -1,0 +1,242 @@
+// Volume handles: the handle table, paths and dispositions, share modes and
+// the volume lock, within this process and against other processes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "hosted_fixture.h"
+#include "win32/hosted/win_errors.h"
+
+namespace hostedtest {
+namespace {
+
+class VolumeHandleTest : public HostedTest {
+protected:
+    void SetUp() override {
+        HostedTest::SetUp();
+        image = MapImage('C', 1440, "");
+    }
+
+    HANDLE Open(const char* path, DWORD disposition = OPEN_EXISTING) {
+        return CreateFileA(path, readWrite, shareBoth, nullptr, disposition, 0, nullptr);
+    }
+    static BOOL Control(HANDLE volume, DWORD code) {
+        DWORD returned = 0;
+        return DeviceIoControl(volume, code, nullptr, 0, nullptr, 0, &returned, nullptr);
+    }
+
+    std::filesystem::path image;
+};
+
+TEST_F(VolumeHandleTest, HandlesComeFromATableAndCloseOnce) {
+    HANDLE first = OpenVolume('C');
+    HANDLE second = OpenVolume('c');
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    ASSERT_NE(second, INVALID_HANDLE_VALUE);
+    EXPECT_NE(first, second);
+    EXPECT_NE(first, nullptr);
+    EXPECT_EQ(hosted::OpenHandleCount(), 2u);
+    EXPECT_TRUE(CloseHandle(first));
+    EXPECT_FALSE(CloseHandle(first));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    for (HANDLE bad : {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(3)}) {
+        EXPECT_FALSE(CloseHandle(bad));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    }
+    EXPECT_EQ(hosted::OpenHandleCount(), 1u);
+    hosted::ResetMachine();
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(VolumeHandleTest, OnlyVolumePathsOfMappedLettersOpen) {
+    for (const char* path : {"\\\\.\\D:", "\\\\.\\C:\\", "\\\\.\\vwin32", "\\\\.\\PhysicalDrive0", "C:\\", "\\\\.\\CC:", ""}) {
+        EXPECT_EQ(Open(path), INVALID_HANDLE_VALUE) << path;
+        EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND) << path;
+    }
+    EXPECT_EQ(Open(nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(VolumeHandleTest, VolumesOpenOnlyOnNt) {
+    hosted::SetPlatform("95");
+    EXPECT_EQ(Open("\\\\.\\C:"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(VolumeHandleTest, VolumesNeedOpenExisting) {
+    EXPECT_EQ(Open("\\\\.\\C:", 0), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Open("\\\\.\\C:", 6), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(Open("\\\\.\\C:", CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), hosted::ERROR_FILE_EXISTS);
+    for (DWORD disposition : {CREATE_ALWAYS, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
+        EXPECT_EQ(Open("\\\\.\\C:", disposition), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    }
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(VolumeHandleTest, WriteAccessToReadOnlyBackingIsDenied) {
+    hosted::MapDrive('R', {image.string(), hosted::DriveKind::Fixed, true});
+    EXPECT_EQ(OpenVolume('R'), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    OwnedHandle reader(OpenVolume('R', GENERIC_READ));
+    EXPECT_TRUE(reader.valid());
+}
+
+struct ShareCase {
+    DWORD heldAccess, heldShare, access, share;
+    bool conflicts;
+};
+
+TEST_F(VolumeHandleTest, ShareModesOfOpenHandlesAreHonoured) {
+    const ShareCase cases[] = {
+        {readWrite, shareBoth, readWrite, shareBoth, false},
+        {readWrite, 0, GENERIC_READ, shareBoth, true},
+        {GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, shareBoth, false},
+        {GENERIC_READ, FILE_SHARE_READ, readWrite, shareBoth, true},
+        {readWrite, shareBoth, GENERIC_READ, FILE_SHARE_READ, true},
+        {GENERIC_READ, shareBoth, GENERIC_READ, FILE_SHARE_READ, false},
+        {0, 0, readWrite, 0, false},
+        {readWrite, 0, 0, 0, false},
+    };
+    for (const ShareCase& c : cases) {
+        OwnedHandle held(OpenVolume('C', c.heldAccess, c.heldShare));
+        ASSERT_TRUE(held.valid());
+        OwnedHandle second(OpenVolume('C', c.access, c.share));
+        EXPECT_EQ(second.valid(), !c.conflicts) << std::hex << c.heldAccess << "/" << c.heldShare << " then " << c.access << "/" << c.share;
+        if (c.conflicts) {
+            EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+        }
+    }
+}
+
+TEST_F(VolumeHandleTest, LockNeedsTheOnlyHandleAndRefusesNewOpens) {
+    OwnedHandle first(OpenVolume('C'));
+    {
+        OwnedHandle second(OpenVolume('C', GENERIC_READ));
+        EXPECT_FALSE(Control(first.get(), FSCTL_LOCK_VOLUME));
+        EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    }
+    ASSERT_TRUE(Control(first.get(), FSCTL_LOCK_VOLUME));
+    EXPECT_FALSE(Control(first.get(), FSCTL_LOCK_VOLUME));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(OpenVolume('C', GENERIC_READ), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    // The lock does not stop its own handle's transfers.
+    EXPECT_EQ(ReadVolume(first.get(), 0, 512), testsupport::DdRead(image, 0, 512));
+    ASSERT_TRUE(Control(first.get(), FSCTL_UNLOCK_VOLUME));
+    EXPECT_FALSE(Control(first.get(), FSCTL_UNLOCK_VOLUME));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
+    OwnedHandle again(OpenVolume('C'));
+    EXPECT_TRUE(again.valid());
+}
+
+TEST_F(VolumeHandleTest, ClosingTheHandleEndsItsLock) {
+    HANDLE locker = OpenVolume('C');
+    ASSERT_TRUE(Control(locker, FSCTL_LOCK_VOLUME));
+    ASSERT_TRUE(CloseHandle(locker));
+    OwnedHandle next(OpenVolume('C'));
+    ASSERT_TRUE(next.valid());
+    EXPECT_TRUE(Control(next.get(), FSCTL_LOCK_VOLUME));
+}
+
+TEST_F(VolumeHandleTest, OtherControlsAndMissingPointers) {
+    OwnedHandle volume(OpenVolume('C'));
+    EXPECT_FALSE(Control(volume.get(), 0x00070000));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_FALSE(Control(volume.get(), VWIN32_DIOC_DOS_INT25));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_FUNCTION);
+    EXPECT_FALSE(DeviceIoControl(volume.get(), FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FSCTL_LOCK_VOLUME));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+// Another process: a forked child with a volume handle of its own.
+class ChildProcess {
+public:
+    // The child runs `body`, reports one byte, and waits until the parent
+    // calls Finish; its exit status is what `body` returned.
+    template <typename Body>
+    explicit ChildProcess(Body body) {
+        int ready[2], release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            int status = body();
+            char byte = 1;
+            (void)!::write(ready[1], &byte, 1);
+            (void)!::read(release[0], &byte, 1);
+            ::_exit(status);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        char byte = 0;
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        release_ = release[1];
+    }
+    ~ChildProcess() {
+        if (release_ >= 0) Finish();
+    }
+    int Finish() {
+        ::close(release_);
+        release_ = -1;
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_;
+    int release_ = -1;
+};
+
+TEST_F(VolumeHandleTest, LockIsRefusedWhileAnotherProcessHasTheVolumeOpen) {
+    OwnedHandle volume(OpenVolume('C'));
+    {
+        ChildProcess child([] {
+            hosted::ResetMachine();
+            return 0;
+        });
+        // The child inherited nothing of ours that would hold the volume.
+        EXPECT_TRUE(Control(volume.get(), FSCTL_LOCK_VOLUME));
+        EXPECT_TRUE(Control(volume.get(), FSCTL_UNLOCK_VOLUME));
+        EXPECT_EQ(child.Finish(), 0);
+    }
+    std::string path = image.string();
+    ChildProcess holder([path] {
+        hosted::ResetMachine();
+        hosted::MapDrive('C', {path});
+        return OpenVolume('C', GENERIC_READ) == INVALID_HANDLE_VALUE ? 1 : 0;
+    });
+    EXPECT_FALSE(Control(volume.get(), FSCTL_LOCK_VOLUME));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(holder.Finish(), 0);
+    // The refused lock left this handle's share: other processes still see it.
+    EXPECT_NE(testsupport::Run("flock --nonblock --exclusive '" + path + "' true").status, 0);
+    EXPECT_TRUE(Control(volume.get(), FSCTL_LOCK_VOLUME));
+}
+
+TEST_F(VolumeHandleTest, LockedVolumeRefusesOpensOfOtherProcesses) {
+    OwnedHandle volume(OpenVolume('C'));
+    ASSERT_TRUE(Control(volume.get(), FSCTL_LOCK_VOLUME));
+    std::string path = image.string();
+    ChildProcess opener([path] {
+        hosted::ResetMachine();
+        hosted::MapDrive('C', {path});
+        HANDLE refused = OpenVolume('C', GENERIC_READ);
+        return refused == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED ? 0 : 1;
+    });
+    EXPECT_EQ(opener.Finish(), 0);
+    EXPECT_NE(testsupport::Run("flock --nonblock --shared '" + path + "' true").status, 0);
+    ASSERT_TRUE(Control(volume.get(), FSCTL_UNLOCK_VOLUME));
+    EXPECT_EQ(testsupport::Run("flock --nonblock --shared '" + path + "' true").status, 0);
+}
+
+} // namespace
+} // namespace hostedtest
