@@ -96,6 +96,19 @@ std::uint64_t MdirFreeBytes(const fs::path& image) {
     return Figure(RunOk("mdir -i '" + image.string() + "' ::"), R"(([\d ]+) bytes free)", "free bytes");
 }
 
+fs::path MakeFloppyImage(const TempDir& dir, const std::string& name, unsigned kib) {
+    fs::path image = dir / name;
+    RunOk("mformat -C -f " + std::to_string(kib) + " -i '" + image.string() + "' ::");
+    return image;
+}
+
+DiskGeometry MinfoGeometry(const fs::path& image) {
+    std::string out = RunOk("minfo -i '" + image.string() + "' ::");
+    return {static_cast<unsigned>(Figure(out, R"(cylinders: (\d+))", "cylinders")),
+            static_cast<unsigned>(Figure(out, R"(heads: (\d+))", "heads")),
+            static_cast<unsigned>(Figure(out, R"(sectors per track: (\d+))", "sectors per track"))};
+}
+
 Bytes Pattern(std::size_t size, std::uint8_t seed) {
     Bytes bytes(size);
     for (std::size_t i = 0; i < size; ++i)

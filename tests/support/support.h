@@ -54,6 +54,16 @@ FatFigures FsckFigures(const std::filesystem::path& image);
 // The free bytes mtools reports for a FAT image (mdir).
 std::uint64_t MdirFreeBytes(const std::filesystem::path& image);
 
+// A standard floppy image of `kib` KiB (160 to 2880) made by mformat, and
+// the geometry mtools reports for an image (minfo).
+std::filesystem::path MakeFloppyImage(const TempDir& dir, const std::string& name, unsigned kib);
+struct DiskGeometry {
+    unsigned cylinders;
+    unsigned heads;
+    unsigned sectorsPerTrack;
+};
+DiskGeometry MinfoGeometry(const std::filesystem::path& image);
+
 // A pattern that differs from sector to sector and byte to byte.
 Bytes Pattern(std::size_t size, std::uint8_t seed);
 

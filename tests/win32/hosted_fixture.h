@@ -3,7 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -49,5 +53,47 @@ protected:
 
 // Reads `count` bytes at `offset` through a volume handle; fails the test otherwise.
 testsupport::Bytes ReadVolume(HANDLE volume, std::uint64_t offset, DWORD count);
+
+// Another process: a forked child with a volume handle of its own.
+class ChildProcess {
+public:
+    // The child runs `body`, reports one byte, and waits until the parent
+    // calls Finish; its exit status is what `body` returned.
+    template <typename Body>
+    explicit ChildProcess(Body body) {
+        int ready[2], release[2];
+        if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            ::close(release[1]);
+            int status = body();
+            char byte = 1;
+            (void)!::write(ready[1], &byte, 1);
+            (void)!::read(release[0], &byte, 1);
+            ::_exit(status);
+        }
+        ::close(ready[1]);
+        ::close(release[0]);
+        char byte = 0;
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        release_ = release[1];
+    }
+    ~ChildProcess() {
+        if (release_ >= 0) Finish();
+    }
+    int Finish() {
+        ::close(release_);
+        release_ = -1;
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_;
+    int release_ = -1;
+};
 
 } // namespace hostedtest

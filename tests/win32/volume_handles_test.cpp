@@ -1,8 +1,5 @@
 // Volume handles: the handle table, paths and dispositions, share modes and
 // the volume lock, within this process and against other processes.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "hosted_fixture.h"
 #include "win32/hosted/win_errors.h"
 
@@ -153,48 +150,6 @@ TEST_F(VolumeHandleTest, OtherControlsAndMissingPointers) {
     EXPECT_FALSE(Control(INVALID_HANDLE_VALUE, FSCTL_LOCK_VOLUME));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
-
-// Another process: a forked child with a volume handle of its own.
-class ChildProcess {
-public:
-    // The child runs `body`, reports one byte, and waits until the parent
-    // calls Finish; its exit status is what `body` returned.
-    template <typename Body>
-    explicit ChildProcess(Body body) {
-        int ready[2], release[2];
-        if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            int status = body();
-            char byte = 1;
-            (void)!::write(ready[1], &byte, 1);
-            (void)!::read(release[0], &byte, 1);
-            ::_exit(status);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        char byte = 0;
-        (void)!::read(ready[0], &byte, 1);
-        ::close(ready[0]);
-        release_ = release[1];
-    }
-    ~ChildProcess() {
-        if (release_ >= 0) Finish();
-    }
-    int Finish() {
-        ::close(release_);
-        release_ = -1;
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_;
-    int release_ = -1;
-};
 
 TEST_F(VolumeHandleTest, LockIsRefusedWhileAnotherProcessHasTheVolumeOpen) {
     OwnedHandle volume(OpenVolume('C'));

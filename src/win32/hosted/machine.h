@@ -3,7 +3,24 @@
 //
 // The environment (ZELVAN_DRIVES, ZELVAN_PLATFORM, ZELVAN_ANSWER, ZELVAN_TRACE,
 // ZELVAN_FAULTS) is read once, on the first call into the machine. Calls from
-// code made afterwards add to or replace what the environment said.
+// code made afterwards add to or replace what the environment said. Text in
+// the environment that does not parse stops the program with exit status 2
+// and a message on standard error naming the variable and the bad part
+// ("zelvan: ZELVAN_DRIVES: drive entry 'C' is not ..."); the same text
+// passed from code throws ConfigError instead.
+//
+// The machine behaves as the configured Windows does:
+// - NT opens volume devices "\\.\X:" and no VWIN32 device; Windows 95/98
+//   open "\\.\vwin32" (with any disposition, as for every VxD) and no volume
+//   devices. Windows 95/98 report their version in the high word of
+//   dwBuildNumber, as they do. Builds above 1000 (the FAT32 releases) also
+//   have IOCTL category 48h and INT 21h 7305h; INT 25h/26h do not reach FAT32.
+// - A volume's sectors are the device's (512 for an image); a read at or past
+//   the end transfers what is there, a write that does not fit is refused
+//   whole with ERROR_HANDLE_EOF.
+// - A volume handle holds a shared flock(2) on its medium, FSCTL_LOCK_VOLUME
+//   an exclusive one, and so does a VWIN32 volume lock: volume handles and
+//   locks of other processes, and tools using flock, see each other.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +48,21 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
+// The VWIN32 services answer with carry set and, in AX:
+//                       INT 25h/26h   INT 21h 7305h/440Dh   INT 13h (AH)
+//   no such drive         0x0201        0x000F              0x80 not ready
+//   no medium             0x8002        0x0015              0x80
+//   no FAT volume         0x0207        0x001A              0x0C unknown medium
+//   sector out of range   0x0408        0x001B              0x04
+//   read-only medium      0x0300        0x0013              0x03
+//   write without lock    0x000C        0x0005              (no lock needed)
+//   address not resolved  0x080C        0x0009              0x09
+//   lock held elsewhere       -         0x0005
+//   unlock without lock       -         0x00B0
+//   other function        0x0001 (7305h on build 950: 0x7300)  0x01
+// INT 25h/26h also refuse a FAT32 volume, and their packet-less form a
+// volume of more than 65535 sectors, with 0x0207.
+
 // Drives. A letter is 'A'..'Z' (lower case is folded); anything else throws.
 // The backing is opened when a handle or a service needs it, so a file that
 // vanishes later gives the Windows error at that point, not here.
@@ -45,8 +77,10 @@ void MapDrives(std::string_view text);
 void SetPlatform(DWORD platformId, DWORD buildNumber);
 void SetPlatform(std::string_view text);
 
-// The answer every MessageBoxA gives (IDYES or IDNO). std::nullopt returns
-// to ZELVAN_ANSWER, then the terminal prompt, then IDNO.
+// The answer every MB_YESNO MessageBoxA gives (IDYES or IDNO). std::nullopt
+// returns to ZELVAN_ANSWER, then a Yes/No prompt on /dev/tty showing caption
+// and text, then (no terminal) IDNO. MB_OK boxes give IDOK; other button sets
+// are not modelled and fail with ERROR_NOT_SUPPORTED.
 void SetAnswer(std::optional<int> answer);
 // The text and caption of every MessageBoxA since the last ClearJournal.
 struct ShownMessage {
@@ -56,28 +90,52 @@ struct ShownMessage {
 };
 std::vector<ShownMessage> ShownMessages();
 
-// The journal: one line per call, "Name(arg, arg, ...) = result".
+// The journal: one line per call, "Name(arg, arg, ...) = result", with
+// " (detail)" after the result: what a successful call returned, or the
+// error of a failed one (", planned fault" when the fault plan made it fail).
 // Handles print as h1, h2, ...; INVALID_HANDLE_VALUE as INVALID_HANDLE_VALUE;
-// null pointers as NULL, other pointers as ptr; codes and masks in hex
-// (0x90018), counts and offsets in decimal; strings in double quotes.
+// null pointers as NULL, other pointers as ptr (SetFilePointer's high part as
+// [value]); codes and masks in hex (0x90018), counts and offsets in decimal;
+// strings in double quotes, with '"', controls and non-ASCII bytes as \xNN.
+// GetLastError and SetLastError are not journalled. For example:
+//   CreateFileA("\\.\C:", 0xC0000000, 0x3, NULL, 3, 0x0, NULL) = h1
+//   SetFilePointer(h1, 1024, NULL, FILE_BEGIN) = 1024
+//   SetFilePointer(h1, -4096, NULL, FILE_CURRENT) = INVALID_SET_FILE_POINTER (ERROR_NEGATIVE_SEEK)
+//   ReadFile(h1, ptr, 512, ptr, NULL) = TRUE (512 bytes)
+//   ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_CRC, planned fault)
+//   DeviceIoControl(h1, 0x90018, NULL, 0, NULL, 0, ptr, NULL) = TRUE
+//   GetDiskFreeSpaceA("C:\", ptr, ptr, ptr, ptr) = TRUE (4, 512, 8100, 8167)
+//   GetVersionExA(ptr) = TRUE (platform 2, version 4.0, build 1381)
+//   MessageBoxA(NULL, "Dangerous!\x0DDo ...", "Attention", 0x34) = IDYES (ZELVAN_ANSWER)
 // A request to the VWIN32 device adds a line of its own after the
-// DeviceIoControl line, naming the service and every register as sent and as
-// returned, e.g.
-//   VWIN32 INT25 in(EAX=0x00000002 EBX=0x... ECX=0x0000FFFF EDX=... EDI=... ESI=... Flags=0x00000001) out(... Flags=0x00000000)
-// and a transfer request adds the DISKIO packet as sent, in hex bytes.
+// DeviceIoControl line, naming the service (INT21-440D, INT25, INT26, INT13,
+// INT21-7305) and every register as sent and as returned; a transfer adds the
+// DISKIO packet as read, in hex bytes, and INT13 the cylinder/head/sector:
+//   VWIN32 INT25 in(EAX=0x00000002 EBX=0x00100000 ECX=0x0000FFFF EDX=0x00000000 EDI=0x00000000 ESI=0x00000000 Flags=0x00000001) out(EAX=0x00000002 ... Flags=0x00000000) packet(78 56 34 12 03 00 00 10 10 00)
+//   VWIN32 INT13 in(EAX=0x00000201 EBX=0x00100000 ECX=0x00004F12 EDX=0x00000100 ...) out(EAX=0x00000001 ...) chs(79/1/18)
 std::vector<std::string> Journal();
 void ClearJournal();
-// Lines of the journal whose call name is `name` (the text before '(').
+// Lines of the journal whose call name is `name` (the text before the first
+// '(' or blank): "ReadFile", or "VWIN32" for every device request.
 std::vector<std::string> JournalOf(std::string_view name);
 // Also append every line to a file ("-" for standard error), as ZELVAN_TRACE.
 void TraceTo(std::string_view path);
 
 // The fault plan. `call` is a call name, optionally qualified by its control
 // code: "ReadFile", "DeviceIoControl:0x90018". `ordinals` counts the calls of
-// that name (with that code) from 1 since the plan was set. A planned call
-// fails with a plausible Windows error and has no other effect.
+// that name (with that code) from 1 since that entry was set; an entry
+// replaces an earlier one for the same call. A planned call fails before it
+// looks at its arguments, with a plausible Windows error and no other effect:
+// CreateFileA ERROR_SHARING_VIOLATION, CloseHandle ERROR_INVALID_HANDLE (the
+// handle stays open), ReadFile ERROR_CRC, WriteFile ERROR_WRITE_FAULT,
+// SetFilePointer ERROR_SEEK, DeviceIoControl ERROR_ACCESS_DENIED for a lock,
+// ERROR_NOT_LOCKED for an unlock and ERROR_GEN_FAILURE otherwise (a VWIN32
+// request then returns FALSE and runs no service), GetDiskFreeSpaceA
+// ERROR_NOT_READY, GetVersionExA ERROR_INVALID_PARAMETER, GetDriveTypeA
+// DRIVE_UNKNOWN, MessageBoxA 0 with ERROR_NOT_ENOUGH_MEMORY.
 void FailCall(std::string_view call, std::vector<unsigned> ordinals);
-// "ReadFile#1,2;DeviceIoControl:0x90018#1", as ZELVAN_FAULTS.
+// "ReadFile#1,2;DeviceIoControl:0x90018#1", as ZELVAN_FAULTS; checked whole
+// before any of it takes effect.
 void PlanFaults(std::string_view text);
 void ClearFaults();
 

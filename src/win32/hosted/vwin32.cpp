@@ -1,9 +1,55 @@
 #include "vwin32.h"
 
+#include <cstring>
+
+#include "device_services.h"
+
 namespace hosted {
 
-BOOL Vwin32Control(Machine&, Call& call, std::uintptr_t, const ControlRequest&) {
-    return call.Fail(ERROR_NOT_SUPPORTED);
+namespace {
+
+using Service = void (*)(ServiceContext&, DIOC_REGISTERS&);
+
+struct ServiceEntry {
+    DWORD code;
+    const char* name;
+    Service service;
+};
+
+constexpr ServiceEntry services[] = {
+    {VWIN32_DIOC_DOS_IOCTL, "INT21-440D", Int21_440D}, {VWIN32_DIOC_DOS_INT25, "INT25", Int25},
+    {VWIN32_DIOC_DOS_INT26, "INT26", Int26},           {VWIN32_DIOC_DOS_INT13, "INT13", Int13},
+    {VWIN32_DIOC_DOS_DRIVEINFO, "INT21-7305", Int21_7305},
+};
+
+std::string RegistersText(const DIOC_REGISTERS& r) {
+    return "EAX=" + RegisterArg(r.reg_EAX) + " EBX=" + RegisterArg(r.reg_EBX) + " ECX=" + RegisterArg(r.reg_ECX) +
+           " EDX=" + RegisterArg(r.reg_EDX) + " EDI=" + RegisterArg(r.reg_EDI) + " ESI=" + RegisterArg(r.reg_ESI) +
+           " Flags=" + RegisterArg(r.reg_Flags);
+}
+
+} // namespace
+
+BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const ControlRequest& request) {
+    const ServiceEntry* entry = nullptr;
+    for (const ServiceEntry& candidate : services)
+        if (candidate.code == request.code) entry = &candidate;
+    if (!entry) return call.Fail(ERROR_NOT_SUPPORTED);
+    if (!request.in || !request.out || request.inSize < sizeof(DIOC_REGISTERS) || request.outSize < sizeof(DIOC_REGISTERS))
+        return call.Fail(ERROR_INVALID_PARAMETER);
+
+    DIOC_REGISTERS registers;
+    std::memcpy(&registers, request.in, sizeof registers);
+    std::string sent = RegistersText(registers);
+    ServiceContext context{machine, owner, {}};
+    entry->service(context, registers);
+    std::memcpy(request.out, &registers, sizeof registers);
+    *request.bytesReturned = sizeof registers;
+
+    std::string line = std::string("VWIN32 ") + entry->name + " in(" + sent + ") out(" + RegistersText(registers) + ")";
+    if (!context.note.empty()) line += " " + context.note;
+    call.Follow(std::move(line));
+    return call.Succeed();
 }
 
 void ReleaseDeviceLocks(Machine& machine, std::uintptr_t owner) {

@@ -1,0 +1,188 @@
+// INT 21h 440Dh (lock/unlock logical volume), INT 25h/26h and INT 21h 7305h
+// as VWIN32 carries them out on Windows 95/98.
+#include <cstdio>
+#include <cstring>
+
+#include "device_services.h"
+#include "drive_media.h"
+#include "fat_volume.h"
+#include "flat_table.h"
+
+namespace hosted {
+
+namespace {
+
+// The status each family of services reports for each failure. INT 25h/26h
+// put a BIOS-style status in AH and a critical-error code in AL; INT 21h
+// functions return a DOS error code in AX.
+struct DosCodes {
+    WORD noDrive, notReady, unknownMedia, sectorNotFound, writeProtect, notLocked, badAddress, readFault, writeFault;
+};
+constexpr DosCodes absoluteCodes{0x0201, 0x8002, 0x0207, 0x0408, 0x0300, 0x000C, 0x080C, 0x100B, 0x200A};
+constexpr DosCodes extendedCodes{0x000F, 0x0015, 0x001A, 0x001B, 0x0013, 0x0005, 0x0009, 0x001E, 0x001D};
+
+constexpr WORD invalidFunction = 0x0001;
+constexpr WORD invalidDrive = 0x000F;
+constexpr WORD accessDenied = 0x0005;
+constexpr WORD notReady = 0x0015;
+constexpr WORD invalidParameter = 0x0057;
+constexpr WORD volumeNotLocked = 0x00B0;
+// AL = 0 with AH unchanged: the DOS 7 answer for a 73xxh function it lacks.
+constexpr WORD unsupported7305 = 0x7300;
+
+// The extended interfaces (IOCTL category 48h, function 7305h) came with
+// the FAT32 releases; build 950 has neither.
+bool HasExtendedInterface(const Machine& machine) { return (machine.identity.buildNumber & 0xFFFF) > 1000; }
+
+std::optional<char> LetterFromOne(BYTE drive) {
+    if (drive < 1 || drive > 26) return std::nullopt;
+    return static_cast<char>('A' + drive - 1);
+}
+
+struct LogicalRequest {
+    char letter;
+    DWORD first;
+    WORD count;
+    DWORD buffer;
+    bool write;
+    bool classic; // INT 25h/26h: no FAT32
+    bool oldForm; // INT 25h/26h without a packet: 16-bit sector numbers
+};
+
+// The DISKIO packet: DWORD first sector, WORD count, DWORD buffer address.
+std::optional<LogicalRequest> ReadPacket(ServiceContext& context, DWORD address) {
+    constexpr std::size_t packetSize = 10;
+    const auto* packet = static_cast<const std::uint8_t*>(ResolveFlat(address, packetSize));
+    if (!packet) {
+        context.note = "packet(unresolved)";
+        return std::nullopt;
+    }
+    context.note = "packet(";
+    for (std::size_t i = 0; i < packetSize; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", packet[i]);
+        context.note += byte;
+    }
+    context.note += ")";
+    LogicalRequest request{};
+    request.first = packet[0] | (packet[1] << 8) | (packet[2] << 16) | (DWORD{packet[3]} << 24);
+    request.count = static_cast<WORD>(packet[4] | (packet[5] << 8));
+    request.buffer = packet[6] | (packet[7] << 8) | (packet[8] << 16) | (DWORD{packet[9]} << 24);
+    return request;
+}
+
+void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const LogicalRequest& request,
+                     const DosCodes& codes) {
+    const DriveSpec* drive = context.machine.Drive(request.letter);
+    if (!drive) return Refuse(registers, codes.noDrive);
+    MediumOpening opening = OpenMedium(*drive, request.write && !drive->readOnly);
+    if (!opening.medium)
+        return Refuse(registers, opening.error == ERROR_ACCESS_DENIED ? codes.writeProtect : codes.notReady);
+    VolumeProbe probe = ProbeVolume(*opening.medium, false);
+    if (!probe.layout) return Refuse(registers, probe.error == ERROR_NOT_READY ? codes.notReady : codes.unknownMedia);
+    const FatLayout& layout = *probe.layout;
+    if (request.classic && layout.type == FatType::Fat32) return Refuse(registers, codes.unknownMedia);
+    if (request.oldForm && layout.totalSectors > 0xFFFF) return Refuse(registers, codes.unknownMedia);
+    if (request.write && drive->readOnly) return Refuse(registers, codes.writeProtect);
+    if (request.write) {
+        auto lock = context.machine.deviceLocks.find(request.letter);
+        if (lock == context.machine.deviceLocks.end() || lock->second.owner != context.owner)
+            return Refuse(registers, codes.notLocked);
+    }
+    std::optional<std::uint64_t> size = opening.medium->Size();
+    if (!size) return Refuse(registers, codes.notReady);
+    std::uint64_t sectors = std::min<std::uint64_t>(layout.totalSectors, *size / layout.bytesPerSector);
+    if (std::uint64_t{request.first} + request.count > sectors) return Refuse(registers, codes.sectorNotFound);
+    std::size_t bytes = std::size_t{request.count} * layout.bytesPerSector;
+    void* memory = ResolveFlat(request.buffer, bytes);
+    if (!memory) return Refuse(registers, codes.badAddress);
+    std::uint64_t offset = std::uint64_t{request.first} * layout.bytesPerSector;
+    if (request.write) {
+        if (opening.medium->WriteAt(memory, bytes, offset).error != 0) return Refuse(registers, codes.writeFault);
+    } else {
+        Backing::Transfer got = opening.medium->ReadAt(memory, bytes, offset);
+        if (got.error != 0 || got.bytes < bytes) return Refuse(registers, codes.readFault);
+    }
+    Complete(registers);
+}
+
+void AbsoluteDisk(ServiceContext& context, DIOC_REGISTERS& registers, bool write) {
+    BYTE drive = LowByte(registers.reg_EAX);
+    if (drive > 25) return Refuse(registers, absoluteCodes.noDrive);
+    std::optional<LogicalRequest> request;
+    if (LowWord(registers.reg_ECX) == 0xFFFF) {
+        request = ReadPacket(context, registers.reg_EBX);
+        if (!request) return Refuse(registers, absoluteCodes.badAddress);
+    } else {
+        request = LogicalRequest{};
+        request->first = LowWord(registers.reg_EDX);
+        request->count = LowWord(registers.reg_ECX);
+        request->buffer = registers.reg_EBX;
+        request->oldForm = true;
+    }
+    request->letter = static_cast<char>('A' + drive);
+    request->write = write;
+    request->classic = true;
+    LogicalTransfer(context, registers, *request, absoluteCodes);
+}
+
+void LockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char letter) {
+    if (HighByte(registers.reg_EBX) > 3) return Refuse(registers, invalidParameter);
+    const DriveSpec* drive = context.machine.Drive(letter);
+    if (!drive) return Refuse(registers, invalidDrive);
+    auto& locks = context.machine.deviceLocks;
+    if (auto held = locks.find(letter); held != locks.end()) {
+        if (held->second.owner != context.owner) return Refuse(registers, accessDenied);
+        ++held->second.count;
+        return Complete(registers);
+    }
+    MediumOpening opening = OpenMedium(*drive, false);
+    if (!opening.medium) return Refuse(registers, notReady);
+    // Other processes see the lock, and an open volume of theirs refuses it.
+    if (!opening.medium->TryExclusive()) return Refuse(registers, accessDenied);
+    locks.emplace(letter, DeviceLock{context.owner, 1, std::move(*opening.medium)});
+    Complete(registers);
+}
+
+void UnlockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char letter) {
+    auto& locks = context.machine.deviceLocks;
+    auto held = locks.find(letter);
+    if (held == locks.end() || held->second.owner != context.owner) return Refuse(registers, volumeNotLocked);
+    if (--held->second.count == 0) locks.erase(held);
+    Complete(registers);
+}
+
+} // namespace
+
+void Int21_440D(ServiceContext& context, DIOC_REGISTERS& registers) {
+    if (LowWord(registers.reg_EAX) != 0x440D) return Refuse(registers, invalidFunction);
+    BYTE category = HighByte(registers.reg_ECX);
+    if (category != 0x08 && !(category == 0x48 && HasExtendedInterface(context.machine)))
+        return Refuse(registers, invalidFunction);
+    std::optional<char> letter = LetterFromOne(LowByte(registers.reg_EBX));
+    if (!letter) return Refuse(registers, invalidDrive);
+    switch (LowByte(registers.reg_ECX)) {
+    case 0x4A: return LockVolume(context, registers, *letter);
+    case 0x6A: return UnlockVolume(context, registers, *letter);
+    default: return Refuse(registers, invalidFunction);
+    }
+}
+
+void Int25(ServiceContext& context, DIOC_REGISTERS& registers) { AbsoluteDisk(context, registers, false); }
+
+void Int26(ServiceContext& context, DIOC_REGISTERS& registers) { AbsoluteDisk(context, registers, true); }
+
+void Int21_7305(ServiceContext& context, DIOC_REGISTERS& registers) {
+    if (LowWord(registers.reg_EAX) != 0x7305) return Refuse(registers, invalidFunction);
+    if (!HasExtendedInterface(context.machine)) return Refuse(registers, unsupported7305);
+    if (LowWord(registers.reg_ECX) != 0xFFFF) return Refuse(registers, invalidParameter);
+    std::optional<char> letter = LetterFromOne(LowByte(registers.reg_EDX));
+    if (!letter) return Refuse(registers, extendedCodes.noDrive);
+    std::optional<LogicalRequest> request = ReadPacket(context, registers.reg_EBX);
+    if (!request) return Refuse(registers, extendedCodes.badAddress);
+    request->letter = *letter;
+    request->write = (registers.reg_ESI & 1) != 0;
+    LogicalTransfer(context, registers, *request, extendedCodes);
+}
+
+} // namespace hosted

@@ -1,0 +1,287 @@
+// The VWIN32 device: who may open it, the logical-volume lock, and the
+// classic (INT 25h/26h) and extended (INT 21h 7305h) absolute transfers.
+#include "device_fixture.h"
+#include "win32/hosted/flat_table.h"
+
+namespace hostedtest {
+namespace {
+
+using testsupport::Bytes;
+
+class Vwin32Test : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        hosted::SetPlatform("98");
+        image = MapImage('C', 4200, "-F 16 -s 1");
+        device = OpenDevice();
+        ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    }
+    void TearDown() override {
+        CloseHandle(device);
+        DeviceTest::TearDown();
+    }
+
+    // Category 48h on an extended build, 08h on a classic one.
+    Reply Lock(HANDLE on, char letter, WORD category = 0x4800) {
+        DIOC_REGISTERS r{};
+        r.reg_EAX = 0x440D;
+        r.reg_EBX = 0x0100 + static_cast<DWORD>(letter - 'A' + 1);
+        r.reg_ECX = category + 0x4A;
+        r.reg_EDX = 1;
+        return Send(on, VWIN32_DIOC_DOS_IOCTL, r);
+    }
+    Reply Unlock(HANDLE on, char letter, WORD category = 0x4800) {
+        DIOC_REGISTERS r{};
+        r.reg_EAX = 0x440D;
+        r.reg_EBX = static_cast<DWORD>(letter - 'A' + 1);
+        r.reg_ECX = category + 0x6A;
+        return Send(on, VWIN32_DIOC_DOS_IOCTL, r);
+    }
+    Reply Classic(HANDLE on, bool write, char letter, DWORD packet) {
+        DIOC_REGISTERS r{};
+        r.reg_EAX = static_cast<DWORD>(letter - 'A');
+        r.reg_EBX = packet;
+        r.reg_ECX = 0xFFFF;
+        return Send(on, write ? VWIN32_DIOC_DOS_INT26 : VWIN32_DIOC_DOS_INT25, r);
+    }
+    Reply Extended(HANDLE on, bool write, char letter, DWORD packet) {
+        DIOC_REGISTERS r{};
+        r.reg_EAX = 0x7305;
+        r.reg_EBX = packet;
+        r.reg_ECX = 0xFFFF;
+        r.reg_EDX = static_cast<DWORD>(letter - 'A' + 1);
+        r.reg_ESI = write ? 1 : 0;
+        return Send(on, VWIN32_DIOC_DOS_DRIVEINFO, r);
+    }
+
+    std::filesystem::path image;
+    HANDLE device = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(Vwin32Test, DeviceOpensOnlyOnWindows95Family) {
+    OwnedHandle classic(CreateFileA("\\\\.\\VWIN32", readWrite, shareBoth, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(classic.valid());
+    hosted::SetPlatform("nt");
+    // NT checks the disposition before it looks at the name.
+    EXPECT_EQ(OpenDevice(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(CreateFileA(vwin32Path, readWrite, shareBoth, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(Vwin32Test, ReadsEqualDdsBytesThroughBothGenerations) {
+    Bytes buffer(4 * 512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(30, 4, region.Address());
+    Reply extended = Extended(device, false, 'C', packet.Address());
+    EXPECT_TRUE(extended.returned);
+    EXPECT_FALSE(extended.Carry());
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 30 * 512, 4 * 512));
+    std::fill(buffer.begin(), buffer.end(), 0);
+    Reply classic = Classic(device, false, 'C', packet.Address());
+    EXPECT_FALSE(classic.Carry());
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 30 * 512, 4 * 512));
+}
+
+TEST_F(Vwin32Test, EachRequestIsJournalledWithRegistersAndPacket) {
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(0x12345678, 3, region.Address());
+    hosted::ClearJournal();
+    Reply reply = Classic(device, false, 'C', packet.Address());
+    EXPECT_TRUE(reply.Carry()); // far beyond the volume
+    std::vector<std::string> lines = hosted::Journal();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "DeviceIoControl(h1, 0x2, ptr, 28, ptr, 28, ptr, NULL) = TRUE");
+    char address[16];
+    std::snprintf(address, sizeof address, "%02X %02X %02X %02X", region.Address() & 0xFF, (region.Address() >> 8) & 0xFF,
+                  (region.Address() >> 16) & 0xFF, region.Address() >> 24);
+    char ebx[16];
+    std::snprintf(ebx, sizeof ebx, "0x%08X", static_cast<unsigned>(packet.Address()));
+    EXPECT_EQ(lines[1], std::string("VWIN32 INT25 in(EAX=0x00000002 EBX=") + ebx +
+                            " ECX=0x0000FFFF EDX=0x00000000 EDI=0x00000000 ESI=0x00000000 Flags=0x00000001) out(EAX=0x00000408 EBX=" +
+                            ebx + " ECX=0x0000FFFF EDX=0x00000000 EDI=0x00000000 ESI=0x00000000 Flags=0x00000001) packet(78 56 34 12 03 00 " +
+                            address + ")");
+    EXPECT_EQ(hosted::JournalOf("VWIN32").size(), 1u);
+}
+
+TEST_F(Vwin32Test, WritesNeedTheWritersLockAndChangeExactlyTheirSectors) {
+    Bytes data = testsupport::Pattern(2 * 512, 41);
+    win32::FlatRegion region(data.data(), data.size());
+    DiskIo packet(77, 2, region.Address());
+    Bytes before = testsupport::ReadFile(image);
+    EXPECT_TRUE(Extended(device, true, 'C', packet.Address()).Carry());
+    EXPECT_TRUE(Classic(device, true, 'C', packet.Address()).Carry());
+    EXPECT_EQ(testsupport::ReadFile(image), before);
+
+    // Another handle's lock does not let this handle write.
+    OwnedHandle other(OpenDevice());
+    ASSERT_FALSE(Lock(other.get(), 'C').Carry());
+    EXPECT_TRUE(Lock(device, 'C').Carry());
+    EXPECT_EQ(Lock(device, 'C').Ax(), 0x0005);
+    EXPECT_TRUE(Extended(device, true, 'C', packet.Address()).Carry());
+    ASSERT_FALSE(Unlock(other.get(), 'C').Carry());
+
+    ASSERT_FALSE(Lock(device, 'C').Carry());
+    EXPECT_FALSE(Extended(device, true, 'C', packet.Address()).Carry());
+    std::copy(data.begin(), data.end(), before.begin() + 77 * 512);
+    EXPECT_EQ(testsupport::ReadFile(image), before);
+    Bytes second = testsupport::Pattern(2 * 512, 42);
+    win32::FlatRegion secondRegion(second.data(), second.size());
+    DiskIo secondPacket(200, 2, secondRegion.Address());
+    EXPECT_FALSE(Classic(device, true, 'C', secondPacket.Address()).Carry());
+    std::copy(second.begin(), second.end(), before.begin() + 200 * 512);
+    EXPECT_EQ(testsupport::ReadFile(image), before);
+}
+
+TEST_F(Vwin32Test, LocksAreCountedAndEndWithTheHandle) {
+    Bytes data(512, 0x11);
+    win32::FlatRegion region(data.data(), data.size());
+    DiskIo packet(90, 1, region.Address());
+    ASSERT_FALSE(Lock(device, 'C').Carry());
+    ASSERT_FALSE(Lock(device, 'C').Carry());
+    ASSERT_FALSE(Unlock(device, 'C').Carry());
+    EXPECT_FALSE(Extended(device, true, 'C', packet.Address()).Carry());
+    ASSERT_FALSE(Unlock(device, 'C').Carry());
+    EXPECT_TRUE(Extended(device, true, 'C', packet.Address()).Carry());
+    Reply extra = Unlock(device, 'C');
+    EXPECT_TRUE(extra.Carry());
+    EXPECT_EQ(extra.Ax(), 0x00B0);
+
+    HANDLE locker = OpenDevice();
+    ASSERT_FALSE(Lock(locker, 'C').Carry());
+    EXPECT_TRUE(Lock(device, 'C').Carry());
+    CloseHandle(locker);
+    EXPECT_FALSE(Lock(device, 'C').Carry());
+}
+
+TEST_F(Vwin32Test, LockIsRefusedWhileAnotherProcessHasTheVolumeOpen) {
+    std::string path = image.string();
+    ChildProcess holder([path] {
+        hosted::ResetMachine();
+        hosted::MapDrive('C', {path});
+        return OpenVolume('C', GENERIC_READ) == INVALID_HANDLE_VALUE ? 1 : 0;
+    });
+    Reply refused = Lock(device, 'C');
+    EXPECT_TRUE(refused.Carry());
+    EXPECT_EQ(refused.Ax(), 0x0005);
+    EXPECT_EQ(holder.Finish(), 0);
+    EXPECT_FALSE(Lock(device, 'C').Carry());
+}
+
+TEST_F(Vwin32Test, AddressesThatDoNotResolveTouchNothing) {
+    Bytes buffer(512, 0xCC);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    // The packet asks for two sectors into a one-sector region.
+    DiskIo tooLong(0, 2, region.Address());
+    EXPECT_EQ(Extended(device, false, 'C', tooLong.Address()).Ax(), 0x0009);
+    EXPECT_EQ(Classic(device, false, 'C', tooLong.Address()).Ax(), 0x080C);
+    EXPECT_EQ(buffer, Bytes(512, 0xCC));
+    for (DWORD nowhere : {DWORD{0}, DWORD{0x10}, region.Address() + 4096}) {
+        Reply reply = Extended(device, false, 'C', nowhere);
+        EXPECT_TRUE(reply.Carry());
+        EXPECT_EQ(reply.Ax(), 0x0009);
+    }
+    DWORD gone;
+    {
+        DiskIo stale(0, 1, region.Address());
+        gone = stale.Address();
+    }
+    EXPECT_EQ(Extended(device, false, 'C', gone).Ax(), 0x0009);
+    EXPECT_EQ(buffer, Bytes(512, 0xCC));
+}
+
+TEST_F(Vwin32Test, FailuresReportTheServicesCodes) {
+    hosted::MapDrive('R', {image.string(), hosted::DriveKind::Fixed, true});
+    hosted::MapDrive('M', {(dir / "missing.img").string()});
+    testsupport::WriteFile(dir / "zeros.img", Bytes(64 * 1024));
+    hosted::MapDrive('Z', {(dir / "zeros.img").string()});
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo first(0, 1, region.Address());
+    DiskIo beyond(static_cast<DWORD>(std::filesystem::file_size(image) / 512), 1, region.Address());
+    struct Case {
+        char letter;
+        bool write;
+        const DiskIo& packet;
+        WORD classic, extended;
+    };
+    const Case cases[] = {
+        {'H', false, first, 0x0201, 0x000F}, // no such drive
+        {'C', false, beyond, 0x0408, 0x001B}, // sector out of range
+        {'R', true, first, 0x0300, 0x0013},  // read-only medium
+        {'Z', false, first, 0x0207, 0x001A}, // no volume on the medium
+        {'M', false, first, 0x8002, 0x0015}, // no medium
+    };
+    ASSERT_FALSE(Lock(device, 'R').Carry());
+    for (const Case& c : cases) {
+        Reply classic = Classic(device, c.write, c.letter, c.packet.Address());
+        EXPECT_TRUE(classic.Carry()) << c.letter;
+        EXPECT_EQ(classic.Ax(), c.classic) << c.letter;
+        Reply extended = Extended(device, c.write, c.letter, c.packet.Address());
+        EXPECT_TRUE(extended.Carry()) << c.letter;
+        EXPECT_EQ(extended.Ax(), c.extended) << c.letter;
+    }
+}
+
+TEST_F(Vwin32Test, ClassicServicesDoNotReachFat32) {
+    std::filesystem::path big = MapImage('D', 34000, "-F 32");
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(0, 1, region.Address());
+    EXPECT_EQ(Classic(device, false, 'D', packet.Address()).Ax(), 0x0207);
+    EXPECT_FALSE(Extended(device, false, 'D', packet.Address()).Carry());
+    EXPECT_EQ(buffer, testsupport::DdRead(big, 0, 512));
+}
+
+TEST_F(Vwin32Test, Build950HasOnlyTheClassicInterface) {
+    hosted::SetPlatform("95");
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(0, 1, region.Address());
+    Reply extended = Extended(device, false, 'C', packet.Address());
+    EXPECT_TRUE(extended.Carry());
+    EXPECT_EQ(extended.Ax(), 0x7300);
+    EXPECT_TRUE(Lock(device, 'C', 0x4800).Carry());
+    EXPECT_FALSE(Lock(device, 'C', 0x0800).Carry());
+    EXPECT_FALSE(Unlock(device, 'C', 0x0800).Carry());
+    EXPECT_FALSE(Classic(device, false, 'C', packet.Address()).Carry());
+}
+
+TEST_F(Vwin32Test, RequestsOutsideTheServicesFailTheCall) {
+    DIOC_REGISTERS r{};
+    DWORD returned = 0;
+    EXPECT_FALSE(DeviceIoControl(device, 5, &r, sizeof r, &r, sizeof r, &returned, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_FALSE(DeviceIoControl(device, FSCTL_LOCK_VOLUME, nullptr, 0, nullptr, 0, &returned, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
+    EXPECT_FALSE(DeviceIoControl(device, VWIN32_DIOC_DOS_INT25, &r, 20, &r, sizeof r, &returned, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    r.reg_EAX = 0x4408;
+    EXPECT_EQ(Send(device, VWIN32_DIOC_DOS_IOCTL, r).Ax(), 0x0001);
+}
+
+TEST(FlatRegionTest, AddressesResolveOnlyInsideOneLiveRegion) {
+    std::array<char, 100> a{}, b{};
+    win32::FlatRegion first(a.data(), a.size());
+    win32::FlatRegion second(b.data(), b.size());
+    ASSERT_NE(first.Address(), 0u);
+    ASSERT_NE(second.Address(), 0u);
+    EXPECT_EQ(hosted::ResolveFlat(first.Address(), 100), a.data());
+    EXPECT_EQ(hosted::ResolveFlat(first.Address() + 40, 60), a.data() + 40);
+    EXPECT_EQ(hosted::ResolveFlat(first.Address() + 40, 61), nullptr);
+    EXPECT_EQ(hosted::ResolveFlat(second.Address(), 100), b.data());
+    EXPECT_EQ(hosted::ResolveFlat(first.Address() - 1, 1), nullptr);
+    EXPECT_EQ(win32::FlatRegion(nullptr, 10).Address(), 0u);
+    DWORD gone;
+    {
+        win32::FlatRegion temporary(a.data(), 10);
+        gone = temporary.Address();
+        EXPECT_EQ(hosted::ResolveFlat(gone, 10), a.data());
+    }
+    EXPECT_EQ(hosted::ResolveFlat(gone, 10), nullptr);
+}
+
+} // namespace
+} // namespace hostedtest
