@@ -1,7 +1,6 @@
 // INT 21h 440Dh (lock/unlock logical volume), INT 25h/26h and INT 21h 7305h
 // as VWIN32 carries them out on Windows 95/98.
 #include <cstdio>
-#include <cstring>
 
 #include "device_services.h"
 #include "drive_media.h"

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include "machine_state.h"
-#include "win_errors.h"
 
 using namespace hosted;
 
