@@ -8,22 +8,6 @@
 namespace orvane_test {
 
 namespace {
-std::uint32_t Figure(const std::string& text, const std::string& pattern) {
-    std::smatch match;
-    if (!std::regex_search(text, match, std::regex(pattern)))
-        throw std::runtime_error("fsck.fat printed no '" + pattern + "':\n" + text);
-    return static_cast<std::uint32_t>(std::stoul(match[1]));
-}
-} // namespace
-
-FatFigures FsckFigures(const std::filesystem::path& image) {
-    const std::string text = testsupport::Run("fsck.fat -n -v '" + image.string() + "'").output;
-    const std::uint32_t bytesPerSector = Figure(text, R"((\d+) bytes per logical sector)");
-    const std::uint32_t bytesPerCluster = Figure(text, R"((\d+) bytes per cluster)");
-    return {bytesPerSector, bytesPerCluster / bytesPerSector, Figure(text, R"((\d+) data clusters)")};
-}
-
-namespace {
 std::map<std::string, std::uint32_t> RegistersIn(const std::string& line, const std::string& group) {
     std::map<std::string, std::uint32_t> registers;
     const auto open = line.find(group + "(");

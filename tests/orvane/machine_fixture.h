@@ -15,14 +15,13 @@
 
 namespace orvane_test {
 
-// What dosfstools reports for an image: the figures the size bound comes from.
-struct FatFigures {
-    std::uint32_t bytesPerSector;
-    std::uint32_t sectorsPerCluster;
-    std::uint32_t dataClusters;
-    std::uint32_t SizeBound() const { return dataClusters * sectorsPerCluster; }
-};
-FatFigures FsckFigures(const std::filesystem::path& image);
+using testsupport::FsckFigures;
+
+// The size bound of a FAT image by dosfstools' figures: its clustered sectors.
+inline std::uint32_t SizeBound(const std::filesystem::path& image) {
+    const auto figures = FsckFigures(image);
+    return figures.dataClusters * figures.sectorsPerCluster;
+}
 
 // One request to the VWIN32 device as the journal shows it: the service and
 // the registers as sent and as returned.

@@ -1,10 +1,10 @@
 #include "support.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -54,8 +54,19 @@ fs::path MakeFatImage(const TempDir& dir, const std::string& name, unsigned kib,
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    Bytes bytes(in ? fs::file_size(path) : 0);
+    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error("cannot read " + path.string());
+    return bytes;
+}
+
+::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected) {
+    if (actual == expected) return ::testing::AssertionSuccess();
+    const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    auto result = ::testing::AssertionFailure() << "lengths " << actual.size() << " and " << expected.size();
+    if (a != actual.end() && e != expected.end())
+        result << "; first difference at byte " << (a - actual.begin()) << ": " << int(*a) << " instead of " << int(*e);
+    return result;
 }
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {

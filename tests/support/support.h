@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace testsupport {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -41,6 +43,8 @@ std::filesystem::path MakeFatImage(const TempDir& dir, const std::string& name, 
 
 Bytes ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+// Equal bytes; on a difference, says where it starts instead of printing both.
+::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected);
 // `count` bytes at `offset` of the file, as dd reads them.
 Bytes DdRead(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t count);
 // The figures dosfstools reports for a FAT image (fsck.fat -n -v).
