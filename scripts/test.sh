@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds with warnings as errors and runs every test; then runs them again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and runs the form
-# readers' fuzz targets for a bounded time.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, builds the component
+# and the tools for 32-bit Windows, and runs the form readers' fuzz targets
+# for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -18,7 +19,9 @@ echo "== tests"
 run_suite build-test -DCMAKE_BUILD_TYPE=Debug
 echo "== tests under address and undefined-behaviour sanitizers"
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON
-if [ -f fuzz/run.sh ]; then
-  echo "== fuzzing the form readers"
-  bash fuzz/run.sh build-fuzz
-fi
+echo "== the component and the tools built for 32-bit Windows"
+cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+  -DZELVAN_BUILD_TESTS=OFF -DZELVAN_WERROR=ON >/dev/null
+cmake --build build-windows -j"$jobs"
+echo "== fuzzing the form readers"
+bash fuzz/run.sh build-fuzz

@@ -6,6 +6,9 @@
 #ifdef _WIN32
 
 #include <windows.h>
+// The runtime registers component classes under this name; windows.h would
+// turn it into RegisterClassA.
+#undef RegisterClass
 
 #else
 
