@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "floppy_probe.h"
 #include "orvane/orvane.h"
 #include "vcl/datamodule.h"
 #include "vcl/formbinary.h"
@@ -13,24 +14,6 @@
 namespace fuzzforms {
 
 namespace {
-// The enumeration kind, which TZelvan does not publish.
-class TFloppyProbe : public vcl::TComponent {
-public:
-    using vcl::TComponent::TComponent;
-    static const vcl::TClassInfo& StaticClassInfo() {
-        using namespace vcl;
-        static const TPropInfo properties[] = {
-            {"FloppyType", &Orvane::TypeInfo_TFloppyType, ReadFrom<&TFloppyProbe::FloppyType>("FloppyType"),
-             WriteTo<&TFloppyProbe::FloppyType>("FloppyType"), Orvane::DUnknown},
-        };
-        static const TClassInfo info{"TFloppyProbe", &TComponent::StaticClassInfo(), properties,
-                                     &CreateComponent<TFloppyProbe>};
-        return info;
-    }
-    const vcl::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
-    Orvane::TFloppyType FloppyType = Orvane::DUnknown;
-};
-
 void Check(bool condition) {
     if (!condition) std::abort();
 }

@@ -3,6 +3,7 @@
 // of the format: formpeer.pas, compiled here with fpc, mirrors our classes.
 #include <gtest/gtest.h>
 
+#include "floppy_probe.h"
 #include "form_test_util.h"
 #include "vcl/formbinary.h"
 #include "vcl/registry.h"
@@ -19,23 +20,6 @@ using testsupport::WriteFile;
 using Orvane::TZelvan;
 
 namespace {
-
-// The enumeration kind, which TZelvan itself does not publish.
-class TFloppyProbe : public TComponent {
-public:
-    using TComponent::TComponent;
-    static const TClassInfo& StaticClassInfo() {
-        static const TPropInfo properties[] = {
-            {"FloppyType", &Orvane::TypeInfo_TFloppyType, ReadFrom<&TFloppyProbe::FloppyType>("FloppyType"),
-             WriteTo<&TFloppyProbe::FloppyType>("FloppyType"), Orvane::DUnknown},
-        };
-        static const TClassInfo info{"TFloppyProbe", &TComponent::StaticClassInfo(), properties,
-                                     &CreateComponent<TFloppyProbe>};
-        return info;
-    }
-    const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
-    Orvane::TFloppyType FloppyType = Orvane::DUnknown;
-};
 
 class FpcInterop : public zelvantest::ZelvanForms {
 protected:
