@@ -187,16 +187,22 @@ TEST_F(ModelTest, FreeHandleClosesTheVolumeBeforeTheDevice) {
     peer.FreeHandle();
     EXPECT_EQ(CountCalls("CloseHandle"), 0u);
 
+    // The handle each open returned, as the journal names it (h1, h2, ...).
+    auto opened = [] { return Lines("CreateFileA").back().substr(Lines("CreateFileA").back().rfind("= ") + 2); };
     UsePlatform("95");
     ASSERT_TRUE(peer.GetDeviceHandle());
     const HANDLE device = Orvane::DeviceHandle;
+    const std::string deviceName = opened();
     UsePlatform("nt");
     ASSERT_TRUE(peer.GetDiskHandle('C'));
     const HANDLE disk = Orvane::DiskHandle;
+    const std::string diskName = opened();
     Orvane::HandleOpened = true;
     hosted::ClearJournal();
     peer.FreeHandle();
     EXPECT_EQ(Calls(), (std::vector<std::string>{"CloseHandle", "CloseHandle"}));
+    EXPECT_EQ(Lines("CloseHandle")[0], "CloseHandle(" + diskName + ") = TRUE");
+    EXPECT_EQ(Lines("CloseHandle")[1], "CloseHandle(" + deviceName + ") = TRUE");
     EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Orvane::DeviceHandle, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(Orvane::HandleOpened);

@@ -156,6 +156,27 @@ TEST_F(Win95RoadTest, ARefusedTransferFailsButStillUnlocks) {
     ExpectDeviceClosed();
 }
 
+TEST_F(Win95RoadTest, TheDeviceIsOpenedTheWayEachUserNeedsIt) {
+    auto z = On("950");
+    TZelvanTestPeer peer{*z};
+    Bytes buffer(512);
+    ASSERT_TRUE(peer.RS95(DriveC, 0, 1, buffer.data()));
+    EXPECT_EQ(Lines("CreateFileA")[0].substr(0, Lines("CreateFileA")[0].rfind(" = ")),
+              R"(CreateFileA("\\.\vwin32", 0xC0000000, 0x0, NULL, 0, 0x4000000, NULL))");
+    EXPECT_EQ(CountCalls("SetErrorMode"), 0u) << "a run's own device leaves the error mode alone";
+
+    hosted::ClearJournal();
+    ASSERT_TRUE(peer.GetDeviceHandle());
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetErrorMode", "CreateFileA", "SetErrorMode"}));
+    EXPECT_EQ(Lines("CreateFileA")[0].substr(0, Lines("CreateFileA")[0].rfind(" = ")),
+              R"(CreateFileA("\\.\vwin32", 0xC0000000, 0x3, NULL, 3, 0x0, NULL))");
+    EXPECT_EQ(hosted::ErrorMode(), SEM_NOALIGNMENTFAULTEXCEPT);
+    const HANDLE open = Orvane::DeviceHandle;
+    ASSERT_TRUE(peer.GetDeviceHandle());
+    EXPECT_EQ(Orvane::DeviceHandle, open) << "an open device is kept";
+    peer.FreeHandle();
+}
+
 TEST_F(Win95RoadTest, TheDeviceIsClosedAfterEveryCallEvenWhenItDidNotOpen) {
     auto z = On("950");
     hosted::FailCall("CreateFileA", {1});
