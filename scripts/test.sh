@@ -17,6 +17,8 @@ run_suite() {
 
 echo "== tests"
 run_suite build-test -DCMAKE_BUILD_TYPE=Debug
+echo "== the installed libraries, found by another project"
+bash tests/install/run.sh build-test
 echo "== tests under address and undefined-behaviour sanitizers"
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON
 echo "== the component and the tools built for 32-bit Windows"

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the project from BUILD_DIR into a scratch prefix, builds the
+# consumer against it with find_package(Zelvan), and reads a boot sector.
+set -euo pipefail
+build=$1
+here=$(cd "$(dirname "$0")" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+cmake -S "$here" -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$scratch/prefix" >/dev/null
+cmake --build "$scratch/consumer" >/dev/null
+mkfs.fat -C -F 16 "$scratch/disk.img" 16384 >/dev/null
+signature=$(ZELVAN_DRIVES="C=$scratch/disk.img" "$scratch/consumer/consumer")
+[ "$signature" = "55aa" ] || { echo "the installed component read '$signature', not the boot signature 55aa" >&2; exit 1; }
+echo "find_package(Zelvan): the installed component read the boot signature 55aa"
