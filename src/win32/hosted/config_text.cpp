@@ -38,19 +38,19 @@ std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text) {
         } catch (const ConfigError& error) {
             throw ConfigError("drive entry " + Quoted(entry) + ": " + error.what());
         }
-        DriveSpec spec;
+        DriveSpec drive;
         std::string_view rest = entry.substr(2);
         for (std::size_t colon; (colon = rest.rfind(':')) != std::string_view::npos;) {
             std::string flag = Lower(rest.substr(colon + 1));
-            if (flag == "removable") spec.kind = DriveKind::Removable;
-            else if (flag == "fixed") spec.kind = DriveKind::Fixed;
-            else if (flag == "ro") spec.readOnly = true;
+            if (flag == "removable") drive.kind = DriveKind::Removable;
+            else if (flag == "fixed") drive.kind = DriveKind::Fixed;
+            else if (flag == "ro") drive.readOnly = true;
             else break;
             rest = rest.substr(0, colon);
         }
         if (rest.empty()) throw ConfigError("drive entry " + Quoted(entry) + " names no path");
-        spec.path = std::string(rest);
-        drives.emplace_back(letter, std::move(spec));
+        drive.path = std::string(rest);
+        drives.emplace_back(letter, std::move(drive));
     }
     return drives;
 }

@@ -66,7 +66,7 @@ public:
 // Drives. A letter is 'A'..'Z' (lower case is folded); anything else throws.
 // The backing is opened when a handle or a service needs it, so a file that
 // vanishes later gives the Windows error at that point, not here.
-void MapDrive(char letter, DriveSpec spec);
+void MapDrive(char letter, DriveSpec drive);
 void UnmapDrive(char letter);
 void ClearDrives();
 // "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro", as ZELVAN_DRIVES.

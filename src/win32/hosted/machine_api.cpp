@@ -3,11 +3,11 @@
 
 namespace hosted {
 
-void MapDrive(char letter, DriveSpec spec) {
+void MapDrive(char letter, DriveSpec drive) {
     char upper = DriveLetter(letter);
-    if (spec.path.empty()) throw ConfigError(std::string("drive ") + upper + ": the path is empty");
+    if (drive.path.empty()) throw ConfigError(std::string("drive ") + upper + ": the path is empty");
     MachineLock machine;
-    machine->drives[upper] = std::move(spec);
+    machine->drives[upper] = std::move(drive);
 }
 
 void UnmapDrive(char letter) {
@@ -24,7 +24,7 @@ void ClearDrives() {
 void MapDrives(std::string_view text) {
     auto drives = ParseDrives(text);
     MachineLock machine;
-    for (auto& [letter, spec] : drives) machine->drives[letter] = std::move(spec);
+    for (auto& [letter, drive] : drives) machine->drives[letter] = std::move(drive);
 }
 
 void SetPlatform(DWORD platformId, DWORD buildNumber) {

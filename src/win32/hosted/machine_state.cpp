@@ -26,7 +26,7 @@ Machine FromEnvironment() {
     Machine machine;
     Configure(machine, "ZELVAN_TRACE", [](Machine& m, std::string_view text) { m.journal.TraceTo(text); });
     Configure(machine, "ZELVAN_DRIVES", [](Machine& m, std::string_view text) {
-        for (auto& [letter, spec] : ParseDrives(text)) m.drives[letter] = std::move(spec);
+        for (auto& [letter, drive] : ParseDrives(text)) m.drives[letter] = std::move(drive);
     });
     Configure(machine, "ZELVAN_PLATFORM", [](Machine& m, std::string_view text) { m.identity = ParsePlatform(text); });
     Configure(machine, "ZELVAN_ANSWER", [](Machine& m, std::string_view text) { m.environmentAnswer = ParseAnswer(text); });
