@@ -84,14 +84,14 @@ bool TZelvan::ReadFloppySectors(char Drive, unsigned char* Buffer, const int Hig
         FDriveValid = false;
         return false;
     }
-    return FloppyTransfer(letter, Buffer, std::int64_t{High} + 1, FloppyType, false);
+    return FloppyTransfer(letter, Buffer, OpenArrayLength(High), FloppyType, false);
 }
 
 bool TZelvan::WriteFloppySectors(char Drive, const unsigned char* Buffer, const int High, TFloppyType FloppyType,
                                  bool) {
     // Taken before the drive test and the question, so what is written is the
     // buffer as it stood at the call.
-    std::vector<unsigned char> copy(Buffer, Buffer + (High >= 0 ? std::size_t(High) + 1 : 0));
+    std::vector<unsigned char> copy(Buffer, Buffer + OpenArrayLength(High));
     const char letter = UpperLetter(Drive);
     if (!IsRemovable(letter) || letter >= 'C') {
         FDriveValid = false;

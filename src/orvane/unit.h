@@ -3,6 +3,7 @@
 // interface: only the unit and its tests include this.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "orvane/orvane.h"
@@ -56,6 +57,10 @@ bool Attempt(unsigned Count, F&& AttemptOnce) {
         if (AttemptOnce()) return true;
     return false;
 }
+
+// The length of an open array given by the index of its last element; a
+// High below 0 is an empty array.
+constexpr std::size_t OpenArrayLength(int High) { return High >= 0 ? std::size_t(High) + 1 : 0; }
 
 constexpr char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 

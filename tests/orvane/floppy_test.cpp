@@ -239,6 +239,7 @@ TEST_F(FloppyTest, AShortBufferIsRefusedBeforeAnythingOnBothRoads) {
         EXPECT_FALSE(Read(buffer)) << platform;
         EXPECT_FALSE(Write(buffer)) << platform;
         EXPECT_FALSE(z->ReadFloppySectors('A', nullptr, -1, Orvane::D1440));
+        EXPECT_FALSE(z->ReadFloppySectors('A', buffer.data(), -2, Orvane::D1440)) << "a High below -1 is empty";
         for (const std::string& call : Calls()) EXPECT_EQ(call, "GetDriveTypeA") << platform;
     }
 }
