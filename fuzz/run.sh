@@ -23,7 +23,13 @@ corpus=$build/fuzz-corpus
 "$build/fuzz/fuzz_make_seeds" "$corpus/seeds"
 for reader in binary text; do
   mkdir -p "$corpus/$reader"
-  echo "== fuzz_form_$reader for ${seconds}s"
-  "$build/fuzz/fuzz_form_$reader" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
-    -artifact_prefix="$build/fuzz-$reader-" "$corpus/$reader" "$corpus/seeds/$reader"
+  log=$build/fuzz-$reader.log
+  echo "== fuzz_form_$reader for ${seconds}s (log: $log)"
+  # The fuzzer's progress goes to the log; a finding is shown in full.
+  if ! "$build/fuzz/fuzz_form_$reader" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+      -artifact_prefix="$build/fuzz-$reader-" "$corpus/$reader" "$corpus/seeds/$reader" >"$log" 2>&1; then
+    tail -n 60 "$log" >&2
+    exit 1
+  fi
+  tail -n 1 "$log"
 done
