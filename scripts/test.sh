@@ -8,11 +8,18 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
 
+passed=0
+skipped=0
 run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DZELVAN_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" | tee "$dir/ctest.log"
+  local total skips
+  total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.log")
+  skips=$(grep -c '(Skipped)$' "$dir/ctest.log" || true)
+  passed=$((passed + total - skips))
+  skipped=$((skipped + skips))
 }
 
 echo "== tests"
@@ -27,3 +34,4 @@ cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cma
 cmake --build build-windows -j"$jobs"
 echo "== fuzzing the form readers"
 bash fuzz/run.sh build-fuzz
+echo "tests: $passed passed, 0 failed, $skipped skipped"
