@@ -123,6 +123,22 @@ VolumeHandle* TransferTarget(Machine& machine, Call& call, HANDLE handle, bool w
     return volume;
 }
 
+// The volume's size, once the buffer is there and the transfer is whole
+// sectors at a whole sector; otherwise the call has failed.
+std::optional<std::uint64_t> CheckedVolumeBytes(Call& call, VolumeHandle& volume, const void* buffer, DWORD count) {
+    const unsigned sector = volume.medium.SectorSize();
+    DWORD error = ERROR_SUCCESS;
+    std::optional<std::uint64_t> size;
+    if (!buffer)
+        error = ERROR_NOACCESS;
+    else if (volume.position % sector != 0 || count % sector != 0)
+        error = ERROR_INVALID_PARAMETER;
+    else if (!(size = VolumeBytes(volume)))
+        error = ERROR_NOT_READY;
+    if (error != ERROR_SUCCESS) call.Fail(error);
+    return size;
+}
+
 std::string Bytes(std::size_t count) { return std::to_string(count) + " bytes"; }
 
 } // namespace
@@ -222,11 +238,8 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     VolumeHandle* volume = TransferTarget(*machine, call, hFile, false, lpNumberOfBytesRead, lpOverlapped);
     if (!volume) return FALSE;
     if (nNumberOfBytesToRead == 0) return call.Succeed(Bytes(0));
-    if (!lpBuffer) return call.Fail(ERROR_NOACCESS);
-    unsigned sector = volume->medium.SectorSize();
-    if (volume->position % sector != 0 || nNumberOfBytesToRead % sector != 0) return call.Fail(ERROR_INVALID_PARAMETER);
-    std::optional<std::uint64_t> size = VolumeBytes(*volume);
-    if (!size) return call.Fail(ERROR_NOT_READY);
+    std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToRead);
+    if (!size) return FALSE;
     // At or past the end, what is there is read: possibly nothing.
     std::uint64_t available = volume->position < *size ? *size - volume->position : 0;
     auto length = static_cast<std::size_t>(std::min<std::uint64_t>(nNumberOfBytesToRead, available));
@@ -246,11 +259,8 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     VolumeHandle* volume = TransferTarget(*machine, call, hFile, true, lpNumberOfBytesWritten, lpOverlapped);
     if (!volume) return FALSE;
     if (nNumberOfBytesToWrite == 0) return call.Succeed(Bytes(0));
-    if (!lpBuffer) return call.Fail(ERROR_NOACCESS);
-    unsigned sector = volume->medium.SectorSize();
-    if (volume->position % sector != 0 || nNumberOfBytesToWrite % sector != 0) return call.Fail(ERROR_INVALID_PARAMETER);
-    std::optional<std::uint64_t> size = VolumeBytes(*volume);
-    if (!size) return call.Fail(ERROR_NOT_READY);
+    std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToWrite);
+    if (!size) return FALSE;
     // A volume does not grow: a write that does not fit is refused whole.
     if (volume->position > *size || nNumberOfBytesToWrite > *size - volume->position) return call.Fail(ERROR_HANDLE_EOF);
     Backing::Transfer put = volume->medium.WriteAt(lpBuffer, nNumberOfBytesToWrite, volume->position);
