@@ -1,10 +1,8 @@
 #include "support.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -52,29 +50,6 @@ fs::path MakeFatImage(const TempDir& dir, const std::string& name, unsigned kib,
     return image;
 }
 
-Bytes ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    Bytes bytes(in ? fs::file_size(path) : 0);
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        throw std::runtime_error("cannot read " + path.string());
-    return bytes;
-}
-
-::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected) {
-    if (actual == expected) return ::testing::AssertionSuccess();
-    const auto [a, e] = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-    auto result = ::testing::AssertionFailure() << "lengths " << actual.size() << " and " << expected.size();
-    if (a != actual.end() && e != expected.end())
-        result << "; first difference at byte " << (a - actual.begin()) << ": " << int(*a) << " instead of " << int(*e);
-    return result;
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
 Bytes DdRead(const fs::path& path, std::uint64_t offset, std::uint64_t count) {
     std::string command = "dd if='" + path.string() + "' bs=65536 skip=" + std::to_string(offset) +
                           " count=" + std::to_string(count) + " iflag=skip_bytes,count_bytes status=none";
@@ -118,13 +93,6 @@ DiskGeometry MinfoGeometry(const fs::path& image) {
     return {static_cast<unsigned>(Figure(out, R"(cylinders: (\d+))", "cylinders")),
             static_cast<unsigned>(Figure(out, R"(heads: (\d+))", "heads")),
             static_cast<unsigned>(Figure(out, R"(sectors per track: (\d+))", "sectors per track"))};
-}
-
-Bytes Pattern(std::size_t size, std::uint8_t seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>((i * 31 + (i >> 9) * 7 + seed) & 0xFF);
-    return bytes;
 }
 
 } // namespace testsupport

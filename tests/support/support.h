@@ -1,17 +1,14 @@
-// What the test suites share: scratch folders, images made by the platform's
-// own tools, and the output of those tools.
+// What the hosted suites share: scratch folders, images made by the
+// platform's own tools, and the output of those tools.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <string>
-#include <vector>
 
-#include <gtest/gtest.h>
+#include "bytes.h"
 
 namespace testsupport {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TempDir {
@@ -41,10 +38,6 @@ std::string RunOk(const std::string& command);
 std::filesystem::path MakeFatImage(const TempDir& dir, const std::string& name, unsigned kib,
                                    const std::string& options);
 
-Bytes ReadFile(const std::filesystem::path& path);
-void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
-// Equal bytes; on a difference, says where it starts instead of printing both.
-::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected);
 // `count` bytes at `offset` of the file, as dd reads them.
 Bytes DdRead(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t count);
 // The figures dosfstools reports for a FAT image (fsck.fat -n -v).
@@ -67,8 +60,5 @@ struct DiskGeometry {
     unsigned sectorsPerTrack;
 };
 DiskGeometry MinfoGeometry(const std::filesystem::path& image);
-
-// A pattern that differs from sector to sector and byte to byte.
-Bytes Pattern(std::size_t size, std::uint8_t seed);
 
 } // namespace testsupport

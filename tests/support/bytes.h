@@ -1,0 +1,22 @@
+// Bytes, the files that hold them and their comparison: what every test
+// program shares, the Windows one included.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
+// Equal bytes; on a difference, says where it starts instead of printing both.
+::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected);
+// A pattern that differs from sector to sector and byte to byte.
+Bytes Pattern(std::size_t size, std::uint8_t seed);
+
+} // namespace testsupport
