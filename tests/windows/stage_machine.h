@@ -1,0 +1,75 @@
+// The machine scripts/windows-stage.sh sets up under Wine, as it names it on
+// the test program's command line: the Windows it reports and the disk
+// images behind the drive letters.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bytes.h"
+#include "orvane/orvane.h"
+
+namespace windows_test {
+
+constexpr std::uint32_t kSectorBytes = 512; // mkfs.fat's and every floppy format's
+
+struct MappedDrive {
+    char letter;
+    std::filesystem::path image;
+    bool removable;
+};
+
+struct StageMachine {
+    DWORD platformId = 0;
+    DWORD buildNumber = 0;
+    std::vector<MappedDrive> drives;
+};
+
+// Takes --platform=ID:BUILD, --fixed=L=IMAGE and --removable=L=IMAGE (IMAGE
+// as a Windows path); throws std::invalid_argument naming a bad argument.
+void Configure(std::span<char* const> arguments);
+const StageMachine& Stage();
+std::vector<MappedDrive> Drives(bool removable);
+
+// Wine's ntdll exports its version; Windows' does not.
+bool RunningOnWine();
+
+// `count` sectors from `first` of the image file, as dd reads them.
+testsupport::Bytes ImageSectors(const MappedDrive& drive, std::uint32_t first, std::uint32_t count);
+std::uint32_t ImageSectorCount(const MappedDrive& drive);
+
+struct SectorRun {
+    std::uint32_t first;
+    std::uint32_t count;
+};
+std::string Describe(const MappedDrive& drive, SectorRun run);
+
+// Selects the drive and the run; fails when a setter refused a value.
+::testing::AssertionResult Select(Orvane::TZelvan& zelvan, char letter, SectorRun run);
+
+// Both unit-level handles closed, as every transfer leaves them. (Wine 8's
+// GetProcessHandleCount counts nothing, so the hosted suites count handles.)
+::testing::AssertionResult UnitHandlesClosed();
+
+// Transfer buffers below 16 MiB, where Wine's VWIN32 takes a DISKIO address
+// for the flat address it is: static storage of the executable.
+std::span<unsigned char> LowBuffer(std::size_t size);
+
+// The index of the last element: how the component takes an open array.
+inline int High(std::span<const unsigned char> buffer) { return static_cast<int>(buffer.size()) - 1; }
+
+// A pattern to write over a run, in a low buffer, and the whole image as
+// the write must leave it.
+struct PlannedWrite {
+    testsupport::Bytes data;
+    std::span<unsigned char> buffer;
+    testsupport::Bytes image;
+};
+PlannedWrite PlanWrite(const MappedDrive& drive, SectorRun run, std::uint8_t seed);
+
+} // namespace windows_test
