@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the demo and the tests use, when any is missing.
+# Installs the Debian packages the build, the demo and the tests use, when any
+# is missing. With --windows, also what the Windows stage runs on: 32-bit Wine,
+# Xvfb for the confirmation dialog, xdotool to answer it and ImageMagick to
+# photograph it (Wine takes a few minutes the first time).
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev dosfstools mtools bsdextrautils fp-compiler fp-units-rtl g++-mingw-w64-i686-posix googletest)
+if [ "${1:-}" = --windows ]; then packages+=(wine wine32:i386 xvfb xdotool imagemagick); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -9,6 +13,9 @@ done
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
