@@ -4,6 +4,7 @@
 
 #include "orvane/floppy_formats.h"
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 #include "orvane/unit.h"
 #include "vcl/sysutils.h"
 #include "win32/flat.h"
@@ -18,13 +19,8 @@ constexpr std::uint8_t BiosWrite = 0x03;
 constexpr int NoRequest = 255;
 // The cylinder travels in CH alone.
 constexpr std::uint32_t LastCylinder = 255;
-// The signed 32-bit distance of the volume road ends below this byte.
-constexpr std::uint64_t VolumeReach = 0x80000000;
 
-bool IsRemovable(char Drive) {
-    const char root[] = {Drive, ':', '\\', '\0'};
-    return GetDriveTypeA(root) == DRIVE_REMOVABLE;
-}
+bool IsFloppyDrive(char Drive) { return IsFloppyDriveType(GetDriveTypeA(TRootPath(Drive).Text)); }
 
 } // namespace
 
@@ -80,7 +76,7 @@ int TZelvan::Int13Sector(std::uint8_t Function, std::uint8_t Drive, std::uint8_t
 
 bool TZelvan::ReadFloppySectors(char Drive, unsigned char* Buffer, const int High, TFloppyType FloppyType) {
     const char letter = UpperLetter(Drive);
-    if (!IsRemovable(letter)) {
+    if (!IsFloppyDrive(letter)) {
         FDriveValid = false;
         return false;
     }
@@ -93,7 +89,7 @@ bool TZelvan::WriteFloppySectors(char Drive, const unsigned char* Buffer, const 
     // buffer as it stood at the call.
     std::vector<unsigned char> copy(Buffer, Buffer + OpenArrayLength(High));
     const char letter = UpperLetter(Drive);
-    if (!IsRemovable(letter) || letter >= 'C') {
+    if (!IsFloppyDrive(letter) || !IsFloppyWriteLetter(letter)) {
         FDriveValid = false;
         return false;
     }
@@ -119,9 +115,8 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
             return result;
         }
         if (vcl::Win32Platform == WinNT) {
-            // A run that starts beyond the volume road's reach would be moved elsewhere.
             const std::uint64_t offset = std::uint64_t{first} * format.BytesPerSector;
-            if (offset >= VolumeReach) return false;
+            if (!IsWithinNtReach(offset)) return false;
             if (!Write) DiskHandle = INVALID_HANDLE_VALUE;
             const int count = static_cast<int>(std::uint64_t{sectors} * format.BytesPerSector);
             const int high = static_cast<int>(Length - 1);

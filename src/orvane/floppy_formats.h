@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 
 namespace Orvane {
 
@@ -34,8 +35,10 @@ inline constexpr TFloppyFormat FloppyFormats[] = {
     {512, 1, 1, 2, 224, 2880, 0xF0, 9, 18, 2}, // D1440
 };
 static_assert(std::size(FloppyFormats) == D1440 + 1);
-
-// What one interrupt 13h request moves: one sector of every format above.
-constexpr std::uint32_t FloppySectorBytes = 512;
+static_assert([] {
+    for (const TFloppyFormat& format : FloppyFormats)
+        if (format.BytesPerSector != FloppySectorBytes) return false;
+    return true;
+}());
 
 } // namespace Orvane

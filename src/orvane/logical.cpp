@@ -1,10 +1,10 @@
 // ReadSectors and WriteSectors: the checks every logical transfer passes, the
 // write confirmation, and the choice of road.
-#include <climits>
 #include <string>
 #include <vector>
 
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 #include "orvane/unit.h"
 #include "vcl/sysutils.h"
 
@@ -57,10 +57,8 @@ bool TZelvan::MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, 
         });
     }
     if (vcl::Win32Platform == WinNT) {
-        // The volume road positions with a signed 32-bit distance; a run that
-        // starts beyond it would otherwise be moved somewhere else.
         const std::uint64_t offset = std::uint64_t{static_cast<std::uint32_t>(FFirstSector)} * FBytesPerSector;
-        if (offset > INT_MAX) return false;
+        if (!IsWithinNtReach(offset)) return false;
         const int count = static_cast<int>(Bytes);
         return Attempt(retries, [&] {
             return Write ? WSNT(FDriveName, static_cast<int>(offset), count, Data, High)

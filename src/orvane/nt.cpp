@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 #include "orvane/unit.h"
 
 namespace Orvane {
@@ -34,10 +35,9 @@ bool TZelvan::WSNT(char Drive, int Offset, int Count, const unsigned char* Buffe
 }
 
 bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom) {
-    // A negative offset is one that did not fit the signed distance: moving
-    // there would reach another place of the volume. Without an attempt
-    // there is no transfer to report.
-    if (Offset < 0 || FRetries == 0) return false;
+    // A negative offset is one from beyond the reach that wrapped. Without an
+    // attempt there is no transfer to report.
+    if (!IsWithinNtReach(static_cast<std::uint32_t>(Offset)) || FRetries == 0) return false;
 
     if (DiskHandle == INVALID_HANDLE_VALUE) HandleOpened = GetDiskHandle(Drive);
     struct FreeWhatWasOpened {

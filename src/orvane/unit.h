@@ -7,13 +7,10 @@
 #include <cstdint>
 
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 #include "win32/win32.h"
 
 namespace Orvane {
-
-// Values of the runtime's Win32Platform that the transfers understand.
-constexpr int Win95 = 1;
-constexpr int WinNT = 2;
 
 extern HANDLE DeviceHandle; // the VWIN32 device on Windows 95/98
 extern HANDLE DiskHandle;   // the raw volume on Windows NT
@@ -61,7 +58,5 @@ bool Attempt(unsigned Count, F&& AttemptOnce) {
 // The length of an open array given by the index of its last element; a
 // High below 0 is an empty array.
 constexpr std::size_t OpenArrayLength(int High) { return High >= 0 ? std::size_t(High) + 1 : 0; }
-
-constexpr char UpperLetter(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 } // namespace Orvane

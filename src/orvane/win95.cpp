@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 #include "orvane/unit.h"
 #include "win32/flat.h"
 
@@ -93,7 +94,7 @@ bool TZelvan::WS95(int Drive, int FirstSector, int Count, void* Buffer) {
 }
 
 bool TZelvan::Run95(bool Write, bool Lock, int Drive, int FirstSector, int Count, void* Buffer) {
-    const bool extended = FBuildNumber > 1000;
+    const bool extended = IsExtendedBuild(FBuildNumber);
     const DWORD category = extended ? 0x4000 : 0;
     DeviceHandle = CreateFileA(VWin32Path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE,
                                nullptr);

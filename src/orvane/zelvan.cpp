@@ -1,6 +1,7 @@
 // The component's model: construction, drive selection and measurement, the
 // sector range it accepts, and the unit-level handles.
 #include "orvane/orvane.h"
+#include "orvane/rules.h"
 #include "orvane/unit.h"
 
 namespace Orvane {
@@ -30,13 +31,12 @@ std::uint8_t TZelvan::GetWinPlatform() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
     GetVersionExA(&info);
-    FBuildNumber = static_cast<std::uint16_t>(info.dwBuildNumber);
+    FBuildNumber = BuildNumberOf(info.dwBuildNumber);
     return static_cast<std::uint8_t>(info.dwPlatformId);
 }
 
 void TZelvan::SetDisk(char Value) {
-    const bool isLetter = (Value >= 'A' && Value <= 'Z') || (Value >= 'a' && Value <= 'z');
-    if (!isLetter) {
+    if (!IsDriveLetter(Value)) {
         FDriveValid = false;
         return;
     }
@@ -52,15 +52,12 @@ void TZelvan::SetDisk(char Value) {
 }
 
 bool TZelvan::GetDiskInfo(char Drive) {
-    const char root[] = {UpperLetter(Drive), ':', '\\', '\0'};
-    return GetDiskFreeSpaceA(root, &FSectorsPerCluster, &FBytesPerSector, &FFreeClusters, &FTotalClusters) != 0;
+    return MeasureDisk(UpperLetter(Drive), FSectorsPerCluster, FBytesPerSector, FFreeClusters, FTotalClusters);
 }
 
 int TZelvan::GetDriveNo(char Drive) const { return static_cast<unsigned char>(Drive) - 65; }
 
-Cardinal TZelvan::SizeBound() const {
-    return vcl::WrappingMul(static_cast<Cardinal>(FTotalClusters), static_cast<Cardinal>(FSectorsPerCluster));
-}
+Cardinal TZelvan::SizeBound() const { return SizeBoundOf(FTotalClusters, FSectorsPerCluster); }
 
 void TZelvan::SetFirstSector(Cardinal Value) {
     if (Value == FFirstSector) return;

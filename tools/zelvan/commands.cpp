@@ -46,8 +46,7 @@ void Read(const Invocation& invocation, Orvane::TZelvan& zelvan, const DriveFact
 
 void Write(const Invocation& invocation, Orvane::TZelvan& zelvan, const DriveFacts& drive) {
     const RunRequest run = RequestFor(invocation, drive);
-    const std::uint32_t bytesPerSector = run.floppy ? kFloppySectorBytes : drive.bytesPerSector;
-    ExactInput input(invocation.inputPath, std::uint64_t{run.count} * bytesPerSector);
+    ExactInput input(invocation.inputPath, std::uint64_t{run.count} * BytesPerSector(run, drive));
     TransferRun(zelvan, drive, run, Direction::Write, [&](std::span<std::uint8_t> bytes) { input.Read(bytes); });
 }
 

@@ -119,7 +119,7 @@ private:
 
     Bytes ReadSector(Orvane::TZelvan& zelvan, const DriveFacts& drive, std::uint32_t sector, std::string_view what) {
         SelectRun(zelvan, drive, sector, 1);
-        Bytes bytes(drive.bytesPerSector);
+        Bytes bytes(drive.geometry.BytesPerSector);
         if (!zelvan.ReadSectors(bytes.data(), static_cast<int>(bytes.size()) - 1))
             throw Failure("demo: ReadSectors returned false for " + std::string(what));
         return bytes;
@@ -156,7 +156,7 @@ private:
         DriveFacts drive;
         const auto zelvan = On("nt", 'C', drive);
         const std::string text = "Written by zelvan demo through WriteSectors, after the answer Yes. ";
-        Bytes bytes(drive.bytesPerSector);
+        Bytes bytes(drive.geometry.BytesPerSector);
         for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(text[i % text.size()]);
         SelectRun(*zelvan, drive, sector, 1);
         machine::SetAnswer(true);
@@ -175,7 +175,7 @@ private:
         Section(4, "A declined write of the same sector (the answer is No)");
         DriveFacts drive;
         const auto zelvan = On("nt", 'C', drive);
-        const Bytes zeros(drive.bytesPerSector, 0);
+        const Bytes zeros(drive.geometry.BytesPerSector, 0);
         SelectRun(*zelvan, drive, sector, 1);
         machine::SetAnswer(false);
         const bool written = zelvan->WriteSectors(zeros.data(), static_cast<int>(zeros.size()) - 1);

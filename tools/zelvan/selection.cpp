@@ -6,22 +6,20 @@ namespace zelvan_cli {
 
 namespace {
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 std::string BoundText(const DriveFacts& drive) {
     const std::uint64_t bound = drive.SizeBound();
     return "drive " + std::string{drive.letter} + ":'s size bound B = " + std::to_string(bound) + " sectors (" +
-           std::to_string(drive.totalClusters) + " clusters x " + std::to_string(drive.sectorsPerCluster) +
-           " sectors, " + std::to_string(bound * drive.bytesPerSector) + " bytes)";
+           std::to_string(drive.geometry.TotalClusters) + " clusters x " +
+           std::to_string(drive.geometry.SectorsPerCluster) + " sectors, " +
+           std::to_string(bound * drive.geometry.BytesPerSector) + " bytes)";
 }
 
 } // namespace
 
 DriveFacts SelectDrive(Orvane::TZelvan& zelvan, char letter) {
-    if (!IsLetter(letter))
+    if (!Orvane::IsDriveLetter(letter))
         throw Failure("'" + std::string{letter} + "' is not a drive letter; DriveName takes A to Z");
-    const char upper = Upper(letter);
+    const char upper = Orvane::UpperLetter(letter);
     zelvan.SetDisk(letter);
     DriveFacts drive = MeasureDrive(upper);
     if (zelvan.DriveName() != upper || !drive.measured)

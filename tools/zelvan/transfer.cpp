@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
 #include <vector>
 
 #include "machine.h"
@@ -30,14 +29,14 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// The NT road positions within the volume by a signed 32-bit byte offset,
-// and the component refuses a piece that starts beyond it. Finding that out
-// at the last piece would leave a write half done, so look before the first.
-void CheckReach(Road road, const RunRequest& run, std::uint32_t bytesPerSector, std::uint32_t perPiece) {
-    if (road != Road::NT) return;
+// The component refuses a piece that starts beyond the NT road's reach.
+// Finding that out at the last piece would leave a write half done, so look
+// before the first.
+void CheckReach(TRoad road, const RunRequest& run, std::uint32_t bytesPerSector, std::uint32_t perPiece) {
+    if (road != TRoad::NT) return;
     const std::uint64_t lastStart = run.first + std::uint64_t{run.count - 1} / perPiece * perPiece;
     const std::uint64_t offset = lastStart * bytesPerSector;
-    if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+    if (!Orvane::IsWithinNtReach(offset))
         throw Failure("the NT road reaches only the first 2 GiB of a volume (a signed 32-bit byte offset), and "
                       "sector " + std::to_string(lastStart) + " starts at byte " + std::to_string(offset) +
                       "; nothing was transferred");
@@ -53,15 +52,15 @@ bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction directi
                                         : zelvan.WriteSectors(buffer.data(), high);
 }
 
-std::string ExplainFailure(const Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, Road road,
+std::string ExplainFailure(const Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, TRoad road,
                            bool asked, Piece piece) {
     const char letter = run.letter;
     if (run.floppy) {
-        const UINT type = GetDriveTypeA(RootPath(letter).c_str());
-        if (type != DRIVE_REMOVABLE)
+        const UINT type = GetDriveTypeA(Orvane::TRootPath(letter).Text);
+        if (!Orvane::IsFloppyDriveType(type))
             return "drive " + std::string{letter} + ": is " + DriveTypeName(type) +
                    ", not removable: the floppy methods take only a removable drive";
-        if (direction == Direction::Write && letter >= 'C')
+        if (direction == Direction::Write && !Orvane::IsFloppyWriteLetter(letter))
             return "floppy writes go only to A: or B:, not to " + std::string{letter} + ":";
     }
     const auto confirmation = asked ? machine::LastConfirmation() : std::nullopt;
@@ -69,14 +68,14 @@ std::string ExplainFailure(const Orvane::TZelvan& zelvan, const RunRequest& run,
         return "the write was not confirmed (the answer to \"" + OneLine(confirmation->text) +
                "\" was No); nothing was written";
     if (zelvan.Retries() == 0) return "no attempt was made: the retry count is 0";
-    if (road == Road::None)
+    if (road == TRoad::None)
         return "the machine reports a platform on which the component transfers nothing "
                "(it knows Windows 95/98 and NT only)";
     const unsigned attempts = zelvan.Retries();
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
                          Sectors(piece.first, piece.count, letter) + " (" + std::to_string(attempts) +
                          (attempts == 1 ? " attempt" : " attempts");
-    reason += run.floppy && road != Road::NT ? " per sector)" : ")";
+    reason += run.floppy && road != TRoad::NT ? " per sector)" : ")";
     if (asked && !confirmation) reason += " or the write was not confirmed";
     if (direction == Direction::Write && piece.first != run.first)
         reason += "; " + Sectors(run.first, piece.first - run.first, letter) + " were written";
@@ -85,12 +84,16 @@ std::string ExplainFailure(const Orvane::TZelvan& zelvan, const RunRequest& run,
 
 } // namespace
 
+std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive) {
+    return run.floppy ? Orvane::FloppySectorBytes : drive.geometry.BytesPerSector;
+}
+
 void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run, Direction direction,
                  const PieceBytes& bytes) {
-    const std::uint32_t bytesPerSector = run.floppy ? kFloppySectorBytes : drive.bytesPerSector;
+    const std::uint32_t bytesPerSector = BytesPerSector(run, drive);
     SelectRun(zelvan, drive, run.first, run.count);
     const std::uint32_t perPiece = std::max<std::uint32_t>(1, kPieceBytes / bytesPerSector);
-    const Road road = QueryPlatform().road;
+    const TRoad road = QueryPlatform().road;
     CheckReach(road, run, bytesPerSector, perPiece);
 
     ProgressBar progress(std::uint64_t{run.count} * bytesPerSector, stderr,

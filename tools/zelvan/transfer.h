@@ -14,7 +14,6 @@
 namespace zelvan_cli {
 
 constexpr std::uint32_t kPieceBytes = 8u << 20;
-constexpr std::uint32_t kFloppySectorBytes = 512;
 
 enum class Direction { Read, Write };
 
@@ -24,6 +23,9 @@ struct RunRequest {
     std::uint32_t first;
     std::uint32_t count;
 };
+
+// A floppy run counts the floppy formats' sectors, a logical run the drive's.
+std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive);
 
 // Fills a piece's bytes before it is written, or takes them after it was read.
 using PieceBytes = std::function<void(std::span<std::uint8_t>)>;

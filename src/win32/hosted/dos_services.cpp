@@ -30,7 +30,9 @@ constexpr WORD volumeNotLocked = 0x00B0;
 constexpr WORD unsupported7305 = 0x7300;
 
 // The extended interfaces (IOCTL category 48h, function 7305h) came with
-// the FAT32 releases; build 950 has neither.
+// the FAT32 releases; build 950 has neither. This is Windows' own fact, kept
+// here apart from the component's rule on purpose: a model that shared the
+// component's copy would agree with it whatever it said.
 bool HasExtendedInterface(const Machine& machine) { return (machine.identity.buildNumber & 0xFFFF) > 1000; }
 
 std::optional<char> LetterFromOne(BYTE drive) {

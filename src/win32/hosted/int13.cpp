@@ -23,6 +23,8 @@ constexpr BYTE controllerFailure = 0x20;
 constexpr BYTE notReady = 0x80;
 } // namespace status
 
+// The BIOS's own knowledge of floppy media, kept apart from the component's
+// format table on purpose, so that the component is checked, not echoed.
 constexpr unsigned sectorBytes = 512;
 
 struct FloppyGeometry {
