@@ -56,22 +56,19 @@ int TZelvan::WF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, 
 int TZelvan::Int13Sector(std::uint8_t Function, std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder,
                          std::uint8_t Sector, void* Buffer) {
     if (DeviceHandle == INVALID_HANDLE_VALUE) HandleOpened = GetDeviceHandle();
-    int status = NoRequest;
-    if (DeviceHandle != INVALID_HANDLE_VALUE) {
-        const win32::FlatRegion data(Buffer, FloppySectorBytes);
-        TIntRegisters regs{};
-        regs.AH = Function;
-        regs.AL = 1;
-        regs.CL = Sector;
-        regs.CH = Cylinder;
-        regs.DH = Head;
-        regs.DL = Drive;
-        regs.EBX = data.Address();
-        DoInterrupt(Int13, regs);
-        status = regs.AH;
-    }
-    if (HandleOpened) FreeHandle();
-    return status;
+    const THandleRelease release(*this, THandleRelease::Opened);
+    if (DeviceHandle == INVALID_HANDLE_VALUE) return NoRequest;
+    const win32::FlatRegion data(Buffer, FloppySectorBytes);
+    TIntRegisters regs{};
+    regs.AH = Function;
+    regs.AL = 1;
+    regs.CL = Sector;
+    regs.CH = Cylinder;
+    regs.DH = Head;
+    regs.DL = Drive;
+    regs.EBX = data.Address();
+    DoInterrupt(Int13, regs);
+    return regs.AH;
 }
 
 bool TZelvan::ReadFloppySectors(char Drive, unsigned char* Buffer, const int High, TFloppyType FloppyType) {
@@ -109,10 +106,12 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
     try {
         if (vcl::Win32Platform == Win95) {
             if (!Write) DeviceHandle = INVALID_HANDLE_VALUE;
-            if (!GetDeviceHandle()) return false;
-            const bool result = FloppySectorLoop(Drive, Data, format, Write);
-            FreeHandle();
-            return result;
+            THandleRelease release(*this, THandleRelease::Both);
+            if (!GetDeviceHandle()) {
+                release.Dismiss();
+                return false;
+            }
+            return FloppySectorLoop(Drive, Data, format, Write);
         }
         if (vcl::Win32Platform == WinNT) {
             const std::uint64_t offset = std::uint64_t{first} * format.BytesPerSector;
@@ -120,16 +119,14 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
             if (!Write) DiskHandle = INVALID_HANDLE_VALUE;
             const int count = static_cast<int>(std::uint64_t{sectors} * format.BytesPerSector);
             const int high = static_cast<int>(Length - 1);
-            bool result = false;
-            if (GetDiskHandle(Drive))
-                result = Write ? WSNT(Drive, static_cast<int>(offset), count, Data, high)
-                               : RSNT(Drive, static_cast<int>(offset), count, Data, high);
-            FreeHandle();
-            return result;
+            const THandleRelease release(*this, THandleRelease::Both);
+            if (!GetDiskHandle(Drive)) return false;
+            return Write ? WSNT(Drive, static_cast<int>(offset), count, Data, high)
+                         : RSNT(Drive, static_cast<int>(offset), count, Data, high);
         }
         return false;
     } catch (...) {
-        FreeHandle();
+        // The road's release has let go of its handles on the way out.
         return false;
     }
 }

@@ -40,12 +40,7 @@ bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadI
     if (!IsWithinNtReach(static_cast<std::uint32_t>(Offset)) || FRetries == 0) return false;
 
     if (DiskHandle == INVALID_HANDLE_VALUE) HandleOpened = GetDiskHandle(Drive);
-    struct FreeWhatWasOpened {
-        TZelvan& self;
-        ~FreeWhatWasOpened() {
-            if (HandleOpened) self.FreeHandle();
-        }
-    } freeOnExit{*this};
+    const THandleRelease release(*this, THandleRelease::Opened);
     if (DiskHandle == INVALID_HANDLE_VALUE) return false;
 
     if (FNeedDiskLock && !ControlVolume(FSCTL_LOCK_VOLUME)) return false;

@@ -81,6 +81,8 @@ private:
     int GetDriveNo(char Drive) const;
     Cardinal SizeBound() const;
     void FreeHandle();
+    // How every road lets go of the unit's handles on every way out (unit.h).
+    class THandleRelease;
 
     // The road a logical transfer takes on the running platform.
     bool MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, bool Write);

@@ -40,6 +40,29 @@ struct TIntRegisters {
 // Carries out interrupt 13h through the VWIN32 device; the status lands in AH.
 void DoInterrupt(std::uint8_t IntNo, TIntRegisters& Regs);
 
+// What a road holds, let go of when the road ends: on every return, and when
+// an exception leaves it.
+class TZelvan::THandleRelease {
+public:
+    enum TWhat {
+        Opened, // FreeHandle, when the road opened its handle itself (HandleOpened)
+        Both,   // FreeHandle
+        Device, // the road's own VWIN32 handle, and nothing else (RS95, WS95)
+    };
+    THandleRelease(TZelvan& Owner, TWhat What) : FOwner(Owner), FWhat(What) {}
+    ~THandleRelease();
+    THandleRelease(const THandleRelease&) = delete;
+    THandleRelease& operator=(const THandleRelease&) = delete;
+
+    // This way out lets go of nothing.
+    void Dismiss() { FArmed = false; }
+
+private:
+    TZelvan& FOwner;
+    TWhat FWhat;
+    bool FArmed = true;
+};
+
 // Sends Registers to the VWIN32 device with the carry set beforehand; true
 // when the device took the request and returned the carry clear.
 bool SendVwin32Request(DWORD ControlCode);

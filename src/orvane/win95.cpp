@@ -98,13 +98,12 @@ bool TZelvan::Run95(bool Write, bool Lock, int Drive, int FirstSector, int Count
     const DWORD category = extended ? 0x4000 : 0;
     DeviceHandle = CreateFileA(VWin32Path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, 0, FILE_FLAG_DELETE_ON_CLOSE,
                                nullptr);
+    const THandleRelease release(*this, THandleRelease::Device);
     if (Lock) LockVolume(Drive, category);
     const Run run{Drive, static_cast<std::uint32_t>(FirstSector), static_cast<std::uint32_t>(Count), FBytesPerSector};
     const bool result = extended ? SendRun(run, Buffer, VWIN32_DIOC_DOS_DRIVEINFO, Write)
                                  : SendRun(run, Buffer, Write ? VWIN32_DIOC_DOS_INT26 : VWIN32_DIOC_DOS_INT25, Write);
     if (Lock) UnlockVolume(Drive, category);
-    if (DeviceHandle != INVALID_HANDLE_VALUE) CloseHandle(DeviceHandle);
-    DeviceHandle = INVALID_HANDLE_VALUE;
     return result;
 }
 

@@ -77,4 +77,20 @@ void TZelvan::FreeHandle() {
     DeviceHandle = INVALID_HANDLE_VALUE;
 }
 
+TZelvan::THandleRelease::~THandleRelease() {
+    if (!FArmed) return;
+    switch (FWhat) {
+    case Opened:
+        if (HandleOpened) FOwner.FreeHandle();
+        break;
+    case Both:
+        FOwner.FreeHandle();
+        break;
+    case Device:
+        if (DeviceHandle != INVALID_HANDLE_VALUE) CloseHandle(DeviceHandle);
+        DeviceHandle = INVALID_HANDLE_VALUE;
+        break;
+    }
+}
+
 } // namespace Orvane
