@@ -1,27 +1,20 @@
 #include "fault_plan.h"
 
-#include <algorithm>
-#include <array>
-
+#include "call_table.h"
 #include "config_text.h"
 
 namespace hosted {
-
-namespace {
-constexpr std::array<std::string_view, 10> faultableCalls = {
-    "CreateFileA",    "CloseHandle",  "DeviceIoControl", "ReadFile",          "WriteFile",
-    "SetFilePointer", "GetDriveTypeA", "GetDiskFreeSpaceA", "GetVersionExA", "MessageBoxA"};
-}
 
 void FaultPlan::Fail(std::string_view call, const std::vector<unsigned>& ordinals) {
     Entry entry;
     std::size_t colon = call.find(':');
     entry.name = std::string(call.substr(0, colon));
-    if (std::find(faultableCalls.begin(), faultableCalls.end(), entry.name) == faultableCalls.end())
+    const HostedCall* row = FindHostedCall(entry.name);
+    if (!row || !row->plannedError)
         throw ConfigError("fault call '" + std::string(call) + "' names no call that can fail");
     if (colon != std::string_view::npos) {
-        if (entry.name != "DeviceIoControl")
-            throw ConfigError("fault call '" + std::string(call) + "': only DeviceIoControl takes a control code");
+        if (!TakesControlCode(entry.name))
+            throw ConfigError("fault call '" + std::string(call) + "': " + entry.name + " takes no control code");
         entry.code = ParseNumber(call.substr(colon + 1), "control code");
     }
     if (ordinals.empty()) throw ConfigError("fault call '" + std::string(call) + "' has no call numbers");

@@ -125,14 +125,9 @@ void TraceTo(std::string_view path);
 // code: "ReadFile", "DeviceIoControl:0x90018". `ordinals` counts the calls of
 // that name (with that code) from 1 since that entry was set; an entry
 // replaces an earlier one for the same call. A planned call fails before it
-// looks at its arguments, with a plausible Windows error and no other effect:
-// CreateFileA ERROR_SHARING_VIOLATION, CloseHandle ERROR_INVALID_HANDLE (the
-// handle stays open), ReadFile ERROR_CRC, WriteFile ERROR_WRITE_FAULT,
-// SetFilePointer ERROR_SEEK, DeviceIoControl ERROR_ACCESS_DENIED for a lock,
-// ERROR_NOT_LOCKED for an unlock and ERROR_GEN_FAILURE otherwise (a VWIN32
-// request then returns FALSE and runs no service), GetDiskFreeSpaceA
-// ERROR_NOT_READY, GetVersionExA ERROR_INVALID_PARAMETER, GetDriveTypeA
-// DRIVE_UNKNOWN, MessageBoxA 0 with ERROR_NOT_ENOUGH_MEMORY.
+// looks at its arguments, with a plausible Windows error and no other effect.
+// The calls the plan accepts, and the error each planned failure sets, are
+// the rows of hostedCalls in win32/hosted/call_table.h.
 void FailCall(std::string_view call, std::vector<unsigned> ordinals);
 // "ReadFile#1,2;DeviceIoControl:0x90018#1", as ZELVAN_FAULTS; checked whole
 // before any of it takes effect.

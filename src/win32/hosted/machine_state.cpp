@@ -89,8 +89,11 @@ DWORD& LastError() {
     return error;
 }
 
-Call::Call(Machine& machine, std::string_view name, std::string args, std::optional<DWORD> code)
-    : machine_(machine), head_(std::string(name) + "(" + args + ")"), planned_(machine.faults.Strike(name, code)) {}
+Call::Call(Machine& machine, CallName name, std::string args, std::optional<DWORD> code)
+    : machine_(machine),
+      row_(*FindHostedCall(name.View(), code)),
+      head_(std::string(name.View()) + "(" + args + ")"),
+      planned_(row_.plannedError && machine.faults.Strike(name.View(), code)) {}
 
 void Call::Finish(std::string_view result, std::string_view detail) {
     std::string line = head_ + " = " + std::string(result);

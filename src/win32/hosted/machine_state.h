@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "backing.h"
+#include "call_table.h"
 #include "config_text.h"
 #include "fault_plan.h"
 #include "journal.h"
@@ -81,12 +82,15 @@ private:
 // The calling thread's last error, as GetLastError reads it.
 DWORD& LastError();
 
-// One journalled call. The fault plan is consulted when it is made; the line
-// is written by Finish, followed by any lines the call adds with Follow.
+// One journalled call, of its row in hostedCalls. The fault plan is
+// consulted when it is made; the line is written by Finish, followed by any
+// lines the call adds with Follow.
 class Call {
 public:
-    Call(Machine& machine, std::string_view name, std::string args, std::optional<DWORD> code = std::nullopt);
+    Call(Machine& machine, CallName name, std::string args, std::optional<DWORD> code = std::nullopt);
+    // The fault plan makes this call fail, with PlannedError and no other effect.
     bool Planned() const { return planned_; }
+    DWORD PlannedError() const { return *row_.plannedError; }
     void Follow(std::string line) { following_.push_back(std::move(line)); }
     // "Name(args) = result", then " (detail)" or " (ERROR_X)" when failing with `error`.
     void Finish(std::string_view result, std::string_view detail = {});
@@ -102,6 +106,7 @@ public:
 
 private:
     Machine& machine_;
+    const HostedCall& row_;
     std::string head_;
     bool planned_;
     std::vector<std::string> following_;

@@ -60,7 +60,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     MachineLock machine;
     Call call(*machine, "MessageBoxA", ArgList({PointerArg(hWnd), TextArg(lpText), TextArg(lpCaption), HexArg(uType)}));
     if (call.Planned()) {
-        call.FinishFailed("0", ERROR_NOT_ENOUGH_MEMORY);
+        call.FinishFailed("0", call.PlannedError());
         return 0;
     }
     UINT buttons = uType & buttonMask;

@@ -64,7 +64,7 @@ UINT WINAPI SetErrorMode(UINT uMode) {
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     MachineLock machine;
     Call call(*machine, "GetVersionExA", PointerArg(lpVersionInformation));
-    if (call.Planned()) return call.Fail(ERROR_INVALID_PARAMETER);
+    if (call.Planned()) return call.Fail(call.PlannedError());
     // Only the size of the structure this header declares is understood.
     if (!lpVersionInformation || lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
         return call.Fail(ERROR_INVALID_PARAMETER);
@@ -90,7 +90,7 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
     MachineLock machine;
     Call call(*machine, "GetDriveTypeA", TextArg(lpRootPathName));
     if (call.Planned()) {
-        call.FinishFailed(DriveTypeName(DRIVE_UNKNOWN), ERROR_GEN_FAILURE);
+        call.FinishFailed(DriveTypeName(DRIVE_UNKNOWN), call.PlannedError());
         return DRIVE_UNKNOWN;
     }
     std::optional<char> letter = RootPathLetter(lpRootPathName);
@@ -106,7 +106,7 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     Call call(*machine, "GetDiskFreeSpaceA",
               ArgList({TextArg(lpRootPathName), PointerArg(lpSectorsPerCluster), PointerArg(lpBytesPerSector),
                        PointerArg(lpNumberOfFreeClusters), PointerArg(lpTotalNumberOfClusters)}));
-    if (call.Planned()) return call.Fail(ERROR_NOT_READY);
+    if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<char> letter = RootPathLetter(lpRootPathName);
     if (!letter) return call.Fail(ERROR_INVALID_NAME);
     const DriveSpec* drive = machine->Drive(*letter);

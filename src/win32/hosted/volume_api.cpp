@@ -103,7 +103,7 @@ VolumeHandle* TransferTarget(Machine& machine, Call& call, HANDLE handle, bool w
                              LPOVERLAPPED overlapped) {
     if (done) *done = 0;
     if (call.Planned()) {
-        call.Fail(write ? ERROR_WRITE_FAULT : ERROR_CRC);
+        call.Fail(call.PlannedError());
         return nullptr;
     }
     std::optional<std::uintptr_t> key = machine.HandleKey(handle);
@@ -154,7 +154,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
         call.FinishFailed("INVALID_HANDLE_VALUE", error);
         return INVALID_HANDLE_VALUE;
     };
-    if (call.Planned()) return fail(ERROR_SHARING_VIOLATION);
+    if (call.Planned()) return fail(call.PlannedError());
     if (!lpFileName) return fail(ERROR_PATH_NOT_FOUND);
     std::string_view path(lpFileName);
     // Windows 95 hands "\\.\name" to the VxD loader before it looks at the
@@ -175,7 +175,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 BOOL WINAPI CloseHandle(HANDLE hObject) {
     MachineLock machine;
     Call call(*machine, "CloseHandle", HandleArg(hObject));
-    if (call.Planned()) return call.Fail(ERROR_INVALID_HANDLE);
+    if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hObject);
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
     if (std::holds_alternative<DeviceHandle>(machine->handles.at(*key))) ReleaseDeviceLocks(*machine, *key);
@@ -194,7 +194,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
         call.FinishFailed("INVALID_SET_FILE_POINTER", error);
         return INVALID_SET_FILE_POINTER;
     };
-    if (call.Planned()) return fail(ERROR_SEEK);
+    if (call.Planned()) return fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hFile);
     if (!key) return fail(ERROR_INVALID_HANDLE);
     auto* volume = std::get_if<VolumeHandle>(&machine->handles.at(*key));
@@ -278,11 +278,7 @@ BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
                        PointerArg(lpOutBuffer), std::to_string(nOutBufferSize), PointerArg(lpBytesReturned),
                        PointerArg(lpOverlapped)}),
               dwIoControlCode);
-    if (call.Planned()) {
-        return call.Fail(dwIoControlCode == FSCTL_LOCK_VOLUME     ? ERROR_ACCESS_DENIED
-                         : dwIoControlCode == FSCTL_UNLOCK_VOLUME ? ERROR_NOT_LOCKED
-                                                                  : ERROR_GEN_FAILURE);
-    }
+    if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hDevice);
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
     if (lpOverlapped || !lpBytesReturned) return call.Fail(ERROR_INVALID_PARAMETER);

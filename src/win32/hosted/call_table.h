@@ -1,0 +1,73 @@
+// The calls of the hosted PC, one row each, as SQLite's operating-system
+// layer keeps its system calls in one table: the name that the journal
+// prints and the fault plan accepts, and what a planned fault of the call
+// does. A call's code reaches its row through hosted::Call.
+//
+// Adding a call is a row here and its code, which begins with
+// `Call call(*machine, "Name", args)` and, for a call that can fail,
+// `if (call.Planned()) ... call.PlannedError() ...` before it looks at its
+// arguments. A name without a row does not build.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "win32/hosted/win_errors.h"
+#include "win32/win32.h"
+
+namespace hosted {
+
+struct HostedCall {
+    std::string_view name;
+    // The error a planned fault of the call sets, with no other effect; none
+    // when the fault plan cannot make the call fail.
+    std::optional<DWORD> plannedError;
+    // The row holds for this control code only. The fault plan takes a code
+    // after the names of calls that have such rows: "DeviceIoControl:0x90018".
+    std::optional<DWORD> code = std::nullopt;
+};
+
+// A call's rows for single codes come before its row for every other code.
+inline constexpr HostedCall hostedCalls[] = {
+    {"CreateFileA", ERROR_SHARING_VIOLATION},
+    {"CloseHandle", ERROR_INVALID_HANDLE}, // the handle stays open
+    {"ReadFile", ERROR_CRC},
+    {"WriteFile", ERROR_WRITE_FAULT},
+    {"SetFilePointer", ERROR_SEEK},
+    {"DeviceIoControl", ERROR_ACCESS_DENIED, FSCTL_LOCK_VOLUME},
+    {"DeviceIoControl", ERROR_NOT_LOCKED, FSCTL_UNLOCK_VOLUME},
+    {"DeviceIoControl", ERROR_GEN_FAILURE}, // a VWIN32 request then runs no service
+    {"GetDriveTypeA", ERROR_GEN_FAILURE},   // and returns DRIVE_UNKNOWN
+    {"GetDiskFreeSpaceA", ERROR_NOT_READY},
+    {"GetVersionExA", ERROR_INVALID_PARAMETER},
+    {"SetErrorMode", std::nullopt},
+    {"MessageBoxA", ERROR_NOT_ENOUGH_MEMORY}, // and returns 0
+};
+
+// The row of call `name` for control code `code`; nullptr when it has none.
+constexpr const HostedCall* FindHostedCall(std::string_view name, std::optional<DWORD> code = std::nullopt) {
+    for (const HostedCall& call : hostedCalls)
+        if (call.name == name && (!call.code || call.code == code)) return &call;
+    return nullptr;
+}
+
+// Whether the fault plan takes a control code after `name`.
+constexpr bool TakesControlCode(std::string_view name) {
+    for (const HostedCall& call : hostedCalls)
+        if (call.name == name && call.code) return true;
+    return false;
+}
+
+// A call's name, checked against the table when the code is compiled.
+class CallName {
+public:
+    consteval CallName(const char* name) : name_(name) {
+        if (!FindHostedCall(name_)) throw "a hosted call needs its row in hostedCalls";
+    }
+    std::string_view View() const { return name_; }
+
+private:
+    std::string_view name_;
+};
+
+} // namespace hosted
