@@ -83,6 +83,9 @@ TEST_F(IdentityTest, MessageBoxTakesTheAnswerFromCodeAndRecordsIt) {
     EXPECT_EQ(shown[0].caption, "Attention");
     EXPECT_EQ(shown[0].style, UINT{0x34});
     EXPECT_EQ(shown[2].caption, "");
+    EXPECT_EQ(shown[0].answer, IDYES);
+    EXPECT_EQ(shown[1].answer, IDNO);
+    EXPECT_EQ(shown[2].answer, IDOK);
     hosted::ClearJournal();
     EXPECT_TRUE(hosted::ShownMessages().empty());
 }

@@ -43,13 +43,8 @@ void SetAnswer(std::optional<bool> yes) {
 
 std::optional<Confirmation> LastConfirmation() {
     const std::vector<hosted::ShownMessage> shown = hosted::ShownMessages();
-    const std::vector<std::string> calls = hosted::JournalOf("MessageBoxA");
-    if (shown.empty() || calls.empty()) return std::nullopt;
-    // The journal line ends with " = RESULT" and perhaps a note on where the answer came from.
-    const std::string_view call = calls.back();
-    std::string_view result = call.substr(call.rfind(" = ") + 3);
-    result = result.substr(0, result.find(' '));
-    return Confirmation{shown.back().text, shown.back().caption, result != std::to_string(IDYES) && result != "IDYES"};
+    if (shown.empty()) return std::nullopt;
+    return Confirmation{shown.back().text, shown.back().caption, shown.back().answer != IDYES};
 }
 
 } // namespace zelvan_cli::machine

@@ -82,11 +82,12 @@ void SetPlatform(std::string_view text);
 // and text, then (no terminal) IDNO. MB_OK boxes give IDOK; other button sets
 // are not modelled and fail with ERROR_NOT_SUPPORTED.
 void SetAnswer(std::optional<int> answer);
-// The text and caption of every MessageBoxA since the last ClearJournal.
+// Every MessageBoxA shown since the last ClearJournal, with its answer.
 struct ShownMessage {
     std::string text;
     std::string caption;
     UINT style;
+    int answer; // IDYES, IDNO or IDOK
 };
 std::vector<ShownMessage> ShownMessages();
 

@@ -68,7 +68,8 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         call.FinishFailed("0", ERROR_NOT_SUPPORTED);
         return 0;
     }
-    machine->messages.push_back({lpText ? lpText : "", lpCaption ? lpCaption : "", uType});
+    ShownMessage& shown = machine->messages.emplace_back(
+        ShownMessage{lpText ? lpText : "", lpCaption ? lpCaption : "", uType, IDOK});
     if (buttons == MB_OK) {
         call.Finish("IDOK");
         return IDOK;
@@ -85,6 +86,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         answer = *typed;
         source = "terminal";
     }
+    shown.answer = answer;
     call.Finish(answer == IDYES ? "IDYES" : "IDNO", source);
     return answer;
 }
