@@ -13,7 +13,7 @@
 
 #include "orvane/orvane.h"
 #include "vcl/sysutils.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace {
 

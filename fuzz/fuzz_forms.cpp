@@ -9,7 +9,7 @@
 #include "vcl/formbinary.h"
 #include "vcl/formtext.h"
 #include "vcl/registry.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace fuzzforms {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace orvane_test {
 

@@ -3,7 +3,7 @@
 #include <regex>
 
 #include "vcl/registry.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace zelvantest {
 

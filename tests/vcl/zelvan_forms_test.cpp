@@ -4,7 +4,7 @@
 #include "vcl/formbinary.h"
 #include "vcl/formtext.h"
 #include "vcl/streaming.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 #include "zelvan_drives.h"
 
 using namespace vcl;

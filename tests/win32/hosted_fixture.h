@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "support.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 #include "win32/win32.h"
 
 namespace hostedtest {

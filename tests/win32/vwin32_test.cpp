@@ -1,7 +1,7 @@
 // The VWIN32 device: who may open it, the logical-volume lock, and the
 // classic (INT 25h/26h) and extended (INT 21h 7305h) absolute transfers.
 #include "device_fixture.h"
-#include "win32/hosted/flat_table.h"
+#include "win32/hosted/flat_region.h"
 
 namespace hostedtest {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "outcome.h"
 #include "vcl/sysutils.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace zelvan_cli::machine {
 

@@ -1,4 +1,4 @@
-#include "backing.h"
+#include "win32/hosted/backing.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -9,18 +9,6 @@
 #include <unistd.h>
 
 namespace hosted {
-
-UniqueFd::~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-}
 
 std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error) {
     UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY));
@@ -81,6 +69,5 @@ Backing::Transfer Backing::WriteAt(const void* buffer, std::size_t length, std::
 
 bool Backing::TryShare() const { return ::flock(fd_.get(), LOCK_SH | LOCK_NB) == 0; }
 bool Backing::TryExclusive() const { return ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0; }
-void Backing::Unlock() const { ::flock(fd_.get(), LOCK_UN); }
 
 } // namespace hosted

@@ -7,20 +7,9 @@
 #include <string>
 #include <utility>
 
+#include "win32/hosted/unique_fd.h"
+
 namespace hosted {
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd();
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    int get() const { return fd_; }
-
-private:
-    int fd_ = -1;
-};
 
 // One opening of a medium. I/O is positioned, so openings never share an
 // offset; each opening has its own flock(2) state, which is how volume
@@ -45,7 +34,6 @@ public:
     // Advisory locks that never wait; false when another opening conflicts.
     bool TryShare() const;
     bool TryExclusive() const;
-    void Unlock() const;
 
 private:
     Backing(UniqueFd fd, unsigned sectorSize) : fd_(std::move(fd)), sectorSize_(sectorSize) {}

@@ -1,4 +1,4 @@
-#include "config_text.h"
+#include "win32/hosted/config_text.h"
 
 #include <cctype>
 #include <charconv>

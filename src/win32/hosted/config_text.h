@@ -6,7 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
+#include "win32/hosted/identity.h"
 
 namespace hosted {
 
@@ -17,10 +18,6 @@ char DriveLetter(char letter);
 // the right, so a path may itself contain ':'.
 std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text);
 
-struct Identity {
-    DWORD platformId = VER_PLATFORM_WIN32_NT;
-    DWORD buildNumber = 1381;
-};
 // "nt", "95", "98" or "PLATFORM:BUILD" in decimal.
 Identity ParsePlatform(std::string_view text);
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "machine_state.h"
+#include "win32/hosted/machine_state.h"
 
 namespace hosted {
 

@@ -2,10 +2,10 @@
 // as VWIN32 carries them out on Windows 95/98.
 #include <cstdio>
 
-#include "device_services.h"
-#include "drive_media.h"
-#include "fat_volume.h"
-#include "flat_table.h"
+#include "win32/hosted/device_services.h"
+#include "win32/hosted/drive_media.h"
+#include "win32/hosted/fat_volume.h"
+#include "win32/hosted/flat_region.h"
 
 namespace hosted {
 

@@ -1,4 +1,4 @@
-#include "drive_media.h"
+#include "win32/hosted/drive_media.h"
 
 #include <cerrno>
 

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "backing.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/backing.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace hosted {
 

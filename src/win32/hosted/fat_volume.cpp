@@ -1,4 +1,4 @@
-#include "fat_volume.h"
+#include "win32/hosted/fat_volume.h"
 
 #include <algorithm>
 #include <array>

@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "backing.h"
+#include "win32/hosted/backing.h"
 #include "win32/win32.h"
 
 namespace hosted {

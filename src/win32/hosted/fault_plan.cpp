@@ -1,7 +1,7 @@
-#include "fault_plan.h"
+#include "win32/hosted/fault_plan.h"
 
-#include "call_table.h"
-#include "config_text.h"
+#include "win32/hosted/call_table.h"
+#include "win32/hosted/config_text.h"
 
 namespace hosted {
 

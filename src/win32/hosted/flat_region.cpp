@@ -7,7 +7,7 @@
 #include <map>
 #include <mutex>
 
-#include "flat_table.h"
+#include "win32/hosted/flat_region.h"
 #include "win32/flat.h"
 
 namespace {

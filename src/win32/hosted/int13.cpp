@@ -3,9 +3,9 @@
 // codes of a PC BIOS in AH.
 #include <string>
 
-#include "device_services.h"
-#include "drive_media.h"
-#include "flat_table.h"
+#include "win32/hosted/device_services.h"
+#include "win32/hosted/drive_media.h"
+#include "win32/hosted/flat_region.h"
 
 namespace hosted {
 

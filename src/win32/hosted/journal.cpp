@@ -1,4 +1,4 @@
-#include "journal.h"
+#include "win32/hosted/journal.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -7,28 +7,17 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "win32/hosted/machine.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace hosted {
-
-namespace {
-void WriteWhole(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return; // a trace that cannot be written must not break the call
-        done += static_cast<std::size_t>(put);
-    }
-}
-} // namespace
 
 void CallJournal::Add(std::string line) {
     if (traceToStderr_ || trace_.get() >= 0) {
         // One write per line, so that lines of several processes appending
-        // to one trace file never interleave.
+        // to one trace file never interleave; a trace that cannot be written
+        // must not break the call.
         std::string record = line + '\n';
-        WriteWhole(traceToStderr_ ? STDERR_FILENO : trace_.get(), record);
+        WriteAll(traceToStderr_ ? STDERR_FILENO : trace_.get(), record);
     }
     lines_.push_back(std::move(line));
 }

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backing.h"
+#include "win32/hosted/unique_fd.h"
 #include "win32/win32.h"
 
 namespace hosted {

@@ -1,9 +1,9 @@
-#include "machine_state.h"
+#include "win32/hosted/machine_state.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "win_errors.h"
+#include "win32/hosted/win_errors.h"
 
 namespace hosted {
 

@@ -12,12 +12,12 @@
 #include <variant>
 #include <vector>
 
-#include "backing.h"
-#include "call_table.h"
-#include "config_text.h"
-#include "fault_plan.h"
-#include "journal.h"
-#include "win32/hosted/machine.h"
+#include "win32/hosted/backing.h"
+#include "win32/hosted/call_table.h"
+#include "win32/hosted/config_text.h"
+#include "win32/hosted/fault_plan.h"
+#include "win32/hosted/journal.h"
+#include "win32/hosted/hosted_pc.h"
 
 namespace hosted {
 

@@ -5,24 +5,14 @@
 #include <string>
 #include <unistd.h>
 
-#include "machine_state.h"
+#include "win32/hosted/machine_state.h"
+#include "win32/hosted/unique_fd.h"
 
 using namespace hosted;
 
 namespace {
 
 constexpr UINT buttonMask = 0x0000000F;
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += static_cast<std::size_t>(put);
-    }
-    return true;
-}
 
 // One line from the terminal, without its newline; nullopt at end of input.
 std::optional<std::string> ReadLine(int fd) {

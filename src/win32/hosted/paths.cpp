@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "win32/hosted/paths.h"
 
 #include <cctype>
 #include <cstring>

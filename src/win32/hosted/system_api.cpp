@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "drive_media.h"
-#include "fat_volume.h"
-#include "machine_state.h"
-#include "paths.h"
-#include "win_errors.h"
+#include "win32/hosted/drive_media.h"
+#include "win32/hosted/fat_volume.h"
+#include "win32/hosted/machine_state.h"
+#include "win32/hosted/paths.h"
+#include "win32/hosted/win_errors.h"
 
 using namespace hosted;
 

@@ -4,11 +4,11 @@
 #include <cerrno>
 #include <limits>
 
-#include "drive_media.h"
-#include "machine_state.h"
-#include "paths.h"
-#include "vwin32.h"
-#include "win_errors.h"
+#include "win32/hosted/drive_media.h"
+#include "win32/hosted/machine_state.h"
+#include "win32/hosted/paths.h"
+#include "win32/hosted/vwin32.h"
+#include "win32/hosted/win_errors.h"
 
 using namespace hosted;
 

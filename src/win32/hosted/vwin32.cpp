@@ -1,8 +1,8 @@
-#include "vwin32.h"
+#include "win32/hosted/vwin32.h"
 
 #include <cstring>
 
-#include "device_services.h"
+#include "win32/hosted/device_services.h"
 
 namespace hosted {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "machine_state.h"
+#include "win32/hosted/machine_state.h"
 
 namespace hosted {
 

@@ -1,4 +1,4 @@
-#include "win_errors.h"
+#include "win32/hosted/win_errors.h"
 
 namespace hosted {
 

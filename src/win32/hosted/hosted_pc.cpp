@@ -1,5 +1,5 @@
-// The configuration and inspection calls of machine.h.
-#include "machine_state.h"
+// The configuration and inspection calls of hosted_pc.h.
+#include "win32/hosted/machine_state.h"
 
 namespace hosted {
 
