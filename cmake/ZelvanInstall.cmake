@@ -1,6 +1,6 @@
 include(CMakePackageConfigHelpers)
 
-install(TARGETS zelvan_win32 zelvan_warnings
+install(TARGETS zelvan_win32
                 zelvan_vcl_vcl40 zelvan_vcl_vcl30
                 zelvan_orvane_vcl40 zelvan_orvane_vcl30
         EXPORT ZelvanTargets
@@ -8,9 +8,17 @@ install(TARGETS zelvan_win32 zelvan_warnings
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelvan)
-install(DIRECTORY src/win32 src/vcl src/orvane
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelvan
-        FILES_MATCHING PATTERN "*.h")
+
+# The public headers only: what a program that uses the libraries includes.
+set(zelvan_headers ${CMAKE_INSTALL_INCLUDEDIR}/zelvan)
+install(FILES src/win32/win32.h src/win32/flat.h DESTINATION ${zelvan_headers}/win32)
+if(NOT WIN32)
+  install(FILES src/win32/hosted/hosted_pc.h src/win32/hosted/call_table.h src/win32/hosted/win_errors.h
+          DESTINATION ${zelvan_headers}/win32/hosted)
+endif()
+install(DIRECTORY src/vcl DESTINATION ${zelvan_headers} FILES_MATCHING PATTERN "*.h")
+install(FILES src/orvane/orvane.h src/orvane/rules.h DESTINATION ${zelvan_headers}/orvane)
+
 install(EXPORT ZelvanTargets NAMESPACE zelvan::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Zelvan)
 configure_package_config_file(cmake/ZelvanConfig.cmake.in

@@ -1,4 +1,4 @@
-#include "vcl/filer.h"
+#include "vcl/formerrors.h"
 
 namespace vcl {
 

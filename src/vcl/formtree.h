@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "vcl/filer.h"
+#include "vcl/formerrors.h"
 
 namespace vcl {
 

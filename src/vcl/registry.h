@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "vcl/filer.h"
+#include "vcl/formerrors.h"
 #include "vcl/typinfo.h"
 
 namespace vcl {

@@ -7,6 +7,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cmake --install "$build" --prefix "$scratch/prefix" >/dev/null
+# Every installed header stands on the installed ones alone.
+include="$scratch/prefix/include/zelvan"
+for header in $(cd "$include" && find . -name '*.h' | sort); do
+  echo "#include \"${header#./}\"" | c++ -std=c++20 -fsyntax-only -I "$include" -x c++ - ||
+    { echo "the installed $header needs a header that is not installed" >&2; exit 1; }
+done
 cmake -S "$here" -B "$scratch/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$scratch/prefix" >/dev/null
 cmake --build "$scratch/consumer" >/dev/null
 mkfs.fat -C -F 16 "$scratch/disk.img" 16384 >/dev/null
