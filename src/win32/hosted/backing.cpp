@@ -38,33 +38,36 @@ std::optional<std::uint64_t> Backing::Size() const {
     return static_cast<std::uint64_t>(end);
 }
 
-Backing::Transfer Backing::ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const {
-    auto* bytes = static_cast<char*>(buffer);
+namespace {
+
+// Repeats a positioned read or write until `length` bytes have moved, going
+// on after an interruption; it stops short at the end of the medium.
+template <class Byte, class Move>
+Backing::Transfer MoveAll(Byte* bytes, std::size_t length, std::uint64_t offset, Move move) {
     std::size_t done = 0;
     while (done < length) {
-        ssize_t got = ::pread(fd_.get(), bytes + done, length - done, static_cast<off_t>(offset + done));
-        if (got < 0) {
+        ssize_t moved = move(bytes + done, length - done, static_cast<off_t>(offset + done));
+        if (moved < 0) {
             if (errno == EINTR) continue;
             return {done, errno};
         }
-        if (got == 0) break;
-        done += static_cast<std::size_t>(got);
+        if (moved == 0) break;
+        done += static_cast<std::size_t>(moved);
     }
     return {done, 0};
 }
 
+} // namespace
+
+Backing::Transfer Backing::ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const {
+    return MoveAll(static_cast<char*>(buffer), length, offset,
+                   [this](char* at, std::size_t count, off_t from) { return ::pread(fd_.get(), at, count, from); });
+}
+
 Backing::Transfer Backing::WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const {
-    const auto* bytes = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < length) {
-        ssize_t put = ::pwrite(fd_.get(), bytes + done, length - done, static_cast<off_t>(offset + done));
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return {done, errno};
-        }
-        done += static_cast<std::size_t>(put);
-    }
-    return {done, 0};
+    return MoveAll(static_cast<const char*>(buffer), length, offset, [this](const char* at, std::size_t count, off_t from) {
+        return ::pwrite(fd_.get(), at, count, from);
+    });
 }
 
 bool Backing::TryShare() const { return ::flock(fd_.get(), LOCK_SH | LOCK_NB) == 0; }

@@ -98,6 +98,11 @@ std::optional<std::uint64_t> VolumeBytes(const VolumeHandle& volume) {
     return size;
 }
 
+// How the journal shows the arguments of ReadFile and WriteFile.
+std::string TransferArgs(HANDLE handle, const void* buffer, DWORD count, LPDWORD done, LPOVERLAPPED overlapped) {
+    return ArgList({HandleArg(handle), PointerArg(buffer), std::to_string(count), PointerArg(done), PointerArg(overlapped)});
+}
+
 // The checks ReadFile and WriteFile share; the handle's volume when they pass.
 VolumeHandle* TransferTarget(Machine& machine, Call& call, HANDLE handle, bool write, LPDWORD done,
                              LPOVERLAPPED overlapped) {
@@ -232,9 +237,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped) {
     MachineLock machine;
-    Call call(*machine, "ReadFile",
-              ArgList({HandleArg(hFile), PointerArg(lpBuffer), std::to_string(nNumberOfBytesToRead),
-                       PointerArg(lpNumberOfBytesRead), PointerArg(lpOverlapped)}));
+    Call call(*machine, "ReadFile", TransferArgs(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped));
     VolumeHandle* volume = TransferTarget(*machine, call, hFile, false, lpNumberOfBytesRead, lpOverlapped);
     if (!volume) return FALSE;
     if (nNumberOfBytesToRead == 0) return call.Succeed(Bytes(0));
@@ -254,8 +257,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
                       LPOVERLAPPED lpOverlapped) {
     MachineLock machine;
     Call call(*machine, "WriteFile",
-              ArgList({HandleArg(hFile), PointerArg(lpBuffer), std::to_string(nNumberOfBytesToWrite),
-                       PointerArg(lpNumberOfBytesWritten), PointerArg(lpOverlapped)}));
+              TransferArgs(hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped));
     VolumeHandle* volume = TransferTarget(*machine, call, hFile, true, lpNumberOfBytesWritten, lpOverlapped);
     if (!volume) return FALSE;
     if (nNumberOfBytesToWrite == 0) return call.Succeed(Bytes(0));
