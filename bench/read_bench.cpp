@@ -1,7 +1,6 @@
 // What the component's roads cost over reading the image directly: a run of
 // sectors through ReadSectors on NT and on Windows 98, against pread.
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "vcl/classes.h"
 
-#include "vcl/sysutils.h"
-
 #include <algorithm>
 #include <cctype>
 #include <string>
+
+#include "vcl/sysutils.h"
 
 namespace vcl {
 

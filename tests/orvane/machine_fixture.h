@@ -1,10 +1,9 @@
 // A hosted machine made fresh for each test, with FAT images made by mkfs.fat.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <string_view>

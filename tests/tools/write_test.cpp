@@ -1,6 +1,5 @@
 // zelvan write: what it changes on the image, and what it leaves alone.
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "zelvan_run.h"

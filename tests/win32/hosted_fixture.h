@@ -3,13 +3,11 @@
 #pragma once
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
-
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "support.h"
 #include "win32/hosted/hosted_pc.h"

@@ -7,8 +7,8 @@
 #include <map>
 #include <mutex>
 
-#include "win32/hosted/flat_region.h"
 #include "win32/flat.h"
+#include "win32/hosted/flat_region.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "win32/hosted/call_table.h"
 #include "win32/hosted/config_text.h"
 #include "win32/hosted/fault_plan.h"
-#include "win32/hosted/journal.h"
 #include "win32/hosted/hosted_pc.h"
+#include "win32/hosted/journal.h"
 
 namespace hosted {
 
