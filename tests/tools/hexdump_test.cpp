@@ -1,10 +1,8 @@
-#include "hexdump.h"
-
 #include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "support.h"
+#include "zelvan/hexdump.h"
 
 namespace zelvan_cli {
 namespace {

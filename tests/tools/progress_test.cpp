@@ -1,6 +1,6 @@
-#include "progress.h"
-
 #include <gtest/gtest.h>
+
+#include "zelvan/progress.h"
 
 namespace zelvan_cli {
 namespace {

@@ -1,13 +1,14 @@
-// The commands of zelvan-host. Each returns the exit status: 0 done, 1 a
-// file could not be read or written (the message is printed), 2 bad usage.
+// The commands of zelvan-host. A file that cannot be read or written, or a
+// form that cannot be read, throws tools::Failure or vcl::EFilerError; a
+// wrong command line throws tools::UsageError.
 #pragma once
 
-#include <string>
+#include "zelvan-host/arguments.h"
 
-namespace host {
+namespace zelvan_host {
 
-int FormCommand(const std::string& file);
-int ConvertCommand(const std::string& input, const std::string& output, const std::string& encoding);
-int InspectCommand(const std::string& className);
+void RunForm(const Invocation& invocation);
+void RunConvert(const Invocation& invocation);
+void RunInspect(const Invocation& invocation);
 
-} // namespace host
+} // namespace zelvan_host

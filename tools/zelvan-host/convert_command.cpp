@@ -1,26 +1,32 @@
 // zelvan-host convert IN OUT [--text|--binary]: between the two encodings,
 // by the form's structure alone (no class needs to be known).
-#include <iostream>
-
-#include "commands.h"
-#include "host_io.h"
+#include "common/files.h"
+#include "common/outcome.h"
 #include "vcl/streaming.h"
+#include "zelvan-host/commands.h"
+#include "zelvan-host/host_io.h"
 
-namespace host {
+namespace zelvan_host {
 
-int ConvertCommand(const std::string& input, const std::string& output, const std::string& encoding) {
+void RunConvert(const Invocation& invocation) {
+    const std::string& input = invocation.operands[0];
+    const std::string& output = invocation.operands[1];
+    if (invocation.options.size() > 1) throw tools::UsageError("convert takes --text or --binary, not both");
     vcl::TBytes bytes = ReadWholeFile(input);
     vcl::TFormEncoding from = vcl::DetectFormEncoding(bytes);
     vcl::TFormEncoding to = from == vcl::TFormEncoding::Binary ? vcl::TFormEncoding::Text : vcl::TFormEncoding::Binary;
-    if (encoding == "--text") to = vcl::TFormEncoding::Text;
-    if (encoding == "--binary") to = vcl::TFormEncoding::Binary;
+    for (const std::string& encoding : invocation.options)
+        to = encoding == "--text" ? vcl::TFormEncoding::Text : vcl::TFormEncoding::Binary;
     vcl::TFormObject form = vcl::ReadFormTree(bytes, input);
+    vcl::TBytes converted;
     try {
-        ReplaceFile(output, vcl::WriteFormTree(form, to));
+        converted = vcl::WriteFormTree(form, to);
     } catch (const vcl::EWriteError& e) {
-        throw FileError(output + ": " + e.what());
+        throw tools::Failure(output + ": " + e.what());
     }
-    return 0;
+    tools::OutputFile file(output);
+    file.Write(converted);
+    file.Commit();
 }
 
-} // namespace host
+} // namespace zelvan_host

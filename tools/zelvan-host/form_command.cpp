@@ -5,12 +5,12 @@
 #include <memory>
 #include <vector>
 
-#include "commands.h"
-#include "host_io.h"
 #include "vcl/formtext.h"
 #include "vcl/streaming.h"
+#include "zelvan-host/commands.h"
+#include "zelvan-host/host_io.h"
 
-namespace host {
+namespace zelvan_host {
 
 namespace {
 void Flatten(const vcl::TFormObject& object, std::vector<const vcl::TFormObject*>& out) {
@@ -39,7 +39,8 @@ void List(const vcl::TComponent& component, const vcl::TFormObject* stored) {
 }
 } // namespace
 
-int FormCommand(const std::string& file) {
+void RunForm(const Invocation& invocation) {
+    const std::string& file = invocation.operands[0];
     vcl::TFormObject form = vcl::ReadFormTree(ReadWholeFile(file), file);
     std::unique_ptr<vcl::TComponent> root = vcl::FormToComponent(form, file);
 
@@ -50,7 +51,6 @@ int FormCommand(const std::string& file) {
     // Components created by their owners' constructors have no form object.
     bool matched = objects.size() == components.size();
     for (std::size_t i = 0; i < components.size(); ++i) List(*components[i], matched ? objects[i] : nullptr);
-    return 0;
 }
 
-} // namespace host
+} // namespace zelvan_host

@@ -1,41 +1,20 @@
-#include "host_io.h"
+#include "zelvan-host/host_io.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "common/files.h"
+#include "common/outcome.h"
 #include "vcl/formtext.h"
 
-namespace host {
+namespace zelvan_host {
 
 vcl::TBytes ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError(path + ": cannot read: " + std::strerror(errno));
+    if (!in) throw tools::Failure(path + ": cannot read: " + tools::SystemReason());
     vcl::TBytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw FileError(path + ": cannot read: " + std::strerror(errno));
+    if (in.bad()) throw tools::Failure(path + ": cannot read: " + tools::SystemReason());
     return bytes;
-}
-
-void ReplaceFile(const std::string& path, const vcl::TBytes& bytes) {
-    std::string temporary = path + ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::string reason = std::strerror(errno);
-            std::filesystem::remove(temporary);
-            throw FileError(path + ": cannot write: " + reason);
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary);
-        throw FileError(path + ": cannot write: " + error.message());
-    }
 }
 
 std::string FormatOrdinal(const vcl::TTypeInfo& type, std::int64_t ordinal) {
@@ -52,4 +31,4 @@ std::string FormatOrdinal(const vcl::TTypeInfo& type, std::int64_t ordinal) {
     return std::to_string(ordinal);
 }
 
-} // namespace host
+} // namespace zelvan_host

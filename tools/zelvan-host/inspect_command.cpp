@@ -3,11 +3,12 @@
 #include <iomanip>
 #include <iostream>
 
-#include "commands.h"
-#include "host_io.h"
+#include "common/outcome.h"
 #include "vcl/registry.h"
+#include "zelvan-host/commands.h"
+#include "zelvan-host/host_io.h"
 
-namespace host {
+namespace zelvan_host {
 
 namespace {
 std::string Range(const vcl::TTypeInfo& type) {
@@ -31,13 +32,13 @@ std::string Access(std::string_view name, vcl::TAccessKind kind) {
 }
 } // namespace
 
-int InspectCommand(const std::string& className) {
+void RunInspect(const Invocation& invocation) {
+    const std::string& className = invocation.operands[0];
     const vcl::TClassInfo* type = vcl::GetClass(className);
     if (!type) {
-        std::cerr << "zelvan-host: no class named " << className << " is registered; known:";
-        for (const vcl::TClassInfo* known : vcl::RegisteredClasses()) std::cerr << " " << known->ClassName;
-        std::cerr << "\n";
-        return 2;
+        std::string known;
+        for (const vcl::TClassInfo* registered : vcl::RegisteredClasses()) known += " " + std::string(registered->ClassName);
+        throw tools::UsageError("no class named " + className + " is registered; known:" + known);
     }
     std::cout << type->ClassName;
     if (type->Parent) std::cout << " (" << type->Parent->ClassName << ")";
@@ -51,7 +52,6 @@ int InspectCommand(const std::string& className) {
                   << Access(prop->Read.Name, prop->Read.Kind) << Access(prop->Write.Name, prop->Write.Kind)
                   << (prop->Stored ? "" : "  not stored") << "\n";
     }
-    return 0;
 }
 
-} // namespace host
+} // namespace zelvan_host

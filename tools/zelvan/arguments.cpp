@@ -1,37 +1,19 @@
-#include "arguments.h"
+#include "zelvan/arguments.h"
 
-#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
+#include <stdexcept>
 
-#include "outcome.h"
+#include "common/outcome.h"
+#include "zelvan/command_table.h"
 
 namespace zelvan_cli {
 
 namespace {
 
-struct CommandShape {
-    Command command;
-    std::string_view name;
-    std::size_t operands; // after the command's name
-};
-
-constexpr std::array<CommandShape, 6> kCommands{{
-    {Command::Info, "info", 1},
-    {Command::Read, "read", 3},
-    {Command::Write, "write", 3},
-    {Command::FloppyRead, "floppy-read", 4},
-    {Command::FloppyWrite, "floppy-write", 4},
-    {Command::Demo, "demo", 0},
-}};
-
-const CommandShape& ShapeOf(Command command) {
-    return *std::find_if(kCommands.begin(), kCommands.end(),
-                         [command](const CommandShape& shape) { return shape.command == command; });
-}
-
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+using tools::Quoted;
+using tools::UsageError;
 
 std::uint64_t ParseUnsigned(std::string_view text, std::string_view what, std::uint64_t max) {
     std::uint64_t value = 0;
@@ -60,6 +42,17 @@ Orvane::TFloppyType ParseFormat(std::string_view text) {
     throw UsageError("FORMAT must be 360, 720, 1200, 1440 or unknown, not " + Quoted(text));
 }
 
+// The commands whose syntax names `option`: "read and floppy-read".
+std::string CommandsWith(std::string_view option) {
+    std::vector<std::string_view> names;
+    for (const CommandRow& row : Commands())
+        if (tools::UseOf(row.operands, option) != tools::OptionUse::Foreign) names.push_back(row.name);
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + std::string(names[i]);
+    return text;
+}
+
 // Walks the arguments; options may come before or after the command.
 class Parser {
 public:
@@ -75,7 +68,7 @@ public:
             else
                 Option(argument);
         }
-        if (!operands_.empty()) result_.command = FindCommand(operands_.front());
+        if (!operands_.empty()) result_.command = &tools::FindCommand(Commands(), operands_.front());
         if (result_.help) return result_;
         if (!result_.command) throw UsageError("no command given");
         CheckCommand();
@@ -123,43 +116,42 @@ private:
         result_.machine.answer = yes;
     }
 
-    static Command FindCommand(std::string_view name) {
-        for (const CommandShape& shape : kCommands)
-            if (shape.name == name) return shape.command;
-        throw UsageError("unknown command " + Quoted(name));
-    }
-
     void CheckCommand() {
-        const Command command = *result_.command;
-        const CommandShape& shape = ShapeOf(command);
-        const std::size_t given = operands_.size() - 1;
-        if (given != shape.operands)
-            throw UsageError(std::string(shape.name) + " takes " + std::to_string(shape.operands) +
-                             " operand" + (shape.operands == 1 ? "" : "s") + ", not " + std::to_string(given));
-        if (command == Command::Demo) {
+        const CommandRow& row = *result_.command;
+        tools::CheckOperandCount(row.name, row.operands, operands_.size() - 1);
+        if (!TakesOptions(row)) {
             if (!seenOptions_.empty())
-                throw UsageError("demo sets up its own machine and takes no options, not " +
+                throw UsageError(std::string(row.name) + " sets up its own machine and takes no options, not " +
                                  Quoted(seenOptions_.front()));
             return;
         }
-        if (!result_.outputPath.empty() && command != Command::Read && command != Command::FloppyRead)
-            throw UsageError("-o FILE belongs to read and floppy-read");
-        if (IsWrite(command) && result_.inputPath.empty())
-            throw UsageError(std::string(shape.name) + " needs -i FILE (- for standard input)");
-        if (!IsWrite(command) && !result_.inputPath.empty())
-            throw UsageError("-i FILE belongs to write and floppy-write");
+        if (!result_.outputPath.empty() && tools::UseOf(row.operands, "-o") == tools::OptionUse::Foreign)
+            throw UsageError("-o FILE belongs to " + CommandsWith("-o"));
+        if (result_.inputPath.empty() && tools::UseOf(row.operands, "-i") == tools::OptionUse::Needed)
+            throw UsageError(std::string(row.name) + " needs -i FILE (- for standard input)");
+        if (!result_.inputPath.empty() && tools::UseOf(row.operands, "-i") == tools::OptionUse::Foreign)
+            throw UsageError("-i FILE belongs to " + CommandsWith("-i"));
+        const std::vector<std::string_view> names = tools::OperandNames(row.operands);
+        for (std::size_t i = 0; i < names.size(); ++i) Operand(names[i], operands_[i + 1]);
+    }
 
-        std::size_t next = 1;
-        result_.drive = ParseLetter(operands_[next++]);
-        if (command == Command::Info) return;
-        if (IsFloppy(command)) result_.format = ParseFormat(operands_[next++]);
-        constexpr std::uint64_t kMaxSector = std::numeric_limits<std::uint32_t>::max();
-        result_.first = static_cast<std::uint32_t>(ParseUnsigned(operands_[next++], "FIRST", kMaxSector));
-        const std::uint64_t count = ParseUnsigned(operands_[next], "COUNT", kMaxSector);
-        if (count == 0) throw UsageError("COUNT must be at least 1");
-        if (result_.first + count - 1 > kMaxSector)
-            throw UsageError("FIRST + COUNT reaches past sector 4294967295, the last a 32-bit sector number names");
-        result_.count = static_cast<std::uint32_t>(count);
+    void Operand(std::string_view name, std::string_view text) {
+        constexpr std::uint64_t lastSector = std::numeric_limits<std::uint32_t>::max();
+        if (name == "LETTER") {
+            result_.drive = ParseLetter(text);
+        } else if (name == "FORMAT") {
+            result_.format = ParseFormat(text);
+        } else if (name == "FIRST") {
+            result_.first = static_cast<std::uint32_t>(ParseUnsigned(text, name, lastSector));
+        } else if (name == "COUNT") {
+            const std::uint64_t count = ParseUnsigned(text, name, lastSector);
+            if (count == 0) throw UsageError("COUNT must be at least 1");
+            if (result_.first + count - 1 > lastSector)
+                throw UsageError("FIRST + COUNT reaches past sector 4294967295, the last a 32-bit sector number names");
+            result_.count = static_cast<std::uint32_t>(count);
+        } else {
+            throw std::logic_error("zelvan has no parser for the operand " + std::string(name));
+        }
     }
 
     std::span<const std::string_view> arguments_;
@@ -172,11 +164,5 @@ private:
 } // namespace
 
 Invocation ParseArguments(std::span<const std::string_view> arguments) { return Parser(arguments).Parse(); }
-
-std::string_view CommandName(Command command) { return ShapeOf(command).name; }
-
-bool IsWrite(Command command) { return command == Command::Write || command == Command::FloppyWrite; }
-
-bool IsFloppy(Command command) { return command == Command::FloppyRead || command == Command::FloppyWrite; }
 
 } // namespace zelvan_cli

@@ -10,11 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "common/command_table.h"
 #include "orvane/orvane.h"
 
 namespace zelvan_cli {
-
-enum class Command { Info, Read, Write, FloppyRead, FloppyWrite, Demo };
 
 // Settings of the (hosted) machine, applied before the component is created.
 struct MachineOptions {
@@ -31,24 +30,23 @@ struct ComponentOptions {
     bool noWarn = false;
 };
 
+struct Invocation;
+using CommandRow = tools::CommandRow<Invocation>;
+
 struct Invocation {
-    std::optional<Command> command;         // none: only --help, or nothing at all
+    const CommandRow* command = nullptr;    // none: only --help, or nothing at all
     bool help = false;
     MachineOptions machine;
     ComponentOptions component;
-    char drive = 0;
-    Orvane::TFloppyType format = Orvane::DUnknown;
-    std::uint32_t first = 0;
-    std::uint32_t count = 0;
-    std::string inputPath;                  // write: "-" is standard input
-    std::string outputPath;                 // read: empty means a hex dump
+    char drive = 0;                         // LETTER
+    std::optional<Orvane::TFloppyType> format; // FORMAT, which the floppy commands take
+    std::uint32_t first = 0;                // FIRST
+    std::uint32_t count = 0;                // COUNT
+    std::string inputPath;                  // -i FILE: "-" is standard input
+    std::string outputPath;                 // -o FILE: empty means a hex dump
 };
 
 // Throws UsageError naming the argument that is wrong.
 Invocation ParseArguments(std::span<const std::string_view> arguments);
-
-std::string_view CommandName(Command command);
-bool IsWrite(Command command);
-bool IsFloppy(Command command);
 
 } // namespace zelvan_cli

@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "zelvan/child_process.h"
 
 #ifdef _WIN32
 #include <process.h>

@@ -1,17 +1,14 @@
-#include "help.h"
+#include "zelvan/command_table.h"
+
+#include "zelvan/commands.h"
+#include "zelvan/demo.h"
 
 namespace zelvan_cli {
 
 namespace {
 
-constexpr std::string_view kOverview = R"(Usage:
-  zelvan [OPTIONS] info LETTER
-  zelvan [OPTIONS] read LETTER FIRST COUNT [-o FILE]
-  zelvan [OPTIONS] write LETTER FIRST COUNT -i FILE
-  zelvan [OPTIONS] floppy-read LETTER FORMAT FIRST COUNT [-o FILE]
-  zelvan [OPTIONS] floppy-write LETTER FORMAT FIRST COUNT -i FILE
-  zelvan demo
-
+// What `zelvan --help` prints after the usage of every command.
+constexpr std::string_view overviewHelp = R"(
 Reads and writes raw sectors of a drive through the TZelvan component.
 LETTER is a drive letter (C or C:), FIRST the first sector (0 is the first
 sector of the volume), COUNT the number of sectors, FORMAT one of 360, 720,
@@ -49,9 +46,7 @@ Example:
   zelvan --drive C=disk.img read C 0 1
 )";
 
-constexpr std::string_view kInfo = R"(Usage: zelvan [OPTIONS] info LETTER
-
-Shows how the component sees drive LETTER: its type, bytes per sector, sectors
+constexpr std::string_view infoHelp = R"(Shows how the component sees drive LETTER: its type, bytes per sector, sectors
 per cluster, total and free clusters, the size bound B (total clusters x
 sectors per cluster, in sectors and in bytes; FIRST and FIRST + COUNT must stay
 below it), the Windows the machine reports and the road transfers will take.
@@ -62,9 +57,7 @@ Example:
   zelvan --drive C=disk.img --platform 98 info C
 )";
 
-constexpr std::string_view kRead = R"(Usage: zelvan [OPTIONS] read LETTER FIRST COUNT [-o FILE]
-
-Reads COUNT sectors of drive LETTER, starting at sector FIRST, with
+constexpr std::string_view readHelp = R"(Reads COUNT sectors of drive LETTER, starting at sector FIRST, with
 ReadSectors. Without -o the sectors are shown as a hex dump (offset, 16 bytes,
 printable characters, like hexdump -C); with -o FILE their raw bytes go to
 FILE, which is replaced only when the whole run was read. Runs longer than
@@ -80,9 +73,7 @@ Example:
   zelvan --drive C=disk.img read C 0 2048 -o first-megabyte.bin
 )";
 
-constexpr std::string_view kWrite = R"(Usage: zelvan [OPTIONS] write LETTER FIRST COUNT -i FILE
-
-Writes COUNT sectors of drive LETTER, starting at sector FIRST, with
+constexpr std::string_view writeHelp = R"(Writes COUNT sectors of drive LETTER, starting at sector FIRST, with
 WriteSectors. FILE (- for standard input) must hold exactly COUNT x bytes per
 sector bytes; a file of another length is refused before anything is written.
 The component asks for confirmation once, before the first piece.
@@ -99,9 +90,7 @@ Example:
   zelvan --drive C=disk.img --yes write C 100 1 -i sector.bin
 )";
 
-constexpr std::string_view kFloppyRead = R"(Usage: zelvan [OPTIONS] floppy-read LETTER FORMAT FIRST COUNT [-o FILE]
-
-Reads COUNT 512-byte sectors of the floppy in drive LETTER, starting at FIRST,
+constexpr std::string_view floppyReadHelp = R"(Reads COUNT 512-byte sectors of the floppy in drive LETTER, starting at FIRST,
 with ReadFloppySectors. LETTER must be a removable drive. FORMAT (360, 720,
 1200, 1440 or unknown) gives the geometry that turns a sector number into
 cylinder, head and sector on Windows 95/98; on NT the run is read from the
@@ -117,9 +106,7 @@ Example:
   zelvan --drive A=floppy.img:removable --platform 95 floppy-read A 1440 0 1
 )";
 
-constexpr std::string_view kFloppyWrite = R"(Usage: zelvan [OPTIONS] floppy-write LETTER FORMAT FIRST COUNT -i FILE
-
-Writes COUNT 512-byte sectors to the floppy in drive LETTER (A or B, a
+constexpr std::string_view floppyWriteHelp = R"(Writes COUNT 512-byte sectors to the floppy in drive LETTER (A or B, a
 removable drive), starting at FIRST, with WriteFloppySectors. FILE (- for
 standard input) must hold exactly COUNT x 512 bytes. FORMAT and the size
 bound are as for floppy-read.
@@ -135,9 +122,7 @@ Example:
   zelvan --drive A=floppy.img:removable --yes floppy-write A 1440 0 1 -i boot.bin
 )";
 
-constexpr std::string_view kDemo = R"(Usage: zelvan demo
-
-Makes a 1.44 MB floppy image and a 64 MB FAT16 disk image with mkfs.fat in a
+constexpr std::string_view demoHelp = R"(Makes a 1.44 MB floppy image and a 64 MB FAT16 disk image with mkfs.fat in a
 temporary folder, maps them to A: and C: of the hosted machine, and shows in
 short sections what the component does: C:'s geometry and size bound, its
 boot sector read on the NT road and both Windows 95 roads, a confirmed write
@@ -149,19 +134,33 @@ Example:
   zelvan demo
 )";
 
+constexpr CommandRow commandRows[] = {
+    {"info", "LETTER", infoHelp, RunInfo},
+    {"read", "LETTER FIRST COUNT [-o FILE]", readHelp, RunRead},
+    {"write", "LETTER FIRST COUNT -i FILE", writeHelp, RunWrite},
+    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE]", floppyReadHelp, RunRead},
+    {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE", floppyWriteHelp, RunWrite},
+    {"demo", "", demoHelp, RunDemo},
+};
+
+std::string UsageOf(const CommandRow& row) {
+    std::string usage = TakesOptions(row) ? "zelvan [OPTIONS] " : "zelvan ";
+    usage += row.name;
+    if (!row.operands.empty()) usage += " " + std::string(row.operands);
+    return usage;
+}
+
 } // namespace
 
-std::string_view HelpText(std::optional<Command> command) {
-    if (!command) return kOverview;
-    switch (*command) {
-    case Command::Info: return kInfo;
-    case Command::Read: return kRead;
-    case Command::Write: return kWrite;
-    case Command::FloppyRead: return kFloppyRead;
-    case Command::FloppyWrite: return kFloppyWrite;
-    case Command::Demo: return kDemo;
-    }
-    return kOverview;
+std::span<const CommandRow> Commands() { return commandRows; }
+
+bool TakesOptions(const CommandRow& row) { return !tools::OperandNames(row.operands).empty(); }
+
+std::string HelpText(const CommandRow* command) {
+    if (command) return "Usage: " + UsageOf(*command) + "\n\n" + std::string(command->help);
+    std::string text = "Usage:\n";
+    for (const CommandRow& row : commandRows) text += "  " + UsageOf(row) + "\n";
+    return text + std::string(overviewHelp);
 }
 
 } // namespace zelvan_cli

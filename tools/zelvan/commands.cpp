@@ -1,15 +1,15 @@
-#include "commands.h"
+#include "zelvan/commands.h"
 
 #include <iostream>
 #include <memory>
 
-#include "byte_files.h"
-#include "demo.h"
-#include "drive_facts.h"
-#include "hexdump.h"
-#include "machine.h"
-#include "selection.h"
-#include "transfer.h"
+#include "common/files.h"
+#include "zelvan/drive_facts.h"
+#include "zelvan/exact_input.h"
+#include "zelvan/hexdump.h"
+#include "zelvan/machine_setup.h"
+#include "zelvan/selection.h"
+#include "zelvan/transfer.h"
 
 namespace zelvan_cli {
 
@@ -25,46 +25,49 @@ std::unique_ptr<Orvane::TZelvan> CreateComponent(const Invocation& invocation) {
     return zelvan;
 }
 
-RunRequest RequestFor(const Invocation& invocation, const DriveFacts& drive) {
-    RunRequest run{drive.letter, std::nullopt, invocation.first, invocation.count};
-    if (IsFloppy(*invocation.command)) run.floppy = invocation.format;
-    return run;
-}
+// A floppy run is checked against the size bound of the drive the component
+// has selected, so the floppy is selected as well.
+struct Selected {
+    std::unique_ptr<Orvane::TZelvan> zelvan;
+    DriveFacts drive;
+    RunRequest run;
+};
 
-void Read(const Invocation& invocation, Orvane::TZelvan& zelvan, const DriveFacts& drive) {
-    const RunRequest run = RequestFor(invocation, drive);
-    if (invocation.outputPath.empty()) {
-        HexDump dump(std::cout);
-        TransferRun(zelvan, drive, run, Direction::Read, [&](std::span<std::uint8_t> bytes) { dump.Write(bytes); });
-        dump.Finish();
-        return;
-    }
-    OutputFile output(invocation.outputPath);
-    TransferRun(zelvan, drive, run, Direction::Read, [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
-    output.Commit();
-}
-
-void Write(const Invocation& invocation, Orvane::TZelvan& zelvan, const DriveFacts& drive) {
-    const RunRequest run = RequestFor(invocation, drive);
-    ExactInput input(invocation.inputPath, std::uint64_t{run.count} * BytesPerSector(run, drive));
-    TransferRun(zelvan, drive, run, Direction::Write, [&](std::span<std::uint8_t> bytes) { input.Read(bytes); });
+Selected Select(const Invocation& invocation) {
+    Selected selected{CreateComponent(invocation), {}, {}};
+    selected.drive = SelectDrive(*selected.zelvan, invocation.drive);
+    selected.run = {selected.drive.letter, invocation.format, invocation.first, invocation.count};
+    return selected;
 }
 
 } // namespace
 
-void RunCommand(const Invocation& invocation) {
-    const Command command = *invocation.command;
-    if (command == Command::Demo) return RunDemo(std::cout);
+void RunRead(const Invocation& invocation) {
+    const Selected selected = Select(invocation);
+    if (invocation.outputPath.empty()) {
+        HexDump dump(std::cout);
+        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read,
+                    [&](std::span<std::uint8_t> bytes) { dump.Write(bytes); });
+        dump.Finish();
+        return;
+    }
+    tools::OutputFile output(invocation.outputPath);
+    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read,
+                [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
+    output.Commit();
+}
+
+void RunWrite(const Invocation& invocation) {
+    const Selected selected = Select(invocation);
+    ExactInput input(invocation.inputPath,
+                     std::uint64_t{selected.run.count} * BytesPerSector(selected.run, selected.drive));
+    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Write,
+                [&](std::span<std::uint8_t> bytes) { input.Read(bytes); });
+}
+
+void RunInfo(const Invocation& invocation) {
     const std::unique_ptr<Orvane::TZelvan> zelvan = CreateComponent(invocation);
-    // A floppy run is checked against the size bound of the drive the
-    // component has selected, so the floppy is selected as well.
-    const DriveFacts drive = SelectDrive(*zelvan, invocation.drive);
-    if (command == Command::Info)
-        WriteDriveReport(std::cout, drive, QueryPlatform(), "");
-    else if (IsWrite(command))
-        Write(invocation, *zelvan, drive);
-    else
-        Read(invocation, *zelvan, drive);
+    WriteDriveReport(std::cout, SelectDrive(*zelvan, invocation.drive), QueryPlatform(), "");
 }
 
 } // namespace zelvan_cli

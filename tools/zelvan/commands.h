@@ -1,12 +1,16 @@
-// Runs a parsed command. The commands on the user's drives (info, read,
-// write, floppy-read, floppy-write) set up the machine, create a TZelvan and
-// work through it; failures arrive as Failure or UsageError.
+// The commands on the user's drives: each sets up the machine, creates a
+// TZelvan and works through it; failures arrive as tools::Failure or
+// tools::UsageError.
 #pragma once
 
-#include "arguments.h"
+#include "zelvan/arguments.h"
 
 namespace zelvan_cli {
 
-void RunCommand(const Invocation& invocation);
+void RunInfo(const Invocation& invocation);
+// With a FORMAT (floppy-read, floppy-write) the run goes by the floppy
+// methods, in that format.
+void RunRead(const Invocation& invocation);
+void RunWrite(const Invocation& invocation);
 
 } // namespace zelvan_cli

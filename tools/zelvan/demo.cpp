@@ -1,20 +1,21 @@
-#include "demo.h"
+#include "zelvan/demo.h"
 
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "child_process.h"
-#include "drive_facts.h"
-#include "hexdump.h"
-#include "machine.h"
+#include "common/outcome.h"
 #include "orvane/orvane.h"
-#include "outcome.h"
-#include "selection.h"
+#include "zelvan/child_process.h"
+#include "zelvan/drive_facts.h"
+#include "zelvan/hexdump.h"
+#include "zelvan/machine_setup.h"
+#include "zelvan/selection.h"
 
 namespace zelvan_cli {
 
@@ -23,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-constexpr std::string_view kIndent = "   ";
+constexpr std::string_view indent = "   ";
 
 // A folder of the demo's own under the temporary folder, removed with its contents.
 class ScratchFolder {
@@ -34,7 +35,7 @@ public:
             path_ = fs::temp_directory_path() / ("zelvan-demo-" + std::to_string(random()));
             if (fs::create_directory(path_)) return;
         }
-        throw Failure("cannot make a folder in " + fs::temp_directory_path().string());
+        throw tools::Failure("cannot make a folder in " + fs::temp_directory_path().string());
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -52,8 +53,8 @@ fs::path MakeFatImage(const fs::path& folder, const std::string& name, unsigned 
     const fs::path image = folder / name;
     const std::optional<int> status =
         RunProgram({"mkfs.fat", "-C", "-F", fatBits, image.string(), std::to_string(kib)});
-    if (!status) throw Failure("the demo makes its disk images with mkfs.fat, which was not found (install dosfstools)");
-    if (*status != 0) throw Failure("mkfs.fat could not make " + image.string() + " (exit status " + std::to_string(*status) + ")");
+    if (!status) throw tools::Failure("the demo makes its disk images with mkfs.fat, which was not found (install dosfstools)");
+    if (*status != 0) throw tools::Failure("mkfs.fat could not make " + image.string() + " (exit status " + std::to_string(*status) + ")");
     return image;
 }
 
@@ -61,7 +62,7 @@ Bytes FileStart(const fs::path& path, std::size_t count) {
     Bytes bytes(count);
     std::ifstream in(path, std::ios::binary);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count)))
-        throw Failure("cannot read " + path.string());
+        throw tools::Failure("cannot read " + path.string());
     return bytes;
 }
 
@@ -81,7 +82,7 @@ void ShowSector(std::ostream& out, const Bytes& sector) {
         lines.push_back("...");
         lines.push_back(std::move(last));
     }
-    for (const std::string& line : lines) out << kIndent << line << '\n';
+    for (const std::string& line : lines) out << indent << line << '\n';
 }
 
 std::string Verdict(bool result) { return result ? "true" : "false"; }
@@ -92,7 +93,7 @@ public:
 
     void Run() {
         out_ << "zelvan demo: the TZelvan component on a hosted PC\n"
-             << kIndent << "A: " << floppy_.filename().string() << " (1.44 MB floppy, removable), C: "
+             << indent << "A: " << floppy_.filename().string() << " (1.44 MB floppy, removable), C: "
              << disk_.filename().string() << " (64 MB FAT16), made by mkfs.fat in " << floppy_.parent_path().string()
              << "\n";
         Geometry();
@@ -121,7 +122,7 @@ private:
         SelectRun(zelvan, drive, sector, 1);
         Bytes bytes(drive.geometry.BytesPerSector);
         if (!zelvan.ReadSectors(bytes.data(), static_cast<int>(bytes.size()) - 1))
-            throw Failure("demo: ReadSectors returned false for " + std::string(what));
+            throw tools::Failure("demo: ReadSectors returned false for " + std::string(what));
         return bytes;
     }
 
@@ -130,7 +131,7 @@ private:
         DriveFacts drive;
         On("nt", 'C', drive);
         diskBound_ = drive.SizeBound();
-        WriteDriveReport(out_, drive, QueryPlatform(), kIndent);
+        WriteDriveReport(out_, drive, QueryPlatform(), indent);
     }
 
     void BootSectorOnThreeRoads() {
@@ -141,11 +142,11 @@ private:
             const auto zelvan = On(platform, 'C', drive);
             const Bytes sector = ReadSector(*zelvan, drive, 0, "C:'s boot sector on " + std::string(platform));
             const PlatformFacts facts = QueryPlatform();
-            out_ << kIndent << platform << ": " << PlatformName(facts) << "\n"
-                 << kIndent << "    " << RoadDescription(facts.road, 'C') << "  ->  true";
+            out_ << indent << platform << ": " << PlatformName(facts) << "\n"
+                 << indent << "    " << RoadDescription(facts.road, 'C') << "  ->  true";
             if (first.empty()) first = sector;
             else if (sector == first) out_ << ", the same bytes";
-            else throw Failure("demo: the " + std::string(platform) + " road read other bytes than the NT road");
+            else throw tools::Failure("demo: the " + std::string(platform) + " road read other bytes than the NT road");
             out_ << '\n';
         }
         ShowSector(out_, first);
@@ -162,11 +163,11 @@ private:
         machine::SetAnswer(true);
         const bool written = zelvan->WriteSectors(bytes.data(), static_cast<int>(bytes.size()) - 1);
         ShowConfirmation();
-        out_ << kIndent << "WriteSectors  ->  " << Verdict(written) << '\n';
-        if (!written) throw Failure("demo: the confirmed write returned false");
+        out_ << indent << "WriteSectors  ->  " << Verdict(written) << '\n';
+        if (!written) throw tools::Failure("demo: the confirmed write returned false");
         const bool same = ReadSector(*zelvan, drive, sector, "the written sector") == bytes;
-        out_ << kIndent << "ReadSectors   ->  true, " << (same ? "the bytes just written" : "OTHER BYTES") << '\n';
-        if (!same) throw Failure("demo: the sector read back differs from the one written");
+        out_ << indent << "ReadSectors   ->  true, " << (same ? "the bytes just written" : "OTHER BYTES") << '\n';
+        if (!same) throw tools::Failure("demo: the sector read back differs from the one written");
         ShowSector(out_, bytes);
         return bytes;
     }
@@ -181,16 +182,16 @@ private:
         const bool written = zelvan->WriteSectors(zeros.data(), static_cast<int>(zeros.size()) - 1);
         ShowConfirmation();
         const bool kept = ReadSector(*zelvan, drive, sector, "the sector after the declined write") == before;
-        out_ << kIndent << "WriteSectors  ->  " << Verdict(written) << "; the sector "
+        out_ << indent << "WriteSectors  ->  " << Verdict(written) << "; the sector "
              << (kept ? "still holds the bytes of step 3" : "CHANGED") << '\n';
-        if (written || !kept) throw Failure("demo: the declined write was carried out");
+        if (written || !kept) throw tools::Failure("demo: the declined write was carried out");
     }
 
     void ShowConfirmation() {
         if (const auto shown = machine::LastConfirmation()) {
             std::string text = shown->text;
             std::replace(text.begin(), text.end(), '\r', ' ');
-            out_ << kIndent << "MessageBoxA \"" << shown->caption << "\": \"" << text << "\"  ->  "
+            out_ << indent << "MessageBoxA \"" << shown->caption << "\": \"" << text << "\"  ->  "
                  << (shown->declined ? "No" : "Yes") << '\n';
         }
     }
@@ -209,11 +210,11 @@ private:
                  const std::string& what) {
         try {
             SelectRun(zelvan, drive, first, count);
-        } catch (const Failure& refusal) {
-            out_ << kIndent << what << "\n" << kIndent << "    " << refusal.what() << '\n';
+        } catch (const tools::Failure& refusal) {
+            out_ << indent << what << "\n" << indent << "    " << refusal.what() << '\n';
             return;
         }
-        throw Failure("demo: the component took " + what);
+        throw tools::Failure("demo: the component took " + what);
     }
 
     void FloppyBootSector() {
@@ -226,16 +227,16 @@ private:
             SelectRun(*zelvan, drive, 0, 1);
             Bytes sector(512);
             const bool read = zelvan->ReadFloppySectors('A', sector.data(), 511, Orvane::D1440);
-            out_ << kIndent << platform << ": "
+            out_ << indent << platform << ": "
                  << (platform == "95" ? "sector 0 = cylinder 0, head 0, sector 1: one INT 13h request"
                                       : "the raw volume \\\\.\\A:, bytes 0 to 511")
                  << "  ->  " << Verdict(read) << '\n';
-            if (!read) throw Failure("demo: ReadFloppySectors returned false on " + std::string(platform));
+            if (!read) throw tools::Failure("demo: ReadFloppySectors returned false on " + std::string(platform));
             if (first.empty()) first = sector;
-            else if (sector != first) throw Failure("demo: the two floppy roads read different bytes");
+            else if (sector != first) throw tools::Failure("demo: the two floppy roads read different bytes");
         }
-        if (first != image) throw Failure("demo: the floppy's boot sector differs from the image file");
-        out_ << kIndent << "both reads are identical, and equal to the first 512 bytes of "
+        if (first != image) throw tools::Failure("demo: the floppy's boot sector differs from the image file");
+        out_ << indent << "both reads are identical, and equal to the first 512 bytes of "
              << floppy_.filename().string() << '\n';
         ShowSector(out_, first);
     }
@@ -248,14 +249,14 @@ private:
 
 } // namespace
 
-void RunDemo(std::ostream& out) {
+void RunDemo(const Invocation&) {
     machine::RequireHosted("demo");
     const ScratchFolder folder;
     const fs::path floppy = MakeFatImage(folder.path(), "floppy.img", 1440, "12");
     const fs::path disk = MakeFatImage(folder.path(), "disk.img", 64 * 1024, "16");
     machine::MapDrive('A', floppy, true);
     machine::MapDrive('C', disk, false);
-    Demo(out, floppy, disk).Run();
+    Demo(std::cout, floppy, disk).Run();
 }
 
 } // namespace zelvan_cli

@@ -2,11 +2,12 @@
 // section, what the component does with them.
 #pragma once
 
-#include <ostream>
+#include "zelvan/arguments.h"
 
 namespace zelvan_cli {
 
-// Throws Failure when a step does not go as shown (or mkfs.fat is missing).
-void RunDemo(std::ostream& out);
+// Shows it on standard output. Throws Failure when a step does not go as
+// shown (or mkfs.fat is missing).
+void RunDemo(const Invocation& invocation);
 
 } // namespace zelvan_cli

@@ -1,4 +1,4 @@
-#include "drive_facts.h"
+#include "zelvan/drive_facts.h"
 
 #include "vcl/sysutils.h"
 

@@ -1,14 +1,13 @@
-// The files a transfer reads from and writes to, so that neither a wrong
-// input nor a failed read leaves anything half done.
+// The bytes a write takes from a file or standard input, exactly as many as
+// the run needs, so that a wrong input is refused before anything is written.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "common/files.h"
 
 namespace zelvan_cli {
 
@@ -22,35 +21,10 @@ public:
     void Read(std::span<std::uint8_t> bytes);
 
 private:
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     std::string path_;
-    std::unique_ptr<std::FILE, Closer> file_;  // a regular file, read as the run goes
-    std::vector<std::uint8_t> held_;          // a pipe or standard input, read whole to learn its length
+    tools::UniqueFile file_;          // a regular file, read as the run goes
+    std::vector<std::uint8_t> held_;  // a pipe or standard input, read whole to learn its length
     std::size_t position_ = 0;
-};
-
-// Raw bytes for FILE. A regular file is written under a temporary name beside
-// it and takes its name only on Commit, so a failed run leaves FILE as it was;
-// anything else (a device, a pipe) is written directly.
-class OutputFile {
-public:
-    explicit OutputFile(const std::filesystem::path& path);
-    ~OutputFile();
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-
-    void Write(std::span<const std::uint8_t> bytes);
-    void Commit();
-
-private:
-    struct Closer {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-    std::filesystem::path path_;
-    std::filesystem::path writing_;
-    std::unique_ptr<std::FILE, Closer> file_;
 };
 
 } // namespace zelvan_cli

@@ -1,4 +1,4 @@
-#include "hexdump.h"
+#include "zelvan/hexdump.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -8,11 +8,11 @@ namespace zelvan_cli {
 
 void HexDump::Write(std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
-        const std::size_t take = std::min(bytes.size(), kLine - filled_);
+        const std::size_t take = std::min(bytes.size(), lineBytes - filled_);
         std::copy_n(bytes.begin(), take, line_.begin() + static_cast<std::ptrdiff_t>(filled_));
         filled_ += take;
         bytes = bytes.subspan(take);
-        if (filled_ == kLine) EmitLine(kLine);
+        if (filled_ == lineBytes) EmitLine(lineBytes);
     }
 }
 
@@ -25,7 +25,7 @@ void HexDump::Finish() {
 }
 
 void HexDump::EmitLine(std::size_t length) {
-    const bool repeat = length == kLine && hasPrevious_ && line_ == previous_;
+    const bool repeat = length == lineBytes && hasPrevious_ && line_ == previous_;
     if (repeat) {
         if (!squeezing_) out_ << "*\n";
         squeezing_ = true;
@@ -33,7 +33,7 @@ void HexDump::EmitLine(std::size_t length) {
         // "00000000  " + 16 x "xx " + 1 group gap + " |" + 16 characters + "|\n"
         char text[96];
         int at = std::snprintf(text, sizeof text, "%08" PRIx64 "  ", lineOffset_);
-        for (std::size_t i = 0; i < kLine; ++i) {
+        for (std::size_t i = 0; i < lineBytes; ++i) {
             if (i < length)
                 at += std::snprintf(text + at, sizeof text - static_cast<std::size_t>(at), "%02x ", line_[i]);
             else
@@ -50,7 +50,7 @@ void HexDump::EmitLine(std::size_t length) {
         squeezing_ = false;
     }
     previous_ = line_;
-    hasPrevious_ = length == kLine;
+    hasPrevious_ = length == lineBytes;
     lineOffset_ += length;
     filled_ = 0;
 }

@@ -21,14 +21,14 @@ public:
     void Finish();
 
 private:
-    static constexpr std::size_t kLine = 16;
+    static constexpr std::size_t lineBytes = 16;
     void EmitLine(std::size_t length);
 
     std::ostream& out_;
     std::uint64_t lineOffset_ = 0;
-    std::array<std::uint8_t, kLine> line_{};
+    std::array<std::uint8_t, lineBytes> line_{};
     std::size_t filled_ = 0;
-    std::array<std::uint8_t, kLine> previous_{};
+    std::array<std::uint8_t, lineBytes> previous_{};
     bool hasPrevious_ = false;
     bool squeezing_ = false;
 };

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "arguments.h"
+#include "zelvan/arguments.h"
 
 namespace zelvan_cli::machine {
 

@@ -1,8 +1,7 @@
-#include "machine.h"
-
-#include "outcome.h"
+#include "common/outcome.h"
 #include "vcl/sysutils.h"
 #include "win32/hosted/hosted_pc.h"
+#include "zelvan/machine_setup.h"
 
 namespace zelvan_cli::machine {
 
@@ -13,7 +12,7 @@ void Applying(std::string_view option, Apply apply) {
     try {
         apply();
     } catch (const hosted::ConfigError& error) {
-        throw UsageError(std::string(option) + ": " + error.what());
+        throw tools::UsageError(std::string(option) + ": " + error.what());
     }
 }
 } // namespace

@@ -1,13 +1,13 @@
-#include "machine.h"
-
-#include "outcome.h"
+#include "common/outcome.h"
+#include "zelvan/machine_setup.h"
 
 namespace zelvan_cli::machine {
 
 namespace {
 [[noreturn]] void NotHere(std::string_view what) {
-    throw UsageError(std::string(what) + " configures the hosted machine; on Windows the drives, the platform, "
-                                         "the confirmation and the calls are the real ones");
+    throw tools::UsageError(std::string(what) +
+                            " configures the hosted machine; on Windows the drives, the platform, "
+                            "the confirmation and the calls are the real ones");
 }
 } // namespace
 

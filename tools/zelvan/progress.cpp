@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "zelvan/progress.h"
 
 #include <algorithm>
 #include <array>
@@ -13,7 +13,7 @@
 namespace zelvan_cli {
 
 namespace {
-constexpr std::size_t kBarWidth = 30;
+constexpr std::size_t drawnBarWidth = 30;
 
 std::string Printf(const char* format, double value, const char* unit) {
     std::array<char, 32> text;
@@ -71,7 +71,7 @@ void ProgressBar::Advance(std::uint64_t bytes) {
 
 void ProgressBar::Draw() {
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start_;
-    const std::string line = FormatProgress(done_, total_, elapsed.count(), kBarWidth);
+    const std::string line = FormatProgress(done_, total_, elapsed.count(), drawnBarWidth);
     // \r returns to the start; the clear-to-end code wipes a longer line drawn before.
     std::fprintf(out_, "\r%s\033[K", line.c_str());
     std::fflush(out_);

@@ -1,6 +1,6 @@
-#include "selection.h"
+#include "zelvan/selection.h"
 
-#include "outcome.h"
+#include "common/outcome.h"
 
 namespace zelvan_cli {
 
@@ -18,12 +18,12 @@ std::string BoundText(const DriveFacts& drive) {
 
 DriveFacts SelectDrive(Orvane::TZelvan& zelvan, char letter) {
     if (!Orvane::IsDriveLetter(letter))
-        throw Failure("'" + std::string{letter} + "' is not a drive letter; DriveName takes A to Z");
+        throw tools::Failure("'" + std::string{letter} + "' is not a drive letter; DriveName takes A to Z");
     const char upper = Orvane::UpperLetter(letter);
     zelvan.SetDisk(letter);
     DriveFacts drive = MeasureDrive(upper);
     if (zelvan.DriveName() != upper || !drive.measured)
-        throw Failure("drive " + std::string{upper} + ": cannot be measured (GetDiskFreeSpaceA failed with error " +
+        throw tools::Failure("drive " + std::string{upper} + ": cannot be measured (GetDiskFreeSpaceA failed with error " +
                       std::to_string(drive.error) + "): there is no such drive, no medium in it, or no file system "
                       "the machine can read");
     return drive;
@@ -31,18 +31,18 @@ DriveFacts SelectDrive(Orvane::TZelvan& zelvan, char letter) {
 
 void SelectRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, std::uint32_t first, std::uint32_t count) {
     if (drive.SizeBound() == 0)
-        throw Failure("the component takes no sector of drive " + std::string{drive.letter} + ": " + BoundText(drive));
+        throw tools::Failure("the component takes no sector of drive " + std::string{drive.letter} + ": " + BoundText(drive));
     // Sectors 0 first, so that neither setter below can skip its test by
     // meeting the value it already holds.
     zelvan.SetSectors(0);
     zelvan.SetFirstSector(first);
     if (zelvan.FirstSector() != first)
-        throw Failure("FIRST " + std::to_string(first) + " is refused: it is not below " + BoundText(drive));
+        throw tools::Failure("FIRST " + std::to_string(first) + " is refused: it is not below " + BoundText(drive));
     zelvan.SetSectors(count);
     if (zelvan.Sectors() != count) {
         const std::uint32_t bound = drive.SizeBound();
         const std::uint32_t room = bound - first - 1; // first < bound here
-        throw Failure("COUNT " + std::to_string(count) + " is refused: FIRST + COUNT = " +
+        throw tools::Failure("COUNT " + std::to_string(count) + " is refused: FIRST + COUNT = " +
                       std::to_string(std::uint64_t{first} + count) + " is not below " + BoundText(drive) +
                       "; from sector " + std::to_string(first) + " at most " + std::to_string(room) +
                       " sectors can be moved");

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "drive_facts.h"
 #include "orvane/orvane.h"
+#include "zelvan/drive_facts.h"
 
 namespace zelvan_cli {
 

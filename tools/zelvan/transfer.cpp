@@ -1,13 +1,13 @@
-#include "transfer.h"
+#include "zelvan/transfer.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "machine.h"
-#include "outcome.h"
-#include "progress.h"
-#include "selection.h"
+#include "common/outcome.h"
+#include "zelvan/machine_setup.h"
+#include "zelvan/progress.h"
+#include "zelvan/selection.h"
 
 namespace zelvan_cli {
 
@@ -37,7 +37,7 @@ void CheckReach(TRoad road, const RunRequest& run, std::uint32_t bytesPerSector,
     const std::uint64_t lastStart = run.first + std::uint64_t{run.count - 1} / perPiece * perPiece;
     const std::uint64_t offset = lastStart * bytesPerSector;
     if (!Orvane::IsWithinNtReach(offset))
-        throw Failure("the NT road reaches only the first 2 GiB of a volume (a signed 32-bit byte offset), and "
+        throw tools::Failure("the NT road reaches only the first 2 GiB of a volume (a signed 32-bit byte offset), and "
                       "sector " + std::to_string(lastStart) + " starts at byte " + std::to_string(offset) +
                       "; nothing was transferred");
 }
@@ -92,7 +92,7 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
                  const PieceBytes& bytes) {
     const std::uint32_t bytesPerSector = BytesPerSector(run, drive);
     SelectRun(zelvan, drive, run.first, run.count);
-    const std::uint32_t perPiece = std::max<std::uint32_t>(1, kPieceBytes / bytesPerSector);
+    const std::uint32_t perPiece = std::max<std::uint32_t>(1, pieceBytes / bytesPerSector);
     const TRoad road = QueryPlatform().road;
     CheckReach(road, run, bytesPerSector, perPiece);
 
@@ -106,7 +106,7 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
         if (direction == Direction::Write) bytes(buffer);
         const bool asked = direction == Direction::Write && zelvan.NeedWriteWarn();
         if (!MovePiece(zelvan, run, direction, buffer))
-            throw Failure(ExplainFailure(zelvan, run, direction, road, asked, piece));
+            throw tools::Failure(ExplainFailure(zelvan, run, direction, road, asked, piece));
         if (direction == Direction::Read) bytes(buffer);
         // The user has agreed to the whole run; the later pieces are not asked about again.
         zelvan.SetNeedWriteWarn(false);

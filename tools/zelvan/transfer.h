@@ -8,12 +8,12 @@
 #include <optional>
 #include <span>
 
-#include "drive_facts.h"
 #include "orvane/orvane.h"
+#include "zelvan/drive_facts.h"
 
 namespace zelvan_cli {
 
-constexpr std::uint32_t kPieceBytes = 8u << 20;
+constexpr std::uint32_t pieceBytes = 8u << 20;
 
 enum class Direction { Read, Write };
 

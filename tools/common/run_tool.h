@@ -1,0 +1,36 @@
+// How both tools end: the exit status and the one line on standard error.
+#pragma once
+
+#include <functional>
+#include <iostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/command_table.h"
+
+namespace tools {
+
+// Runs `work` and returns the tool's exit status: 0 when it returns; 2 for a
+// UsageError, shown as "TOOL: what (see TOOL --help)"; 1 for any other
+// failure, shown as "TOOL: what".
+int RunTool(std::string_view tool, const std::function<void()>& work);
+
+// A tool's whole run: its arguments parsed into an Invocation, then the help
+// that --help asks for or the command's row run, ended by RunTool.
+template <class Invocation>
+int RunCommandLine(std::string_view tool, int argc, char** argv,
+                   Invocation (*parse)(std::span<const std::string_view>),
+                   std::string (*help)(const CommandRow<Invocation>*)) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    return RunTool(tool, [&] {
+        const Invocation invocation = parse(arguments);
+        if (invocation.help)
+            std::cout << help(invocation.command);
+        else
+            invocation.command->run(invocation);
+    });
+}
+
+} // namespace tools

@@ -1,0 +1,61 @@
+#include "zelvan-host/command_table.h"
+
+#include "zelvan-host/commands.h"
+
+namespace zelvan_host {
+
+namespace {
+
+constexpr CommandRow commandRows[] = {
+    {"form", "FILE",
+     "load a form file (binary or text) and list each\n"
+     "component with its class, name and every published\n"
+     "property, marked stored or default",
+     RunForm},
+    {"convert", "IN OUT [--text|--binary]",
+     "convert a form between the binary and text\n"
+     "encodings; the input's encoding is detected, the\n"
+     "output is the other one unless chosen",
+     RunConvert},
+    {"inspect", "CLASS",
+     "show a registered class's published properties:\n"
+     "type, default, range and accessors",
+     RunInspect},
+};
+
+constexpr std::string_view usageHead = "usage: zelvan-host COMMAND ...\n\n";
+constexpr std::string_view usageTail = R"(
+Drives for loading TZelvan forms come from ZELVAN_DRIVES.
+
+examples:
+  ZELVAN_DRIVES='C=disk.img;D=big.img' zelvan-host form module.dfm
+  zelvan-host convert module.dfm module.txt
+  zelvan-host convert module.txt module.dfm --binary
+  zelvan-host inspect TZelvan
+
+exit status: 0 done, 1 a form or file could not be read or written, 2 usage
+)";
+
+// "  form FILE", then the help beside it from this column on.
+constexpr std::size_t helpColumn = 32;
+
+std::string Described(const CommandRow& row) {
+    std::string text = "  " + std::string(row.name) + " " + std::string(row.operands);
+    text += text.size() < helpColumn ? std::string(helpColumn - text.size(), ' ') : "\n" + std::string(helpColumn, ' ');
+    for (char c : row.help) text += c == '\n' ? "\n" + std::string(helpColumn, ' ') : std::string(1, c);
+    return text + "\n";
+}
+
+} // namespace
+
+std::span<const CommandRow> Commands() { return commandRows; }
+
+std::string HelpText(const CommandRow* command) {
+    if (command) return "usage: zelvan-host " + std::string(command->name) + " " + std::string(command->operands) +
+                        "\n\n" + std::string(command->help) + "\n";
+    std::string text(usageHead);
+    for (const CommandRow& row : commandRows) text += Described(row);
+    return text + std::string(usageTail);
+}
+
+} // namespace zelvan_host
