@@ -85,4 +85,22 @@ TEST_F(ZelvanHost, BadFormsAndBadUsage) {
     EXPECT_NE(help.output.find("examples:"), std::string::npos);
 }
 
+TEST_F(ZelvanHost, EachCommandExplainsItselfAndTakesOnlyItsOwnOptions) {
+    testsupport::CommandResult help = Host("convert --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.output, "usage: zelvan-host convert IN OUT [--text|--binary]\n\n"
+                           "convert a form between the binary and text\n"
+                           "encodings; the input's encoding is detected, the\n"
+                           "output is the other one unless chosen\n");
+
+    WriteFile(dir / "m.txt", Bytes("object M: TDataModule\nend\n"));
+    testsupport::CommandResult both = Host("convert " + Path("m.txt") + " " + Path("m.dfm") + " --text --binary");
+    EXPECT_EQ(both.status, 2);
+    EXPECT_EQ(both.output, "zelvan-host: convert takes --text or --binary, not both (see zelvan-host --help)\n");
+    testsupport::CommandResult foreign = Host("form " + Path("m.txt") + " --binary");
+    EXPECT_EQ(foreign.status, 2);
+    EXPECT_EQ(foreign.output, "zelvan-host: form takes no option '--binary' (see zelvan-host --help)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.dfm"));
+}
+
 } // namespace
