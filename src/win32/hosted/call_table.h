@@ -9,6 +9,8 @@
 // arguments. A name without a row does not build.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -44,11 +46,20 @@ inline constexpr HostedCall hostedCalls[] = {
     {"MessageBoxA", ERROR_NOT_ENOUGH_MEMORY}, // and returns 0
 };
 
+inline constexpr std::size_t noHostedCall = std::size(hostedCalls);
+
+// The index of call `name`'s row for control code `code`; noHostedCall when
+// it has none.
+constexpr std::size_t HostedCallIndex(std::string_view name, std::optional<DWORD> code = std::nullopt) {
+    for (std::size_t i = 0; i < std::size(hostedCalls); ++i)
+        if (hostedCalls[i].name == name && (!hostedCalls[i].code || hostedCalls[i].code == code)) return i;
+    return noHostedCall;
+}
+
 // The row of call `name` for control code `code`; nullptr when it has none.
-constexpr const HostedCall* FindHostedCall(std::string_view name, std::optional<DWORD> code = std::nullopt) {
-    for (const HostedCall& call : hostedCalls)
-        if (call.name == name && (!call.code || call.code == code)) return &call;
-    return nullptr;
+inline const HostedCall* FindHostedCall(std::string_view name, std::optional<DWORD> code = std::nullopt) {
+    const std::size_t index = HostedCallIndex(name, code);
+    return index == noHostedCall ? nullptr : &hostedCalls[index];
 }
 
 // Whether the fault plan takes a control code after `name`.
@@ -62,7 +73,7 @@ constexpr bool TakesControlCode(std::string_view name) {
 class CallName {
 public:
     consteval CallName(const char* name) : name_(name) {
-        if (!FindHostedCall(name_)) throw "a hosted call needs its row in hostedCalls";
+        if (HostedCallIndex(name_) == noHostedCall) throw "a hosted call needs its row in hostedCalls";
     }
     std::string_view View() const { return name_; }
 
