@@ -4,9 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <vector>
-
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace testsupport {
 

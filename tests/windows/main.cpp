@@ -2,7 +2,6 @@
 // program under Wine and takes its last line, "N passed, N failed, N skipped".
 #include <cstdio>
 #include <exception>
-
 #include <gtest/gtest.h>
 
 #include "stage_machine.h"
