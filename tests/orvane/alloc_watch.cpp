@@ -8,7 +8,10 @@ namespace orvane_test {
 namespace {
 AllocWatch current;
 void* watched = nullptr;
+std::size_t allocations = 0;
 } // namespace
+
+std::size_t AllocationCount() { return allocations; }
 
 WatchAllocations::WatchAllocations(std::size_t size, bool failNext) { current = {size, 0, 0, failNext}; }
 WatchAllocations::~WatchAllocations() { current = {}; }
@@ -16,10 +19,21 @@ const AllocWatch& WatchAllocations::watch() const { return current; }
 
 } // namespace orvane_test
 
+using orvane_test::allocations;
 using orvane_test::current;
 using orvane_test::watched;
 
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
 void* operator new[](std::size_t size) {
+    ++allocations;
     if (current.size && size == current.size) {
         if (current.failNext) {
             current.failNext = false;

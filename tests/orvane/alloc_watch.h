@@ -1,5 +1,6 @@
 // Watches the array allocations of one size in this test program: how many
-// were made and freed, and makes the next one fail on request.
+// were made and freed, and makes the next one fail on request. Counts every
+// allocation besides.
 #pragma once
 
 #include <cstddef>
@@ -22,5 +23,8 @@ public:
     WatchAllocations& operator=(const WatchAllocations&) = delete;
     const AllocWatch& watch() const;
 };
+
+// How many times operator new (of either form) has run in this program.
+std::size_t AllocationCount();
 
 } // namespace orvane_test

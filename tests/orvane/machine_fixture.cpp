@@ -33,6 +33,7 @@ std::vector<Vwin32Request> Vwin32Requests() {
 
 void MachineTest::SetUp() {
     hosted::ResetMachine();
+    hosted::KeepJournal(true);
     Orvane::DeviceHandle = INVALID_HANDLE_VALUE;
     Orvane::DiskHandle = INVALID_HANDLE_VALUE;
     Orvane::HandleOpened = false;

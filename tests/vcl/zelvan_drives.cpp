@@ -25,6 +25,7 @@ Drive MakeDrive(const testsupport::TempDir& dir, const std::string& name, unsign
 
 void ZelvanForms::SetUp() {
     hosted::ResetMachine();
+    hosted::KeepJournal(true);
     c = MakeDrive(dir, "c.img", 16384);
     d = MakeDrive(dir, "d.img", 65536);
     hosted::MapDrive('C', {c.image.string()});

@@ -27,10 +27,13 @@ TEST_F(ConfigTest, DriveTextSetsPathKindAndReadOnlyPerLetter) {
     std::string root = "A:\\";
     EXPECT_EQ(GetDriveTypeA("A:\\"), DRIVE_REMOVABLE);
     EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_FIXED);
-    EXPECT_EQ(OpenVolume('A'), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    OwnedHandle readOnly(OpenVolume('A'));
+    testsupport::Bytes sector(512);
+    DWORD put = 0;
+    EXPECT_FALSE(WriteFile(readOnly.get(), sector.data(), 512, &put, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
     OwnedHandle fixed(OpenVolume('C'));
-    EXPECT_TRUE(fixed.valid());
+    EXPECT_TRUE(WriteFile(fixed.get(), sector.data(), 0, &put, nullptr));
 }
 
 TEST_F(ConfigTest, DrivePathMayContainColonsBeforeTheFlags) {
@@ -47,6 +50,51 @@ TEST_F(ConfigTest, BadDriveTextNamesTheEntry) {
     EXPECT_NE(ConfigMessage([] { hosted::MapDrives("E=:ro"); }).find("no path"), std::string::npos);
     // A bad text maps nothing, not even its good entries.
     EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_NO_ROOT_DIR);
+}
+
+// What would silently become part of a path, or silently win over another
+// part of the text, is refused with the part named.
+TEST_F(ConfigTest, UnknownFlagsBlanksAndRepeatsAreRefused) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"C=disk.img:bogus", "drive entry 'C=disk.img:bogus': unknown flag 'bogus' (the flags are removable, fixed and ro)"},
+        {"C=disk.img ", "drive entry 'C=disk.img ' begins or ends with a blank"},
+        {"C=disk.img; D=d.img", "drive entry ' D=d.img' begins or ends with a blank"},
+        {"C= disk.img:ro", "drive entry 'C= disk.img:ro': the path ' disk.img' begins or ends with a blank"},
+        {"C=disk.img: ro", "drive entry 'C=disk.img: ro': a blank around the flag 'ro'"},
+        {"C=a.img;D=d.img;c=b.img", "drive C is given twice"},
+        {"A=a.img:removable:fixed", "drive entry 'A=a.img:removable:fixed': the flags 'removable' and 'fixed' conflict: a drive is one or the other"},
+        {"A=a.img:ro:RO", "drive entry 'A=a.img:ro:RO': the flag 'ro' is given twice"},
+        {"A=a.img:fixed:fixed", "drive entry 'A=a.img:fixed:fixed': the flag 'fixed' is given twice"},
+    };
+    for (const auto& [text, message] : cases) EXPECT_EQ(ConfigMessage([&] { hosted::MapDrives(text); }), message) << text;
+    EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(GetDriveTypeA("A:\\"), DRIVE_NO_ROOT_DIR);
+    // A word that is not all letters after the last ':' is the path's own.
+    hosted::MapDrives("C=dir:2/disk.img:RO;D=img:v1");
+    EXPECT_EQ(hosted::InspectDrive('C')->path, "dir:2/disk.img");
+    EXPECT_TRUE(hosted::InspectDrive('C')->readOnly);
+    EXPECT_EQ(hosted::InspectDrive('D')->path, "img:v1");
+}
+
+// The journal appended to a drive's own image would corrupt it: refused
+// whichever is set first, by the file itself, whatever names it.
+TEST_F(ConfigTest, ATraceFileThatIsADrivesBackingIsRefused) {
+    const std::filesystem::path image = testsupport::MakeFatImage(dir, "c.img", 1440, "");
+    std::filesystem::create_symlink(image, dir / "link.img");
+    const testsupport::Bytes before = testsupport::ReadFile(image);
+    hosted::MapDrive('C', {image.string()});
+    EXPECT_EQ(ConfigMessage([&] { hosted::TraceTo((dir / "link.img").string()); }),
+              "trace file '" + (dir / "link.img").string() + "' is the backing of drive C:; the journal would be "
+              "written into the drive");
+    GetDriveTypeA("C:\\");
+    hosted::UnmapDrive('C');
+    hosted::TraceTo(((dir / ".") / "c.img").string());
+    EXPECT_EQ(ConfigMessage([&] { hosted::MapDrives("E=" + (dir / "link.img").string() + ":ro"); }),
+              "drive E: '" + (dir / "link.img").string() + "' is the trace file; the journal would be written into "
+              "the drive");
+    EXPECT_FALSE(hosted::InspectDrive('E').has_value());
+    hosted::TraceTo("");
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 
 TEST_F(ConfigTest, LettersOutsideAToZAreRefused) {

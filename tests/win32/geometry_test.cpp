@@ -1,6 +1,7 @@
 // GetDiskFreeSpaceA and GetDriveTypeA: the figures come from the volume's own
 // boot sector and FAT, and must equal what dosfstools and mtools report.
 #include <filesystem>
+#include <fstream>
 
 #include "hosted_fixture.h"
 #include "win32/hosted/win_errors.h"
@@ -86,6 +87,50 @@ TEST_F(DiskFreeSpaceTest, MediumProblemsGiveTheWindowsErrors) {
     std::filesystem::path cut = MapImage('T', 16384, "-F 16");
     std::filesystem::resize_file(cut, 4096);
     EXPECT_EQ(FailureOf("T:\\"), ERROR_NOT_READY);
+}
+
+// What this process has read through read(2) and pread(2) so far.
+std::uint64_t BytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:") return value;
+    throw std::runtime_error("/proc/self/io has no rchar");
+}
+
+// The free clusters are counted when the volume is first measured and kept
+// until the medium changes, as a FAT driver keeps them: measuring a drive
+// again reads its boot sector, not its FAT.
+TEST_F(DiskFreeSpaceTest, AVolumesFatIsScannedOnceUntilItChanges) {
+    std::filesystem::path image = MapImage('C', 256 * 1024, "-F 32 -s 1");
+    const std::uint64_t fatBytes = std::uint64_t{testsupport::FsckFigures(image).dataClusters} * 4;
+    DWORD spc = 0, bps = 0, free = 0, total = 0;
+    std::uint64_t before = BytesReadSoFar();
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", &spc, &bps, &free, &total));
+    const std::uint64_t read = BytesReadSoFar() - before;
+    EXPECT_GE(read, fatBytes);
+    EXPECT_LT(read, fatBytes + fatBytes / 2) << "the FAT was read more than once";
+
+    // A write through this machine marks cluster 3 used; it is counted again.
+    const std::uint32_t reserved = 32;
+    testsupport::Bytes sector = testsupport::DdRead(image, reserved * 512, 512);
+    ASSERT_EQ(sector[12], 0u);
+    sector[12] = 0xFF;
+    OwnedHandle volume(OpenVolume('C'));
+    SetFilePointer(volume.get(), reserved * 512, nullptr, FILE_BEGIN);
+    DWORD put = 0;
+    ASSERT_TRUE(WriteFile(volume.get(), sector.data(), 512, &put, nullptr));
+    DWORD after = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, &after, nullptr));
+    EXPECT_EQ(after, free - 1);
+
+    // So is a change another program makes.
+    testsupport::WriteFile(dir / "f.bin", testsupport::Pattern(3000, 1));
+    // (a later one: the medium's times tell)
+    testsupport::RunOk("sleep 0.05; mcopy -i '" + image.string() + "' '" + (dir / "f.bin").string() + "' ::");
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, &after, nullptr));
+    EXPECT_EQ(after, free - 1 - 6);
 }
 
 TEST_F(DiskFreeSpaceTest, NullOutPointersAreSkipped) {

@@ -39,7 +39,10 @@ HANDLE OpenVolume(char letter, DWORD access = readWrite, DWORD share = shareBoth
 
 class HostedTest : public ::testing::Test {
 protected:
-    void SetUp() override { hosted::ResetMachine(); }
+    void SetUp() override {
+        hosted::ResetMachine();
+        hosted::KeepJournal(true);
+    }
     void TearDown() override { hosted::ResetMachine(); }
 
     // A new mkfs.fat image mapped to `letter`.

@@ -174,8 +174,17 @@ TEST_F(JournalTest, BadEnvironmentStopsTheProgramNamingTheVariable) {
                            Bad{"ZELVAN_TRACE=/nonexistent/dir/t", "ZELVAN_TRACE: trace file '/nonexistent/dir/t'"}}) {
         testsupport::CommandResult run = RunProbe(bad.assignment, "C");
         EXPECT_EQ(run.status, 2) << bad.assignment;
-        EXPECT_NE(run.output.find(std::string("zelvan: ") + bad.message), std::string::npos) << run.output;
+        // The program's own name, whichever program it is.
+        EXPECT_NE(run.output.find(std::string("win32_probe: ") + bad.message), std::string::npos) << run.output;
     }
+    const testsupport::Bytes before = testsupport::ReadFile(image);
+    testsupport::CommandResult traced =
+        RunProbe("ZELVAN_TRACE='" + image.string() + "' ZELVAN_DRIVES='C=" + image.string() + "'", "C");
+    EXPECT_EQ(traced.status, 2);
+    EXPECT_NE(traced.output.find("win32_probe: ZELVAN_DRIVES: drive C: '" + image.string() + "' is the trace file"),
+              std::string::npos)
+        << traced.output;
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 
 } // namespace

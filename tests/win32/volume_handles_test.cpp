@@ -74,10 +74,25 @@ TEST_F(VolumeHandleTest, VolumesNeedOpenExisting) {
     EXPECT_EQ(hosted::OpenHandleCount(), 0u);
 }
 
-TEST_F(VolumeHandleTest, WriteAccessToReadOnlyBackingIsDenied) {
+// As Windows opens a write-protected medium: for reading and writing, and
+// every write fails with nothing written.
+TEST_F(VolumeHandleTest, AReadOnlyDriveOpensForWritingAndRefusesEveryWrite) {
     hosted::MapDrive('R', {image.string(), hosted::DriveKind::Fixed, true});
-    EXPECT_EQ(OpenVolume('R'), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    const testsupport::Bytes before = testsupport::ReadFile(image);
+    OwnedHandle volume(OpenVolume('R'));
+    ASSERT_TRUE(volume.valid());
+    EXPECT_EQ(ReadVolume(volume.get(), 512, 1024), testsupport::DdRead(image, 512, 1024));
+    testsupport::Bytes data(512, 0x5A);
+    DWORD put = 7;
+    ASSERT_EQ(SetFilePointer(volume.get(), 0, nullptr, FILE_BEGIN), 0u);
+    EXPECT_FALSE(WriteFile(volume.get(), data.data(), 512, &put, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
+    EXPECT_EQ(put, 0u);
+    EXPECT_TRUE(Control(volume.get(), FSCTL_LOCK_VOLUME));
+    EXPECT_FALSE(WriteFile(volume.get(), data.data(), 512, &put, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
+    EXPECT_TRUE(Control(volume.get(), FSCTL_UNLOCK_VOLUME));
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
     OwnedHandle reader(OpenVolume('R', GENERIC_READ));
     EXPECT_TRUE(reader.valid());
 }

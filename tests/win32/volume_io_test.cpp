@@ -91,7 +91,8 @@ TEST_F(VolumeIoTest, HighPartGivesSixtyFourBitPositions) {
     EXPECT_EQ(high, 1);
     Bytes buffer(512);
     DWORD got = 7;
-    EXPECT_TRUE(ReadFile(volume.get(), buffer.data(), 512, &got, nullptr));
+    EXPECT_FALSE(ReadFile(volume.get(), buffer.data(), 512, &got, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_SECTOR_NOT_FOUND);
     EXPECT_EQ(got, 0u);
     // -1 in the high part with a negative low part is a negative 64-bit distance.
     high = -1;
@@ -107,12 +108,22 @@ TEST_F(VolumeIoTest, HighPartGivesSixtyFourBitPositions) {
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
-TEST_F(VolumeIoTest, ReadingAtTheEndTransfersWhatIsThere) {
+// A read over the end says how much it read; one past the end names a
+// sector that does not exist.
+TEST_F(VolumeIoTest, ReadingOverTheEndTransfersWhatIsThereAndPastItFails) {
     OwnedHandle volume(OpenVolume('C'));
     EXPECT_EQ(ReadVolume(volume.get(), size - 512, 2048), testsupport::DdRead(image, size - 512, 512));
     EXPECT_EQ(Position(volume.get()), size);
-    EXPECT_TRUE(ReadVolume(volume.get(), size, 512).empty());
-    EXPECT_TRUE(ReadVolume(volume.get(), size + 4096, 512).empty());
+    for (std::uint64_t start : {size, size + 4096}) {
+        SetFilePointer(volume.get(), static_cast<LONG>(start), nullptr, FILE_BEGIN);
+        Bytes buffer(512, 0xAA);
+        DWORD got = 7;
+        EXPECT_FALSE(ReadFile(volume.get(), buffer.data(), 512, &got, nullptr)) << start;
+        EXPECT_EQ(GetLastError(), ERROR_SECTOR_NOT_FOUND) << start;
+        EXPECT_EQ(got, 0u);
+        EXPECT_EQ(buffer, Bytes(512, 0xAA));
+        EXPECT_EQ(Position(volume.get()), start);
+    }
 }
 
 TEST_F(VolumeIoTest, WritingPastTheEndIsRefusedWhole) {
@@ -164,9 +175,11 @@ TEST_F(VolumeIoTest, ShrunkBackingReadsWhatIsLeftAndNeverGrows) {
     OwnedHandle volume(OpenVolume('C'));
     std::filesystem::resize_file(image, 8 * 512 + 100);
     EXPECT_EQ(ReadVolume(volume.get(), 7 * 512, 1024), testsupport::DdRead(image, 7 * 512, 512));
-    EXPECT_TRUE(ReadVolume(volume.get(), 10 * 512, 512).empty());
     Bytes data(512, 1);
     DWORD put = 0;
+    SetFilePointer(volume.get(), 8 * 512, nullptr, FILE_BEGIN);
+    EXPECT_FALSE(ReadFile(volume.get(), data.data(), 512, &put, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_SECTOR_NOT_FOUND);
     SetFilePointer(volume.get(), 8 * 512, nullptr, FILE_BEGIN);
     EXPECT_FALSE(WriteFile(volume.get(), data.data(), 512, &put, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_HANDLE_EOF);

@@ -41,9 +41,9 @@ void SetAnswer(std::optional<bool> yes) {
 }
 
 std::optional<Confirmation> LastConfirmation() {
-    const std::vector<hosted::ShownMessage> shown = hosted::ShownMessages();
-    if (shown.empty()) return std::nullopt;
-    return Confirmation{shown.back().text, shown.back().caption, shown.back().answer != IDYES};
+    const std::optional<hosted::ShownMessage> last = hosted::LastMessage();
+    if (!last) return std::nullopt;
+    return Confirmation{last->text, last->caption, last->answer != IDYES};
 }
 
 } // namespace zelvan_cli::machine

@@ -10,25 +10,41 @@
 
 namespace hosted {
 
+namespace {
+
+// A disk image or a block device; ENODEV or EISDIR for anything else.
+int MediumTypeError(mode_t mode) {
+    if (S_ISREG(mode) || S_ISBLK(mode)) return 0;
+    return S_ISDIR(mode) ? EISDIR : ENODEV;
+}
+
+std::int64_t Nanoseconds(const timespec& time) { return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec; }
+
+} // namespace
+
 std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error) {
-    UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0) {
+    // The type is known before the open, and the open does not wait: a FIFO
+    // or a terminal put in place between the two is found by fstat.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         error = errno;
         return std::nullopt;
     }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
+    if ((error = MediumTypeError(info.st_mode)) != 0) return std::nullopt;
+    UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
+        error = errno;
+        return std::nullopt;
+    }
+    if ((error = MediumTypeError(info.st_mode)) != 0) return std::nullopt;
+    if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
         error = errno;
         return std::nullopt;
     }
     unsigned sectorSize = 512;
-    if (S_ISBLK(info.st_mode)) {
-        int logical = 0;
-        if (::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0) sectorSize = static_cast<unsigned>(logical);
-    } else if (!S_ISREG(info.st_mode)) {
-        error = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
-        return std::nullopt;
-    }
+    int logical = 0;
+    if (S_ISBLK(info.st_mode) && ::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0)
+        sectorSize = static_cast<unsigned>(logical);
     return Backing(std::move(fd), sectorSize);
 }
 
@@ -36,6 +52,13 @@ std::optional<std::uint64_t> Backing::Size() const {
     off_t end = ::lseek(fd_.get(), 0, SEEK_END);
     if (end < 0) return std::nullopt;
     return static_cast<std::uint64_t>(end);
+}
+
+std::optional<MediumStamp> Backing::Stamp() const {
+    struct stat info {};
+    std::optional<std::uint64_t> size = Size();
+    if (!size || ::fstat(fd_.get(), &info) != 0) return std::nullopt;
+    return MediumStamp{IdentityOf(info), *size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim)};
 }
 
 namespace {

@@ -7,20 +7,33 @@
 #include <string>
 #include <utility>
 
+#include "win32/hosted/file_identity.h"
 #include "win32/hosted/unique_fd.h"
 
 namespace hosted {
+
+// Which file a medium is, and how it stood when it was last looked at.
+struct MediumStamp {
+    FileIdentity file;
+    std::uint64_t size;
+    std::int64_t modified, changed; // nanoseconds
+    bool operator==(const MediumStamp&) const = default;
+};
 
 // One opening of a medium. I/O is positioned, so openings never share an
 // offset; each opening has its own flock(2) state, which is how volume
 // handles and locks of other processes are seen.
 class Backing {
 public:
-    // nullopt with errno in `error` when the path is not an openable medium.
+    // nullopt with errno in `error` when the path is not an openable medium:
+    // EISDIR for a folder, ENODEV for anything else that is neither a
+    // regular file nor a block device (a FIFO, a character device), which is
+    // refused without being opened, so that nothing waits for a writer.
     static std::optional<Backing> Open(const std::string& path, bool writable, int& error);
 
     // The medium's size now (an image may have shrunk since the open).
     std::optional<std::uint64_t> Size() const;
+    std::optional<MediumStamp> Stamp() const;
     // The device's logical sector size: 512 for an image.
     unsigned SectorSize() const { return sectorSize_; }
 

@@ -1,5 +1,6 @@
 #include "win32/hosted/config_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <string>
@@ -23,6 +24,50 @@ char DriveLetter(char letter) {
     return upper;
 }
 
+namespace {
+
+bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+bool HasBlankEnd(std::string_view text) { return !text.empty() && (IsBlank(text.front()) || IsBlank(text.back())); }
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool IsWord(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+}
+
+// The flags at the end of an entry's PATH[:flag...], taken from the right;
+// what is left is the path.
+std::string_view TakeFlags(std::string_view rest, DriveSpec& drive, const std::string& entry) {
+    auto refuse = [&](const std::string& what) { throw ConfigError("drive entry " + Quoted(entry) + ": " + what); };
+    std::string kind;
+    for (std::size_t colon; (colon = rest.rfind(':')) != std::string_view::npos;) {
+        const std::string_view word = rest.substr(colon + 1);
+        if (!IsWord(Trimmed(word))) break;
+        if (word != Trimmed(word)) refuse("a blank around the flag " + Quoted(Trimmed(word)));
+        const std::string flag = Lower(word);
+        if (flag == "removable" || flag == "fixed") {
+            if (kind == flag) refuse("the flag " + Quoted(flag) + " is given twice");
+            if (!kind.empty()) refuse("the flags 'removable' and 'fixed' conflict: a drive is one or the other");
+            kind = flag;
+            drive.kind = flag == "removable" ? DriveKind::Removable : DriveKind::Fixed;
+        } else if (flag == "ro") {
+            if (drive.readOnly) refuse("the flag 'ro' is given twice");
+            drive.readOnly = true;
+        } else {
+            refuse("unknown flag " + Quoted(word) + " (the flags are removable, fixed and ro)");
+        }
+        rest = rest.substr(0, colon);
+    }
+    return rest;
+}
+
+} // namespace
+
 std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text) {
     std::vector<std::pair<char, DriveSpec>> drives;
     while (!text.empty()) {
@@ -30,6 +75,7 @@ std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text) {
         std::string_view entry = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         if (entry.empty()) continue;
+        if (HasBlankEnd(entry)) throw ConfigError("drive entry " + Quoted(entry) + " begins or ends with a blank");
         if (entry.size() < 2 || entry[1] != '=')
             throw ConfigError("drive entry " + Quoted(entry) + " is not LETTER=PATH[:removable|:fixed][:ro]");
         char letter;
@@ -38,18 +84,14 @@ std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text) {
         } catch (const ConfigError& error) {
             throw ConfigError("drive entry " + Quoted(entry) + ": " + error.what());
         }
+        for (const auto& [given, drive] : drives)
+            if (given == letter) throw ConfigError(std::string("drive ") + letter + " is given twice");
         DriveSpec drive;
-        std::string_view rest = entry.substr(2);
-        for (std::size_t colon; (colon = rest.rfind(':')) != std::string_view::npos;) {
-            std::string flag = Lower(rest.substr(colon + 1));
-            if (flag == "removable") drive.kind = DriveKind::Removable;
-            else if (flag == "fixed") drive.kind = DriveKind::Fixed;
-            else if (flag == "ro") drive.readOnly = true;
-            else break;
-            rest = rest.substr(0, colon);
-        }
-        if (rest.empty()) throw ConfigError("drive entry " + Quoted(entry) + " names no path");
-        drive.path = std::string(rest);
+        std::string_view path = TakeFlags(entry.substr(2), drive, std::string(entry));
+        if (path.empty()) throw ConfigError("drive entry " + Quoted(entry) + " names no path");
+        if (HasBlankEnd(path))
+            throw ConfigError("drive entry " + Quoted(entry) + ": the path " + Quoted(path) + " begins or ends with a blank");
+        drive.path = std::string(path);
         drives.emplace_back(letter, std::move(drive));
     }
     return drives;

@@ -15,7 +15,8 @@ namespace hosted {
 char DriveLetter(char letter);
 
 // "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro". Flags are taken from
-// the right, so a path may itself contain ':'.
+// the right, so a path may itself contain ':' (but not end in ':WORD', a word
+// of letters, which is read as a flag). See MapDrives for what is refused.
 std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text);
 
 // "nt", "95", "98" or "PLATFORM:BUILD" in decimal.

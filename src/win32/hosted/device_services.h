@@ -15,6 +15,7 @@ struct ServiceContext {
     Machine& machine;
     std::uintptr_t owner; // the device handle's key
     std::string note;     // what the journal adds after the registers
+    bool journalled;      // whether a note is wanted at all
 };
 
 void Int21_440D(ServiceContext& context, DIOC_REGISTERS& registers); // lock/unlock logical volume

@@ -55,16 +55,18 @@ std::optional<LogicalRequest> ReadPacket(ServiceContext& context, DWORD address)
     constexpr std::size_t packetSize = 10;
     const auto* packet = static_cast<const std::uint8_t*>(ResolveFlat(address, packetSize));
     if (!packet) {
-        context.note = "packet(unresolved)";
+        if (context.journalled) context.note = "packet(unresolved)";
         return std::nullopt;
     }
-    context.note = "packet(";
-    for (std::size_t i = 0; i < packetSize; ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", packet[i]);
-        context.note += byte;
+    if (context.journalled) {
+        context.note = "packet(";
+        for (std::size_t i = 0; i < packetSize; ++i) {
+            char byte[4];
+            std::snprintf(byte, sizeof byte, i == 0 ? "%02X" : " %02X", packet[i]);
+            context.note += byte;
+        }
+        context.note += ")";
     }
-    context.note += ")";
     LogicalRequest request{};
     request.first = packet[0] | (packet[1] << 8) | (packet[2] << 16) | (DWORD{packet[3]} << 24);
     request.count = static_cast<WORD>(packet[4] | (packet[5] << 8));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <string_view>
 #include <vector>
 
 namespace hosted {
@@ -43,9 +44,13 @@ std::uint32_t EntryAt(const std::vector<std::uint8_t>& fat, FatType type, std::u
 
 } // namespace
 
-std::optional<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
-    if (b.size() < 512) return std::nullopt;
-    if (b[0] != 0xEB && b[0] != 0xE9) return std::nullopt;
+BootSectorReading ParseBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](std::string problem) { return BootSectorReading{std::nullopt, std::move(problem)}; };
+    auto figure = [](const char* name, std::uint64_t value, const char* rule) {
+        return std::string(name) + " is " + std::to_string(value) + ", " + rule;
+    };
+    if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
+    if (b[0] != 0xEB && b[0] != 0xE9) return none("it does not begin with a jump instruction (0xEB or 0xE9)");
     FatLayout layout{};
     layout.bytesPerSector = Le16(b, 11);
     layout.sectorsPerCluster = b[13];
@@ -59,42 +64,68 @@ std::optional<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
     layout.sectorsPerFat = fat16 != 0 ? fat16 : Le32(b, 36);
 
     unsigned bps = layout.bytesPerSector;
-    if (bps < 512 || bps > 4096 || !std::has_single_bit(bps)) return std::nullopt;
-    if (layout.sectorsPerCluster == 0 || !std::has_single_bit(layout.sectorsPerCluster)) return std::nullopt;
-    if (layout.reservedSectors == 0 || layout.fatCount == 0 || layout.sectorsPerFat == 0) return std::nullopt;
-    if (layout.totalSectors == 0 || !IsFatMedia(media)) return std::nullopt;
+    if (bps < 512 || bps > 4096 || !std::has_single_bit(bps))
+        return none(figure("bytes per sector", bps, "not a power of two from 512 to 4096"));
+    if (layout.sectorsPerCluster == 0 || !std::has_single_bit(layout.sectorsPerCluster))
+        return none(figure("sectors per cluster", layout.sectorsPerCluster, "not a power of two from 1 to 128"));
+    if (layout.reservedSectors == 0) return none("there are no reserved sectors (the boot sector is one)");
+    if (layout.fatCount == 0) return none("the number of FATs is 0");
+    if (layout.sectorsPerFat == 0) return none("sectors per FAT is 0");
+    if (layout.totalSectors == 0) return none("total sectors is 0");
+    if (!IsFatMedia(media)) return none(figure("the media descriptor", media, "not 0xF0 or 0xF8 to 0xFF"));
 
     layout.rootDirSectors = (rootEntries * 32 + bps - 1) / bps;
     std::uint64_t meta = std::uint64_t{layout.reservedSectors} +
                          std::uint64_t{layout.fatCount} * layout.sectorsPerFat + layout.rootDirSectors;
-    if (meta >= layout.totalSectors) return std::nullopt;
+    if (meta >= layout.totalSectors)
+        return none("its reserved sectors, FATs and root folder take " + std::to_string(meta) + " sectors of its " +
+                    std::to_string(layout.totalSectors) + ", leaving none for data");
     layout.dataClusters = static_cast<std::uint32_t>((layout.totalSectors - meta) / layout.sectorsPerCluster);
 
     if (layout.dataClusters < 4085) layout.type = FatType::Fat12;
     else if (layout.dataClusters < 65525) layout.type = FatType::Fat16;
     else layout.type = FatType::Fat32;
     bool fat32Shape = rootEntries == 0 && fat16 == 0;
-    if ((layout.type == FatType::Fat32) != fat32Shape) return std::nullopt;
+    if ((layout.type == FatType::Fat32) != fat32Shape)
+        return none(std::to_string(layout.dataClusters) + " clusters make it " +
+                    (layout.type == FatType::Fat32 ? "FAT32, but its fields are those of FAT12/16"
+                                                   : "FAT12/16, but its fields are those of FAT32"));
+    if (layout.dataClusters > maxFat32Clusters)
+        return none(std::to_string(layout.dataClusters) + " clusters are more than FAT32's 28-bit cluster numbers reach (" +
+                    std::to_string(maxFat32Clusters) + ")");
 
     // The FAT must hold an entry for every cluster, the two reserved ones included.
     std::uint64_t fatBits = (std::uint64_t{layout.dataClusters} + 2) * EntryBits(layout.type);
-    if ((fatBits + 7) / 8 > std::uint64_t{layout.sectorsPerFat} * bps) return std::nullopt;
-    return layout;
+    if ((fatBits + 7) / 8 > std::uint64_t{layout.sectorsPerFat} * bps)
+        return none("a FAT of " + std::to_string(layout.sectorsPerFat) + " sectors cannot hold an entry for each of its " +
+                    std::to_string(layout.dataClusters) + " clusters");
+    return {layout, {}};
 }
 
 VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
     VolumeProbe probe;
+    auto fail = [&](DWORD error, std::string problem) {
+        probe.layout.reset();
+        probe.error = error;
+        probe.problem = std::move(problem);
+        return probe;
+    };
     std::array<std::uint8_t, 512> boot{};
     Backing::Transfer got = medium.ReadAt(boot.data(), boot.size(), 0);
-    if (got.error != 0 || got.bytes < boot.size()) {
-        probe.error = ERROR_NOT_READY;
-        return probe;
-    }
-    probe.layout = ParseBootSector(boot);
-    if (!probe.layout) {
-        probe.error = ERROR_UNRECOGNIZED_VOLUME;
-        return probe;
-    }
+    std::optional<std::uint64_t> size = medium.Size();
+    if (got.error != 0 || !size) return fail(ERROR_NOT_READY, "cannot be read at its first sector");
+    if (*size == 0) return fail(ERROR_NOT_READY, "is empty");
+    if (got.bytes < boot.size()) return fail(ERROR_NOT_READY, "is shorter than one sector of 512 bytes");
+    BootSectorReading reading = ParseBootSector(boot);
+    if (!reading.layout) return fail(ERROR_UNRECOGNIZED_VOLUME, "holds no FAT boot sector: " + reading.problem);
+    probe.layout = reading.layout;
+    // A volume that claims more than its medium holds is not one to mount:
+    // its FAT or its data would lie beyond the end.
+    const std::uint64_t claimed = std::uint64_t{probe.layout->totalSectors} * probe.layout->bytesPerSector;
+    if (claimed > *size)
+        return fail(ERROR_NOT_READY, "claims " + std::to_string(probe.layout->totalSectors) + " sectors (" +
+                                         std::to_string(claimed) + " bytes) in its boot sector, but holds only " +
+                                         std::to_string(*size) + " bytes");
     if (!countFree) return probe;
 
     const FatLayout& layout = *probe.layout;
@@ -109,17 +140,28 @@ VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
     for (std::size_t offset = 0; offset < fatBytes; offset += step) {
         std::size_t length = std::min(step, fatBytes - offset);
         got = medium.ReadAt(chunk.data(), length, fatStart + offset);
-        if (got.error != 0 || got.bytes < length) {
-            probe.layout.reset();
-            probe.error = ERROR_NOT_READY;
-            return probe;
-        }
+        if (got.error != 0 || got.bytes < length) return fail(ERROR_NOT_READY, "cannot be read where its first FAT lies");
         std::uint32_t first = static_cast<std::uint32_t>(offset * 8 / bits);
         std::uint32_t count = bits == 12 ? entries : static_cast<std::uint32_t>(length * 8 / bits);
         for (std::uint32_t i = 0; i < count; ++i)
             if (first + i >= 2 && EntryAt(chunk, layout.type, i) == 0) ++probe.freeClusters;
     }
     return probe;
+}
+
+const char* ForeignFileSystemOf(const Backing& medium) {
+    // The OEM name of an NTFS or exFAT boot sector; the magic number of an
+    // ext2/3/4 superblock, which begins at byte 1024.
+    std::array<std::uint8_t, 1082> start{};
+    const Backing::Transfer got = medium.ReadAt(start.data(), start.size(), 0);
+    const std::span<const std::uint8_t> bytes(start.data(), got.bytes);
+    auto oemName = [&](std::string_view name) {
+        return bytes.size() >= 11 && std::equal(name.begin(), name.end(), bytes.begin() + 3);
+    };
+    if (oemName("NTFS    ")) return "an NTFS file system";
+    if (oemName("EXFAT   ")) return "an exFAT file system";
+    if (bytes.size() >= 1082 && Le16(bytes, 1080) == 0xEF53) return "an ext2/3/4 file system";
+    return nullptr;
 }
 
 } // namespace hosted

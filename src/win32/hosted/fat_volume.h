@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "win32/hosted/backing.h"
 #include "win32/win32.h"
@@ -25,16 +26,31 @@ struct FatLayout {
     std::uint32_t dataClusters;
 };
 
-// The layout of a boot sector whose BIOS parameter block is a consistent
-// FAT one (the type follows from the cluster count alone), else nullopt.
-std::optional<FatLayout> ParseBootSector(std::span<const std::uint8_t> sector);
+// FAT32 cluster numbers have 28 bits, and the highest ones mark bad and last
+// clusters: data clusters are numbered 2 to 0x0FFFFFF6.
+constexpr std::uint32_t maxFat32Clusters = 0x0FFFFFF5;
 
-// Reads the boot sector and counts the free clusters of the first FAT.
+// The layout of a boot sector whose BIOS parameter block is a consistent FAT
+// one (the type follows from the cluster count alone), or what makes it none
+// ("bytes per sector is 0, not a power of two from 512 to 4096").
+struct BootSectorReading {
+    std::optional<FatLayout> layout;
+    std::string problem;
+};
+BootSectorReading ParseBootSector(std::span<const std::uint8_t> sector);
+
+// Reads the boot sector, checks the volume against the medium's size, and
+// counts the free clusters of the first FAT.
 struct VolumeProbe {
     std::optional<FatLayout> layout;
     std::uint32_t freeClusters = 0;
     DWORD error = ERROR_SUCCESS; // ERROR_NOT_READY or ERROR_UNRECOGNIZED_VOLUME
+    std::string problem;         // what is wrong, in words, when there is no layout
 };
 VolumeProbe ProbeVolume(const Backing& medium, bool countFree);
+
+// A file system other than FAT that the medium's signatures show, for saying
+// what a drive holds instead: "an NTFS file system"; nullptr when none shows.
+const char* ForeignFileSystemOf(const Backing& medium);
 
 } // namespace hosted

@@ -1,4 +1,8 @@
 // The configuration and inspection calls of hosted_pc.h.
+#include <utility>
+
+#include "win32/hosted/drive_media.h"
+#include "win32/hosted/fat_volume.h"
 #include "win32/hosted/machine_state.h"
 
 namespace hosted {
@@ -6,8 +10,10 @@ namespace hosted {
 void MapDrive(char letter, DriveSpec drive) {
     char upper = DriveLetter(letter);
     if (drive.path.empty()) throw ConfigError(std::string("drive ") + upper + ": the path is empty");
+    std::vector<std::pair<char, DriveSpec>> mapped;
+    mapped.emplace_back(upper, std::move(drive));
     MachineLock machine;
-    machine->drives[upper] = std::move(drive);
+    machine->Map(std::move(mapped));
 }
 
 void UnmapDrive(char letter) {
@@ -24,7 +30,35 @@ void ClearDrives() {
 void MapDrives(std::string_view text) {
     auto drives = ParseDrives(text);
     MachineLock machine;
-    for (auto& [letter, drive] : drives) machine->drives[letter] = std::move(drive);
+    machine->Map(std::move(drives));
+}
+
+std::optional<DriveInspection> InspectDrive(char letter) {
+    char upper = DriveLetter(letter);
+    MachineLock machine;
+    const DriveSpec* drive = machine->Drive(upper);
+    if (!drive) return std::nullopt;
+    DriveInspection inspection{drive->path, drive->readOnly, std::nullopt, 0, {}};
+    MediumOpening opening = OpenMedium(*drive, false);
+    if (!opening.medium) {
+        inspection.problem = UnopenableReason(drive->path, opening.systemError);
+        return inspection;
+    }
+    inspection.bytes = opening.medium->Size();
+    inspection.sectorBytes = opening.medium->SectorSize();
+    VolumeProbe probe = ProbeVolume(*opening.medium, false);
+    if (probe.layout) return inspection;
+    inspection.problem = probe.problem;
+    if (const char* foreign = ForeignFileSystemOf(*opening.medium))
+        inspection.problem = std::string("holds ") + foreign + ", not a FAT volume";
+    return inspection;
+}
+
+std::optional<char> DriveBackedBy(const std::string& path) {
+    const std::optional<FileIdentity> file = IdentityOfPath(path);
+    if (!file) return std::nullopt;
+    MachineLock machine;
+    return machine->DriveBackedBy(*file);
 }
 
 void SetPlatform(DWORD platformId, DWORD buildNumber) {
@@ -48,6 +82,21 @@ void SetAnswer(std::optional<int> answer) {
 std::vector<ShownMessage> ShownMessages() {
     MachineLock machine;
     return machine->messages;
+}
+
+std::optional<ShownMessage> LastMessage() {
+    MachineLock machine;
+    return machine->lastMessage;
+}
+
+std::optional<DeviceRefusal> TakeDeviceRefusal() {
+    MachineLock machine;
+    return std::exchange(machine->deviceRefusal, std::nullopt);
+}
+
+void KeepJournal(bool keep) {
+    MachineLock machine;
+    machine->journal.Keep(keep);
 }
 
 std::vector<std::string> Journal() {
@@ -74,7 +123,7 @@ std::vector<std::string> JournalOf(std::string_view name) {
 
 void TraceTo(std::string_view path) {
     MachineLock machine;
-    machine->journal.TraceTo(path);
+    machine->TraceTo(path);
 }
 
 void FailCall(std::string_view call, std::vector<unsigned> ordinals) {

@@ -5,9 +5,10 @@
 // ZELVAN_FAULTS) is read once, on the first call into the machine. Calls from
 // code made afterwards add to or replace what the environment said. Text in
 // the environment that does not parse stops the program with exit status 2
-// and a message on standard error naming the variable and the bad part
-// ("zelvan: ZELVAN_DRIVES: drive entry 'C' is not ..."); the same text
-// passed from code throws ConfigError instead.
+// and a message on standard error naming the program, the variable and the
+// bad part ("zelvan: ZELVAN_DRIVES: drive entry 'C' is not ..."); the same
+// text passed from code throws ConfigError instead. A trace file that is a
+// drive's backing is refused, whichever of the two is set first.
 //
 // The machine behaves as the configured Windows does:
 // - NT opens volume devices "\\.\X:" and no VWIN32 device; Windows 95/98
@@ -15,15 +16,24 @@
 //   devices. Windows 95/98 report their version in the high word of
 //   dwBuildNumber, as they do. Builds above 1000 (the FAT32 releases) also
 //   have IOCTL category 48h and INT 21h 7305h; INT 25h/26h do not reach FAT32.
-// - A volume's sectors are the device's (512 for an image); a read at or past
-//   the end transfers what is there, a write that does not fit is refused
-//   whole with ERROR_HANDLE_EOF.
+// - A volume's sectors are the device's (512 for an image). A read that starts
+//   at or past the end of the medium fails with ERROR_SECTOR_NOT_FOUND; one
+//   that runs over the end transfers what is there and says how much; a
+//   write that does not fit is refused whole with ERROR_HANDLE_EOF.
+// - A drive mapped read-only, or an image the program may not write, opens
+//   for writing all the same, as a write-protected medium does on Windows:
+//   its reads work and its writes fail with ERROR_WRITE_PROTECT.
+// - A backing that is neither a regular file nor a block device (a FIFO, a
+//   character device, a folder) is not opened at all.
+// - The free clusters of a volume are counted once, when it is first
+//   measured, and kept until its medium changes or this machine writes to it.
 // - A volume handle holds a shared flock(2) on its medium, FSCTL_LOCK_VOLUME
 //   an exclusive one, and so does a VWIN32 volume lock: volume handles and
 //   locks of other processes, and tools using flock, see each other.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -65,12 +75,36 @@ public:
 
 // Drives. A letter is 'A'..'Z' (lower case is folded); anything else throws.
 // The backing is opened when a handle or a service needs it, so a file that
-// vanishes later gives the Windows error at that point, not here.
+// vanishes later gives the Windows error at that point, not here. Mapping a
+// letter again replaces its drive.
 void MapDrive(char letter, DriveSpec drive);
 void UnmapDrive(char letter);
 void ClearDrives();
-// "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro", as ZELVAN_DRIVES.
+// "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro", as ZELVAN_DRIVES. Each
+// entry is LETTER=PATH and then flags, each after a ':': removable or fixed
+// (not both), ro. A word of letters after the path's last ':' is taken for a
+// flag, so an unknown one is refused rather than read as part of the path; a
+// letter given twice, a flag given twice, and blanks around a path or a flag
+// are refused too.
 void MapDrives(std::string_view text);
+
+// What the machine finds behind a mapped drive, for a program that explains
+// why a drive cannot be used. nullopt when the letter is not mapped.
+struct DriveInspection {
+    std::string path;
+    bool readOnly = false;
+    std::optional<std::uint64_t> bytes; // the medium's size, when it opens
+    unsigned sectorBytes = 0;           // the device's sector size, when it opens
+    // Empty when the medium holds a FAT volume the machine reads; otherwise
+    // what is wrong with it, to follow its name: "does not exist", "is a
+    // FIFO, not a disk image or block device", "is empty", "holds no FAT
+    // boot sector: sectors per cluster is 3, not a power of two from 1 to 128".
+    std::string problem;
+};
+std::optional<DriveInspection> InspectDrive(char letter);
+// The letter of the mapped drive whose backing is the file `path` names
+// (the same device and inode, whatever the spelling or links).
+std::optional<char> DriveBackedBy(const std::string& path);
 
 // Identity reported by GetVersionExA: "nt" (2, 1381), "95" (1, 950),
 // "98" (1, 1998) or "P:B", as ZELVAN_PLATFORM.
@@ -82,16 +116,32 @@ void SetPlatform(std::string_view text);
 // and text, then (no terminal) IDNO. MB_OK boxes give IDOK; other button sets
 // are not modelled and fail with ERROR_NOT_SUPPORTED.
 void SetAnswer(std::optional<int> answer);
-// Every MessageBoxA shown since the last ClearJournal, with its answer.
+// Every MessageBoxA shown since the last ClearJournal, with its answer, while
+// the journal is kept (KeepJournal).
 struct ShownMessage {
     std::string text;
     std::string caption;
     UINT style;
-    int answer; // IDYES, IDNO or IDOK
+    int answer; // IDYES, IDNO or IDOK; 0 for a box that could not be shown
 };
 std::vector<ShownMessage> ShownMessages();
+// The last MessageBoxA called, shown or not (then its answer is 0).
+std::optional<ShownMessage> LastMessage();
 
-// The journal: one line per call, "Name(arg, arg, ...) = result", with
+// The first request the VWIN32 device refused (it returned the carry set)
+// since this was last asked, which forgets it: the service as the journal
+// names it (INT25, INT21-440D, ...) and EAX as returned.
+struct DeviceRefusal {
+    std::string service;
+    DWORD eax;
+};
+std::optional<DeviceRefusal> TakeDeviceRefusal();
+
+// The journal: kept in memory only while a program asks for it (tests do,
+// with KeepJournal(true); ResetMachine stops it). Otherwise a line goes only
+// to a trace, and with no trace no line is made at all.
+void KeepJournal(bool keep);
+// One line per call, "Name(arg, arg, ...) = result", with
 // " (detail)" after the result: what a successful call returned, or the
 // error of a failed one (", planned fault" when the fault plan made it fail).
 // Handles print as h1, h2, ...; INVALID_HANDLE_VALUE as INVALID_HANDLE_VALUE;
@@ -135,9 +185,9 @@ void FailCall(std::string_view call, std::vector<unsigned> ordinals);
 void PlanFaults(std::string_view text);
 void ClearFaults();
 
-// Closes every handle, forgets the drives, faults, answer and journal, and
-// returns the identity and error mode to their defaults. The environment is
-// not read again.
+// Closes every handle, forgets the drives, faults, answer, messages and
+// journal (which is no longer kept), and returns the identity and error mode
+// to their defaults. The environment is not read again.
 void ResetMachine();
 
 // The process-wide error mode, as SetErrorMode last set it.

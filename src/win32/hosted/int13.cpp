@@ -96,8 +96,9 @@ void Int13(ServiceContext& context, DIOC_REGISTERS& registers) {
         Refuse(registers, status::badCommand << 8);
         return;
     }
-    context.note = "chs(" + std::to_string(request.cylinder) + "/" + std::to_string(request.head) + "/" +
-                   std::to_string(request.sector) + ")";
+    if (context.journalled)
+        context.note = "chs(" + std::to_string(request.cylinder) + "/" + std::to_string(request.head) + "/" +
+                       std::to_string(request.sector) + ")";
     BYTE result = Transfer(context.machine, request);
     if (result != status::success) return Refuse(registers, static_cast<WORD>(result << 8));
     SetAx(registers, request.count);

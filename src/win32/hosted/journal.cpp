@@ -19,7 +19,12 @@ void CallJournal::Add(std::string line) {
         std::string record = line + '\n';
         WriteAll(traceToStderr_ ? STDERR_FILENO : trace_.get(), record);
     }
-    lines_.push_back(std::move(line));
+    if (keep_) lines_.push_back(std::move(line));
+}
+
+void CallJournal::Keep(bool keep) {
+    keep_ = keep;
+    if (!keep) lines_.clear();
 }
 
 void CallJournal::TraceTo(std::string_view path) {

@@ -1,5 +1,6 @@
-// The call journal: one line per call, kept in memory and copied to a trace
-// file or standard error when one is set.
+// The call journal: one line per call, kept in memory while a program asks
+// for it (tests do) and copied to a trace file or standard error when one is
+// set. When neither wants a line, no line is made.
 #pragma once
 
 #include <initializer_list>
@@ -14,14 +15,22 @@ namespace hosted {
 
 class CallJournal {
 public:
+    // Whether a line would go anywhere; a call formats nothing otherwise.
+    bool Wanted() const { return keep_ || traceToStderr_ || trace_.get() >= 0; }
+    bool Kept() const { return keep_; }
+    // Keeping stops with the lines kept so far forgotten.
+    void Keep(bool keep);
     void Add(std::string line);
     const std::vector<std::string>& Lines() const { return lines_; }
     void Clear() { lines_.clear(); }
     // "-" for standard error, "" for no trace; throws ConfigError naming a
     // file that cannot be opened for appending.
     void TraceTo(std::string_view path);
+    // The trace file, when one is open.
+    const UniqueFd& TraceFile() const { return trace_; }
 
 private:
+    bool keep_ = false;
     std::vector<std::string> lines_;
     UniqueFd trace_;
     bool traceToStderr_ = false;

@@ -1,5 +1,6 @@
 #include "win32/hosted/machine_state.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -17,16 +18,16 @@ void Configure(Machine& machine, const char* variable, void (*apply)(Machine&, s
     try {
         apply(machine, text);
     } catch (const ConfigError& error) {
-        std::fprintf(stderr, "zelvan: %s: %s\n", variable, error.what());
+        std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, variable, error.what());
         std::exit(2);
     }
 }
 
 Machine FromEnvironment() {
     Machine machine;
-    Configure(machine, "ZELVAN_TRACE", [](Machine& m, std::string_view text) { m.journal.TraceTo(text); });
+    Configure(machine, "ZELVAN_TRACE", [](Machine& m, std::string_view text) { m.TraceTo(text); });
     Configure(machine, "ZELVAN_DRIVES", [](Machine& m, std::string_view text) {
-        for (auto& [letter, drive] : ParseDrives(text)) m.drives[letter] = std::move(drive);
+        m.Map(ParseDrives(text));
     });
     Configure(machine, "ZELVAN_PLATFORM", [](Machine& m, std::string_view text) { m.identity = ParsePlatform(text); });
     Configure(machine, "ZELVAN_ANSWER", [](Machine& m, std::string_view text) { m.environmentAnswer = ParseAnswer(text); });
@@ -57,6 +58,36 @@ const DriveSpec* Machine::Drive(char letter) const {
     return found == drives.end() ? nullptr : &found->second;
 }
 
+void Machine::Map(std::vector<std::pair<char, DriveSpec>> mapped) {
+    if (const UniqueFd& trace = journal.TraceFile(); trace.get() >= 0) {
+        const std::optional<FileIdentity> traced = IdentityOfDescriptor(trace.get());
+        for (const auto& [letter, drive] : mapped)
+            if (traced && IdentityOfPath(drive.path) == traced)
+                throw ConfigError(std::string("drive ") + letter + ": '" + drive.path +
+                                  "' is the trace file; the journal would be written into the drive");
+    }
+    for (auto& [letter, drive] : mapped) {
+        mounts.Forget(letter);
+        drives.insert_or_assign(letter, std::move(drive));
+    }
+}
+
+void Machine::TraceTo(std::string_view path) {
+    if (!path.empty() && path != "-") {
+        const std::optional<FileIdentity> file = IdentityOfPath(std::string(path));
+        if (const std::optional<char> letter = file ? DriveBackedBy(*file) : std::nullopt)
+            throw ConfigError("trace file '" + std::string(path) + "' is the backing of drive " + *letter +
+                              ":; the journal would be written into the drive");
+    }
+    journal.TraceTo(path);
+}
+
+std::optional<char> Machine::DriveBackedBy(const FileIdentity& file) const {
+    for (const auto& [letter, drive] : drives)
+        if (IdentityOfPath(drive.path) == file) return letter;
+    return std::nullopt;
+}
+
 HANDLE Machine::AddHandle(OpenObject object) {
     std::uintptr_t key = ++lastHandle;
     handles.emplace(key, std::move(object));
@@ -79,7 +110,10 @@ void Machine::Reset() {
     identity = Identity{};
     answer.reset();
     messages.clear();
-    journal.Clear();
+    lastMessage.reset();
+    deviceRefusal.reset();
+    mounts.Clear();
+    journal.Keep(false);
     faults.Clear();
     errorMode = 0;
 }
@@ -89,13 +123,7 @@ DWORD& LastError() {
     return error;
 }
 
-Call::Call(Machine& machine, CallName name, std::string args, std::optional<DWORD> code)
-    : machine_(machine),
-      row_(*FindHostedCall(name.View(), code)),
-      head_(std::string(name.View()) + "(" + args + ")"),
-      planned_(row_.plannedError && machine.faults.Strike(name.View(), code)) {}
-
-void Call::Finish(std::string_view result, std::string_view detail) {
+void Call::Write(std::string_view result, std::string_view detail) {
     std::string line = head_ + " = " + std::string(result);
     if (!detail.empty()) line += " (" + std::string(detail) + ")";
     machine_.journal.Add(std::move(line));
@@ -105,9 +133,7 @@ void Call::Finish(std::string_view result, std::string_view detail) {
 
 void Call::FinishFailed(std::string_view result, DWORD error) {
     LastError() = error;
-    std::string detail = ErrorName(error);
-    if (planned_) detail += ", planned fault";
-    Finish(result, detail);
+    Finish(result, [&] { return ErrorName(error) + (planned_ ? ", planned fault" : ""); });
 }
 
 } // namespace hosted

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "win32/hosted/fault_plan.h"
 #include "win32/hosted/hosted_pc.h"
 #include "win32/hosted/journal.h"
+#include "win32/hosted/volume_mounts.h"
 
 namespace hosted {
 
@@ -29,6 +31,7 @@ struct VolumeHandle {
     DWORD share;
     std::uint64_t position = 0;
     bool locked = false;
+    bool writeProtected = false; // opened for writing on a read-only drive or file
 };
 
 // "\\.\vwin32" opened on a Windows 95/98 identity.
@@ -50,7 +53,10 @@ struct Machine {
     Identity identity;
     std::optional<int> answer;
     std::optional<int> environmentAnswer;
-    std::vector<ShownMessage> messages;
+    std::vector<ShownMessage> messages; // while the journal is kept
+    std::optional<ShownMessage> lastMessage;
+    std::optional<DeviceRefusal> deviceRefusal;
+    VolumeMounts mounts;
     CallJournal journal;
     FaultPlan faults;
     std::map<std::uintptr_t, OpenObject> handles;
@@ -59,6 +65,13 @@ struct Machine {
     UINT errorMode = 0;
 
     const DriveSpec* Drive(char letter) const;
+    // Maps or replaces drives; throws ConfigError, mapping none, when the
+    // backing of one is the trace file.
+    void Map(std::vector<std::pair<char, DriveSpec>> drives);
+    // Throws ConfigError when the trace file is a drive's backing.
+    void TraceTo(std::string_view path);
+    // The drive whose backing is `file`.
+    std::optional<char> DriveBackedBy(const FileIdentity& file) const;
     HANDLE AddHandle(OpenObject object);
     // The handle's table key, if it is open.
     std::optional<std::uintptr_t> HandleKey(HANDLE handle) const;
@@ -82,33 +95,62 @@ private:
 // The calling thread's last error, as GetLastError reads it.
 DWORD& LastError();
 
+// Journal text made only when a line is wanted: a string, or a function
+// that makes one.
+template <class Text>
+std::string JournalText(Text&& text) {
+    if constexpr (std::is_invocable_v<Text>)
+        return std::string(text());
+    else
+        return std::string(std::string_view(text));
+}
+
 // One journalled call, of its row in hostedCalls. The fault plan is
 // consulted when it is made; the line is written by Finish, followed by any
-// lines the call adds with Follow.
+// lines the call adds with Follow. Arguments, results and details may be
+// given as functions, so that nothing is formatted when no line is wanted.
 class Call {
 public:
-    Call(Machine& machine, CallName name, std::string args, std::optional<DWORD> code = std::nullopt);
+    template <class Args>
+    Call(Machine& machine, CallName name, Args&& args, std::optional<DWORD> code = std::nullopt)
+        : machine_(machine),
+          row_(*FindHostedCall(name.View(), code)),
+          journalled_(machine.journal.Wanted()),
+          planned_(row_.plannedError && machine.faults.Strike(name.View(), code)) {
+        if (journalled_) head_ = std::string(name.View()) + "(" + JournalText(args) + ")";
+    }
     // The fault plan makes this call fail, with PlannedError and no other effect.
     bool Planned() const { return planned_; }
     DWORD PlannedError() const { return *row_.plannedError; }
-    void Follow(std::string line) { following_.push_back(std::move(line)); }
+    // Whether the call's line is wanted; lines it follows with need not be made otherwise.
+    bool Journalled() const { return journalled_; }
+    void Follow(std::string line) {
+        if (journalled_) following_.push_back(std::move(line));
+    }
     // "Name(args) = result", then " (detail)" or " (ERROR_X)" when failing with `error`.
-    void Finish(std::string_view result, std::string_view detail = {});
+    template <class Result, class Detail = std::string_view>
+    void Finish(Result&& result, Detail&& detail = {}) {
+        if (journalled_) Write(JournalText(result), JournalText(detail));
+    }
     void FinishFailed(std::string_view result, DWORD error);
     BOOL Fail(DWORD error) {
         FinishFailed("FALSE", error);
         return FALSE;
     }
-    BOOL Succeed(std::string_view detail = {}) {
+    template <class Detail = std::string_view>
+    BOOL Succeed(Detail&& detail = {}) {
         Finish("TRUE", detail);
         return TRUE;
     }
 
 private:
+    void Write(std::string_view result, std::string_view detail);
+
     Machine& machine_;
     const HostedCall& row_;
-    std::string head_;
+    bool journalled_;
     bool planned_;
+    std::string head_;
     std::vector<std::string> following_;
 };
 

@@ -48,19 +48,25 @@ std::optional<int> AskTerminal(const char* text, const char* caption) {
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     MachineLock machine;
-    Call call(*machine, "MessageBoxA", ArgList({PointerArg(hWnd), TextArg(lpText), TextArg(lpCaption), HexArg(uType)}));
-    if (call.Planned()) {
-        call.FinishFailed("0", call.PlannedError());
+    Call call(*machine, "MessageBoxA",
+              [&] { return ArgList({PointerArg(hWnd), TextArg(lpText), TextArg(lpCaption), HexArg(uType)}); });
+    // A box that could not be shown is the last message, answered 0, but
+    // was never shown.
+    auto record = [&](int answer) {
+        ShownMessage message{lpText ? lpText : "", lpCaption ? lpCaption : "", uType, answer};
+        if (answer != 0 && machine->journal.Kept()) machine->messages.push_back(message);
+        machine->lastMessage = std::move(message);
+    };
+    auto fail = [&](DWORD error) {
+        record(0);
+        call.FinishFailed("0", error);
         return 0;
-    }
+    };
+    if (call.Planned()) return fail(call.PlannedError());
     UINT buttons = uType & buttonMask;
-    if (buttons != MB_OK && buttons != MB_YESNO) {
-        call.FinishFailed("0", ERROR_NOT_SUPPORTED);
-        return 0;
-    }
-    ShownMessage& shown = machine->messages.emplace_back(
-        ShownMessage{lpText ? lpText : "", lpCaption ? lpCaption : "", uType, IDOK});
+    if (buttons != MB_OK && buttons != MB_YESNO) return fail(ERROR_NOT_SUPPORTED);
     if (buttons == MB_OK) {
+        record(IDOK);
         call.Finish("IDOK");
         return IDOK;
     }
@@ -76,7 +82,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         answer = *typed;
         source = "terminal";
     }
-    shown.answer = answer;
+    record(answer);
     call.Finish(answer == IDYES ? "IDYES" : "IDNO", source);
     return answer;
 }

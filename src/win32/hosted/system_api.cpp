@@ -54,16 +54,16 @@ void WINAPI SetLastError(DWORD dwErrCode) { LastError() = dwErrCode; }
 
 UINT WINAPI SetErrorMode(UINT uMode) {
     MachineLock machine;
-    Call call(*machine, "SetErrorMode", HexArg(uMode));
+    Call call(*machine, "SetErrorMode", [&] { return HexArg(uMode); });
     UINT previous = machine->errorMode;
     machine->errorMode = uMode;
-    call.Finish(HexArg(previous));
+    call.Finish([&] { return HexArg(previous); });
     return previous;
 }
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     MachineLock machine;
-    Call call(*machine, "GetVersionExA", PointerArg(lpVersionInformation));
+    Call call(*machine, "GetVersionExA", [&] { return PointerArg(lpVersionInformation); });
     if (call.Planned()) return call.Fail(call.PlannedError());
     // Only the size of the structure this header declares is understood.
     if (!lpVersionInformation || lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
@@ -80,15 +80,17 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     info.dwPlatformId = identity.platformId;
     std::memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
     std::strncpy(info.szCSDVersion, version.servicePack, sizeof info.szCSDVersion - 1);
-    char detail[80];
-    std::snprintf(detail, sizeof detail, "platform %u, version %u.%u, build %u", unsigned(identity.platformId),
-                  unsigned(version.major), unsigned(version.minor), unsigned(identity.buildNumber));
-    return call.Succeed(detail);
+    return call.Succeed([&] {
+        char detail[80];
+        std::snprintf(detail, sizeof detail, "platform %u, version %u.%u, build %u", unsigned(identity.platformId),
+                      unsigned(version.major), unsigned(version.minor), unsigned(identity.buildNumber));
+        return std::string(detail);
+    });
 }
 
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
     MachineLock machine;
-    Call call(*machine, "GetDriveTypeA", TextArg(lpRootPathName));
+    Call call(*machine, "GetDriveTypeA", [&] { return TextArg(lpRootPathName); });
     if (call.Planned()) {
         call.FinishFailed(DriveTypeName(DRIVE_UNKNOWN), call.PlannedError());
         return DRIVE_UNKNOWN;
@@ -103,9 +105,10 @@ UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
 BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWORD lpBytesPerSector,
                               LPDWORD lpNumberOfFreeClusters, LPDWORD lpTotalNumberOfClusters) {
     MachineLock machine;
-    Call call(*machine, "GetDiskFreeSpaceA",
-              ArgList({TextArg(lpRootPathName), PointerArg(lpSectorsPerCluster), PointerArg(lpBytesPerSector),
-                       PointerArg(lpNumberOfFreeClusters), PointerArg(lpTotalNumberOfClusters)}));
+    Call call(*machine, "GetDiskFreeSpaceA", [&] {
+        return ArgList({TextArg(lpRootPathName), PointerArg(lpSectorsPerCluster), PointerArg(lpBytesPerSector),
+                        PointerArg(lpNumberOfFreeClusters), PointerArg(lpTotalNumberOfClusters)});
+    });
     if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<char> letter = RootPathLetter(lpRootPathName);
     if (!letter) return call.Fail(ERROR_INVALID_NAME);
@@ -113,7 +116,7 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     if (!drive) return call.Fail(ERROR_PATH_NOT_FOUND);
     MediumOpening opening = OpenMedium(*drive, false);
     if (!opening.medium) return call.Fail(ERROR_NOT_READY);
-    VolumeProbe probe = ProbeVolume(*opening.medium, true);
+    VolumeProbe probe = machine->mounts.Measure(*letter, *opening.medium);
     if (!probe.layout) return call.Fail(probe.error);
     const FatLayout& layout = *probe.layout;
     // Null out-pointers are skipped rather than written through.
@@ -121,8 +124,10 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     if (lpBytesPerSector) *lpBytesPerSector = layout.bytesPerSector;
     if (lpNumberOfFreeClusters) *lpNumberOfFreeClusters = probe.freeClusters;
     if (lpTotalNumberOfClusters) *lpTotalNumberOfClusters = layout.dataClusters;
-    char detail[80];
-    std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", layout.sectorsPerCluster, layout.bytesPerSector,
-                  unsigned(probe.freeClusters), unsigned(layout.dataClusters));
-    return call.Succeed(detail);
+    return call.Succeed([&] {
+        char detail[80];
+        std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", layout.sectorsPerCluster, layout.bytesPerSector,
+                      unsigned(probe.freeClusters), unsigned(layout.dataClusters));
+        return std::string(detail);
+    });
 }

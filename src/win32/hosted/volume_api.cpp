@@ -49,11 +49,16 @@ HANDLE OpenVolume(Machine& machine, Call& call, char letter, DWORD access, DWORD
     });
     if (refusal != ERROR_SUCCESS) return fail(refusal);
     MediumOpening opening = OpenMedium(*drive, Writes(access));
+    // Windows opens a write-protected medium for writing all the same and
+    // fails its writes; so does a read-only drive or file here.
+    const bool writeProtected = !opening.medium && Writes(access) && opening.error == ERROR_ACCESS_DENIED;
+    if (writeProtected) opening = OpenMedium(*drive, false);
     if (!opening.medium) return fail(opening.error);
     // Another process holds the volume locked.
     if (!opening.medium->TryShare()) return fail(ERROR_ACCESS_DENIED);
-    HANDLE handle = machine.AddHandle(VolumeHandle{letter, std::move(*opening.medium), access, share});
-    call.Finish(HandleArg(handle));
+    HANDLE handle =
+        machine.AddHandle(VolumeHandle{letter, std::move(*opening.medium), access, share, 0, false, writeProtected});
+    call.Finish([&] { return HandleArg(handle); });
     return handle;
 }
 
@@ -152,9 +157,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
     MachineLock machine;
-    Call call(*machine, "CreateFileA",
-              ArgList({TextArg(lpFileName), HexArg(dwDesiredAccess), HexArg(dwShareMode), PointerArg(lpSecurityAttributes),
-                       std::to_string(dwCreationDisposition), HexArg(dwFlagsAndAttributes), HandleArg(hTemplateFile)}));
+    Call call(*machine, "CreateFileA", [&] {
+        return ArgList({TextArg(lpFileName), HexArg(dwDesiredAccess), HexArg(dwShareMode), PointerArg(lpSecurityAttributes),
+                        std::to_string(dwCreationDisposition), HexArg(dwFlagsAndAttributes), HandleArg(hTemplateFile)});
+    });
     auto fail = [&](DWORD error) {
         call.FinishFailed("INVALID_HANDLE_VALUE", error);
         return INVALID_HANDLE_VALUE;
@@ -166,7 +172,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     // disposition, which is why the classic samples can pass 0 there.
     if (machine->IsWindows95Family() && IsVwin32Path(path)) {
         HANDLE handle = machine->AddHandle(DeviceHandle{});
-        call.Finish(HandleArg(handle));
+        call.Finish([&] { return HandleArg(handle); });
         return handle;
     }
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
@@ -179,7 +185,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
     MachineLock machine;
-    Call call(*machine, "CloseHandle", HandleArg(hObject));
+    Call call(*machine, "CloseHandle", [&] { return HandleArg(hObject); });
     if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hObject);
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
@@ -191,10 +197,11 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
     MachineLock machine;
     const char* method = MoveMethodName(dwMoveMethod);
-    Call call(*machine, "SetFilePointer",
-              ArgList({HandleArg(hFile), std::to_string(lDistanceToMove),
-                       lpDistanceToMoveHigh ? "[" + std::to_string(*lpDistanceToMoveHigh) + "]" : "NULL",
-                       method ? method : std::to_string(dwMoveMethod)}));
+    Call call(*machine, "SetFilePointer", [&] {
+        return ArgList({HandleArg(hFile), std::to_string(lDistanceToMove),
+                        lpDistanceToMoveHigh ? "[" + std::to_string(*lpDistanceToMoveHigh) + "]" : "NULL",
+                        method ? method : std::to_string(dwMoveMethod)});
+    });
     auto fail = [&](DWORD error) {
         call.FinishFailed("INVALID_SET_FILE_POINTER", error);
         return INVALID_SET_FILE_POINTER;
@@ -230,56 +237,66 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(position >> 32);
     // A low part that looks like the failure value is told apart by the error.
     if (low == INVALID_SET_FILE_POINTER) LastError() = ERROR_SUCCESS;
-    call.Finish(std::to_string(low), lpDistanceToMoveHigh ? "high " + std::to_string(position >> 32) : "");
+    call.Finish([&] { return std::to_string(low); },
+                [&] { return lpDistanceToMoveHigh ? "high " + std::to_string(position >> 32) : std::string(); });
     return low;
 }
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped) {
     MachineLock machine;
-    Call call(*machine, "ReadFile", TransferArgs(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped));
+    Call call(*machine, "ReadFile",
+              [&] { return TransferArgs(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped); });
     VolumeHandle* volume = TransferTarget(*machine, call, hFile, false, lpNumberOfBytesRead, lpOverlapped);
     if (!volume) return FALSE;
-    if (nNumberOfBytesToRead == 0) return call.Succeed(Bytes(0));
+    if (nNumberOfBytesToRead == 0) return call.Succeed("0 bytes");
     std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToRead);
     if (!size) return FALSE;
-    // At or past the end, what is there is read: possibly nothing.
-    std::uint64_t available = volume->position < *size ? *size - volume->position : 0;
-    auto length = static_cast<std::size_t>(std::min<std::uint64_t>(nNumberOfBytesToRead, available));
+    // A raw volume read is bounded by the device: one that starts beyond its
+    // last sector names a sector that does not exist, and the disk driver
+    // fails it with ERROR_SECTOR_NOT_FOUND; one that runs over the end
+    // returns the sectors up to it, and the count read says how many.
+    if (volume->position >= *size) return call.Fail(ERROR_SECTOR_NOT_FOUND);
+    auto length = static_cast<std::size_t>(std::min<std::uint64_t>(nNumberOfBytesToRead, *size - volume->position));
     Backing::Transfer got = volume->medium.ReadAt(lpBuffer, length, volume->position);
     volume->position += got.bytes;
     *lpNumberOfBytesRead = static_cast<DWORD>(got.bytes);
     if (got.error != 0) return call.Fail(got.error == EIO ? ERROR_CRC : ERROR_READ_FAULT);
-    return call.Succeed(Bytes(got.bytes));
+    return call.Succeed([&] { return Bytes(got.bytes); });
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED lpOverlapped) {
     MachineLock machine;
     Call call(*machine, "WriteFile",
-              TransferArgs(hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped));
+              [&] { return TransferArgs(hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped); });
     VolumeHandle* volume = TransferTarget(*machine, call, hFile, true, lpNumberOfBytesWritten, lpOverlapped);
     if (!volume) return FALSE;
-    if (nNumberOfBytesToWrite == 0) return call.Succeed(Bytes(0));
+    if (nNumberOfBytesToWrite == 0) return call.Succeed("0 bytes");
     std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToWrite);
     if (!size) return FALSE;
+    if (volume->writeProtected) return call.Fail(ERROR_WRITE_PROTECT);
     // A volume does not grow: a write that does not fit is refused whole.
     if (volume->position > *size || nNumberOfBytesToWrite > *size - volume->position) return call.Fail(ERROR_HANDLE_EOF);
+    machine->mounts.Forget(volume->letter);
     Backing::Transfer put = volume->medium.WriteAt(lpBuffer, nNumberOfBytesToWrite, volume->position);
     volume->position += put.bytes;
     *lpNumberOfBytesWritten = static_cast<DWORD>(put.bytes);
     if (put.error != 0) return call.Fail(ERROR_WRITE_FAULT);
-    return call.Succeed(Bytes(put.bytes));
+    return call.Succeed([&] { return Bytes(put.bytes); });
 }
 
 BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
                             LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned, LPOVERLAPPED lpOverlapped) {
     MachineLock machine;
-    Call call(*machine, "DeviceIoControl",
-              ArgList({HandleArg(hDevice), HexArg(dwIoControlCode), PointerArg(lpInBuffer), std::to_string(nInBufferSize),
-                       PointerArg(lpOutBuffer), std::to_string(nOutBufferSize), PointerArg(lpBytesReturned),
-                       PointerArg(lpOverlapped)}),
-              dwIoControlCode);
+    Call call(
+        *machine, "DeviceIoControl",
+        [&] {
+            return ArgList({HandleArg(hDevice), HexArg(dwIoControlCode), PointerArg(lpInBuffer),
+                            std::to_string(nInBufferSize), PointerArg(lpOutBuffer), std::to_string(nOutBufferSize),
+                            PointerArg(lpBytesReturned), PointerArg(lpOverlapped)});
+        },
+        dwIoControlCode);
     if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hDevice);
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);

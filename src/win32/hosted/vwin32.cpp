@@ -40,15 +40,22 @@ BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const Con
 
     DIOC_REGISTERS registers;
     std::memcpy(&registers, request.in, sizeof registers);
-    std::string sent = RegistersText(registers);
-    ServiceContext context{machine, owner, {}};
+    const DIOC_REGISTERS sent = registers;
+    ServiceContext context{machine, owner, {}, call.Journalled()};
     entry->service(context, registers);
     std::memcpy(request.out, &registers, sizeof registers);
+    if ((registers.reg_Flags & CARRY_FLAG) && !machine.deviceRefusal)
+        machine.deviceRefusal = DeviceRefusal{entry->name, registers.reg_EAX};
+    // A service may have written a volume: count its free clusters afresh.
+    machine.mounts.Clear();
     *request.bytesReturned = sizeof registers;
 
-    std::string line = std::string("VWIN32 ") + entry->name + " in(" + sent + ") out(" + RegistersText(registers) + ")";
-    if (!context.note.empty()) line += " " + context.note;
-    call.Follow(std::move(line));
+    if (call.Journalled()) {
+        std::string line = std::string("VWIN32 ") + entry->name + " in(" + RegistersText(sent) + ") out(" +
+                           RegistersText(registers) + ")";
+        if (!context.note.empty()) line += " " + context.note;
+        call.Follow(std::move(line));
+    }
     return call.Succeed();
 }
 
