@@ -27,14 +27,15 @@ bool TZelvan::GetDiskHandle(char Drive) {
 }
 
 bool TZelvan::RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int) {
-    return TransferNT(Drive, Offset, Count, Buffer, nullptr);
+    return TransferNT(Drive, Offset, Count, Buffer, nullptr, false);
 }
 
 bool TZelvan::WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int) {
-    return TransferNT(Drive, Offset, Count, nullptr, Buffer);
+    return TransferNT(Drive, Offset, Count, nullptr, Buffer, true);
 }
 
-bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom) {
+bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom,
+                         bool Write) {
     // A negative offset is one from beyond the reach that wrapped. Without an
     // attempt there is no transfer to report.
     if (!IsWithinNtReach(static_cast<std::uint32_t>(Offset)) || FRetries == 0) return false;
@@ -49,14 +50,15 @@ bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadI
     const DWORD count = static_cast<DWORD>(Count);
     // Zeroed, so that a failed read hands the caller no stale heap contents.
     const auto block = std::make_unique<unsigned char[]>(count);
+    // The direction is the caller's word, not a pointer's: an empty run's
+    // buffer may be null either way. An attempt that moves fewer bytes than
+    // the run has not transferred it.
     const bool moved = Attempt(FRetries, [&] {
-        if (WriteFrom) {
-            if (count) std::memcpy(block.get(), WriteFrom, count);
-            return WriteFile(DiskHandle, block.get(), count, &BytesReturned, nullptr) != 0;
-        }
-        const bool read = ReadFile(DiskHandle, block.get(), count, &BytesReturned, nullptr) != 0;
-        if (count) std::memcpy(ReadInto, block.get(), count);
-        return read;
+        if (Write && count) std::memcpy(block.get(), WriteFrom, count);
+        const BOOL done = Write ? WriteFile(DiskHandle, block.get(), count, &BytesReturned, nullptr)
+                                : ReadFile(DiskHandle, block.get(), count, &BytesReturned, nullptr);
+        if (!Write && count) std::memcpy(ReadInto, block.get(), count);
+        return done != 0 && BytesReturned == count;
     });
     // A failed transfer leaves the lock to end with the handle.
     if (!moved) return false;

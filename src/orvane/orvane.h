@@ -97,7 +97,8 @@ private:
     bool GetDiskHandle(char Drive);
     bool RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int High);
     bool WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int High);
-    bool TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom);
+    bool TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom,
+                    bool Write);
 
     // Physical floppy sectors on Windows 95/98, through interrupt 13h.
     int RF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer);

@@ -18,7 +18,8 @@ extern bool HandleOpened;   // the running road opened its handle and must free 
 
 // The register record of every VWIN32 request.
 extern DIOC_REGISTERS Registers;
-// What DeviceIoControl, ReadFile and WriteFile report as transferred; never examined.
+// What DeviceIoControl, ReadFile and WriteFile report as transferred; the NT
+// road compares it with the run.
 extern DWORD BytesReturned;
 
 #pragma pack(push, 1)

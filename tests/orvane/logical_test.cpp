@@ -146,6 +146,17 @@ TEST_P(LogicalTest, ARunPastTheBoundIsPassedOnAsSet) {
     EXPECT_EQ(buffer, testsupport::DdRead(image, std::uint64_t{bound - 1} * 512, 2048));
 }
 
+// The medium ends inside the run (it shrank after the drive was measured):
+// no road hands out bytes it did not read as the run's.
+TEST_P(LogicalTest, ARunTheMediumEndsInsideIsNotRead) {
+    z->SetFirstSector(1000);
+    z->SetSectors(2);
+    std::filesystem::resize_file(image, 1001 * 512);
+    Bytes buffer(1024, 0xA5);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_GE(CountCalls(std::string_view(GetParam()) == "nt" ? "ReadFile" : "DeviceIoControl"), 2u);
+}
+
 TEST_P(LogicalTest, InstancesTransferOnTheirOwnDrives) {
     const auto d = MapFat('D', 1440, "-F 12");
     TZelvan onD(nullptr);

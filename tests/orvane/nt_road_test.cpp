@@ -136,13 +136,44 @@ TEST_F(NtRoadTest, ALetterThatCannotBeOpenedFailsWithoutRequests) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(NtRoadTest, AShortReadAtTheEndAndAnEmptyRunBothSucceed) {
+// An attempt that moves fewer bytes than the run has not read it, though
+// ReadFile says TRUE: the next attempt starts where that one ended.
+TEST_F(NtRoadTest, AShortReadFailsAndIsRetried) {
+    z->SetRetries(3);
     const auto size = static_cast<int>(std::filesystem::file_size(image));
     Bytes buffer(1024);
-    EXPECT_TRUE(peer().RSNT('C', size - 512, 1024, buffer.data(), 1023));
-    EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + 512), testsupport::DdRead(image, size - 512, 512));
+    EXPECT_FALSE(peer().RSNT('C', size - 512, 1024, buffer.data(), 1023));
+    EXPECT_EQ(Lines("ReadFile"), (std::vector<std::string>{
+                                     "ReadFile(h1, ptr, 1024, ptr, NULL) = TRUE (512 bytes)",
+                                     "ReadFile(h1, ptr, 1024, ptr, NULL) = FALSE (ERROR_SECTOR_NOT_FOUND)",
+                                     "ReadFile(h1, ptr, 1024, ptr, NULL) = FALSE (ERROR_SECTOR_NOT_FOUND)",
+                                 }));
+    ExpectNothingLeftOpen();
+}
+
+// The direction comes from the call, not from whether a buffer is there:
+// an empty write is a WriteFile of no bytes, and fails when WriteFile fails.
+TEST_F(NtRoadTest, AnEmptyRunIsAZeroLengthTransferInItsOwnDirection) {
     EXPECT_TRUE(peer().RSNT('C', 0, 0, nullptr, -1));
     EXPECT_TRUE(peer().WSNT('C', 0, 0, nullptr, -1));
+    hosted::FailCall("WriteFile", {1, 2});
+    EXPECT_FALSE(peer().WSNT('C', 0, 0, nullptr, -1));
+    EXPECT_EQ(Lines("ReadFile"), (std::vector<std::string>{"ReadFile(h1, ptr, 0, ptr, NULL) = TRUE (0 bytes)"}));
+    EXPECT_EQ(Lines("WriteFile"), (std::vector<std::string>{
+                                      "WriteFile(h2, ptr, 0, ptr, NULL) = TRUE (0 bytes)",
+                                      "WriteFile(h3, ptr, 0, ptr, NULL) = FALSE (ERROR_WRITE_FAULT, planned fault)",
+                                      "WriteFile(h3, ptr, 0, ptr, NULL) = FALSE (ERROR_WRITE_FAULT, planned fault)",
+                                  }));
+}
+
+TEST_F(NtRoadTest, AnEmptyWriteSectorsFailsWhenEveryWriteFileFails) {
+    z->SetNeedWriteWarn(false);
+    z->SetSectors(0);
+    hosted::FailCall("WriteFile", {1, 2, 3, 4});
+    EXPECT_FALSE(z->WriteSectors(nullptr, -1));
+    EXPECT_EQ(CountCalls("WriteFile"), 4u);
+    EXPECT_EQ(CountCalls("ReadFile"), 0u);
+    ExpectNothingLeftOpen();
 }
 
 TEST_F(NtRoadTest, APositionThatCannotBeSetMovesNothing) {
