@@ -88,12 +88,15 @@ TEST_F(ConfigTest, ATraceFileThatIsADrivesBackingIsRefused) {
               "written into the drive");
     GetDriveTypeA("C:\\");
     hosted::UnmapDrive('C');
+    // Traced to before it is named as a drive: the lines go, and so does the trace.
     hosted::TraceTo(((dir / ".") / "c.img").string());
+    GetDriveTypeA("C:\\");
+    EXPECT_GT(std::filesystem::file_size(image), before.size());
     EXPECT_EQ(ConfigMessage([&] { hosted::MapDrives("E=" + (dir / "link.img").string() + ":ro"); }),
               "drive E: '" + (dir / "link.img").string() + "' is the trace file; the journal would be written into "
-              "the drive");
+              "the drive (the trace stops, and its lines are taken back)");
     EXPECT_FALSE(hosted::InspectDrive('E').has_value());
-    hosted::TraceTo("");
+    GetDriveTypeA("C:\\");
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 

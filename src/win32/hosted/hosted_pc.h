@@ -8,7 +8,8 @@
 // and a message on standard error naming the program, the variable and the
 // bad part ("zelvan: ZELVAN_DRIVES: drive entry 'C' is not ..."); the same
 // text passed from code throws ConfigError instead. A trace file that is a
-// drive's backing is refused, whichever of the two is set first.
+// drive's backing is refused, whichever of the two is set first; when the
+// trace came first, it stops, and the lines it appended are taken back.
 //
 // The machine behaves as the configured Windows does:
 // - NT opens volume devices "\\.\X:" and no VWIN32 device; Windows 95/98

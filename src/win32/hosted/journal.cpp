@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "win32/hosted/hosted_pc.h"
@@ -17,7 +18,7 @@ void CallJournal::Add(std::string line) {
         // to one trace file never interleave; a trace that cannot be written
         // must not break the call.
         std::string record = line + '\n';
-        WriteAll(traceToStderr_ ? STDERR_FILENO : trace_.get(), record);
+        if (WriteAll(traceToStderr_ ? STDERR_FILENO : trace_.get(), record) && !traceToStderr_) traced_ += record.size();
     }
     if (keep_) lines_.push_back(std::move(line));
 }
@@ -42,8 +43,20 @@ void CallJournal::TraceTo(std::string_view path) {
     UniqueFd fd(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (fd.get() < 0)
         throw ConfigError("trace file '" + name + "' cannot be opened for appending: " + std::strerror(errno));
+    struct stat info {};
+    traceStart_ = ::fstat(fd.get(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    traced_ = 0;
     trace_ = std::move(fd);
     traceToStderr_ = false;
+}
+
+void CallJournal::WithdrawTrace() {
+    struct stat info {};
+    if (trace_.get() >= 0 && traced_ > 0 && ::fstat(trace_.get(), &info) == 0 &&
+        static_cast<std::uint64_t>(info.st_size) == traceStart_ + traced_)
+        (void)!::ftruncate(trace_.get(), static_cast<off_t>(traceStart_));
+    trace_ = UniqueFd();
+    traced_ = 0;
 }
 
 std::string TextArg(const char* text) {

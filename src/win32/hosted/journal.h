@@ -3,6 +3,7 @@
 // set. When neither wants a line, no line is made.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -28,12 +29,17 @@ public:
     void TraceTo(std::string_view path);
     // The trace file, when one is open.
     const UniqueFd& TraceFile() const { return trace_; }
+    // Stops tracing to the file, and takes back the lines this journal
+    // appended to it, when no one else has written to it since.
+    void WithdrawTrace();
 
 private:
     bool keep_ = false;
     std::vector<std::string> lines_;
     UniqueFd trace_;
     bool traceToStderr_ = false;
+    std::uint64_t traceStart_ = 0; // the trace file's size when it was opened
+    std::uint64_t traced_ = 0;     // the bytes appended to it since
 };
 
 // How arguments and results are written.

@@ -62,9 +62,13 @@ void Machine::Map(std::vector<std::pair<char, DriveSpec>> mapped) {
     if (const UniqueFd& trace = journal.TraceFile(); trace.get() >= 0) {
         const std::optional<FileIdentity> traced = IdentityOfDescriptor(trace.get());
         for (const auto& [letter, drive] : mapped)
-            if (traced && IdentityOfPath(drive.path) == traced)
+            if (traced && IdentityOfPath(drive.path) == traced) {
+                // The trace began before the drive was named: what it wrote goes.
+                journal.WithdrawTrace();
                 throw ConfigError(std::string("drive ") + letter + ": '" + drive.path +
-                                  "' is the trace file; the journal would be written into the drive");
+                                  "' is the trace file; the journal would be written into the drive (the trace "
+                                  "stops, and its lines are taken back)");
+            }
     }
     for (auto& [letter, drive] : mapped) {
         mounts.Forget(letter);
