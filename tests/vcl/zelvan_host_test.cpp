@@ -1,5 +1,6 @@
 // End-to-end runs of the built zelvan-host.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "form_test_util.h"
 #include "vcl/streaming.h"
@@ -15,10 +16,17 @@ namespace {
 
 class ZelvanHost : public zelvantest::ZelvanForms {
 protected:
-    testsupport::CommandResult Host(const std::string& args) {
-        return testsupport::Run("ZELVAN_DRIVES='C=" + c.image.string() + ";D=" + d.image.string() + "' " ZELVAN_HOST " " + args);
+    testsupport::CommandResult Host(const std::string& args) { return HostWith(Drives(), args); }
+    testsupport::CommandResult HostWith(const std::string& environment, const std::string& args) {
+        return testsupport::Run("env -u ZELVAN_TRACE -u ZELVAN_FAULTS " + environment + " " ZELVAN_HOST " " + args);
     }
+    std::string Drives() const { return "ZELVAN_DRIVES='C=" + c.image.string() + ";D=" + d.image.string() + "'"; }
     std::string Path(const char* name) { return "'" + (dir / name).string() + "'"; }
+    // A text form of one data module, and its binary form's path.
+    std::string TextForm() {
+        WriteFile(dir / "m.txt", Bytes("object M: TDataModule\nend\n"));
+        return Path("m.txt");
+    }
 };
 
 TEST_F(ZelvanHost, FormListsWhatWasLoadedAndWhatTheSetterRefused) {
@@ -101,6 +109,72 @@ TEST_F(ZelvanHost, EachCommandExplainsItselfAndTakesOnlyItsOwnOptions) {
     EXPECT_EQ(foreign.status, 2);
     EXPECT_EQ(foreign.output, "zelvan-host: form takes no option '--binary' (see zelvan-host --help)\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "m.dfm"));
+}
+
+// convert writes as zelvan does: through links, into special files in
+// place, never over a drive's image, and removes nothing it did not make.
+TEST_F(ZelvanHost, ConvertWritesItsOutputSafely) {
+    const std::string form = TextForm();
+    const vcl::TBytes binary = WriteComponent(module, TFormEncoding::Binary);
+    std::filesystem::create_symlink("target.dfm", dir / "link.dfm");
+    WriteFile(dir / "target.dfm", Bytes("old"));
+    WriteFile(dir / "target.dfm.partial", Bytes("someone else's"));
+    ASSERT_EQ(Host("convert " + form + " " + Path("link.dfm")).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.dfm"));
+    EXPECT_EQ(Text(ReadFile(dir / "target.dfm")).substr(0, 4), "TPF0");
+    EXPECT_EQ(Text(ReadFile(dir / "target.dfm.partial")), "someone else's");
+
+    ASSERT_EQ(::mkfifo((dir / "out.fifo").c_str(), 0600), 0);
+    testsupport::CommandResult fifo =
+        testsupport::Run("cat " + Path("out.fifo") + " > " + Path("got.dfm") + " & " + Drives() + " " ZELVAN_HOST
+                         " convert " + form + " " + Path("out.fifo") + "; wait");
+    EXPECT_EQ(fifo.status, 0) << fifo.output;
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "out.fifo"));
+    EXPECT_EQ(ReadFile(dir / "got.dfm"), ReadFile(dir / "target.dfm"));
+
+    const vcl::TBytes image = ReadFile(c.image);
+    testsupport::CommandResult drive = Host("convert " + form + " '" + c.image.string() + "'");
+    EXPECT_EQ(drive.status, 1);
+    EXPECT_EQ(drive.output, "zelvan-host: cannot write output " + c.image.string() +
+                                ": it is the backing of drive C:, which it would overwrite\n");
+    EXPECT_EQ(ReadFile(c.image), image);
+}
+
+TEST_F(ZelvanHost, AFolderIsNoFormAndIsSaidSo) {
+    std::filesystem::create_directory(dir / "folder");
+    for (const std::string& command : {"form " + Path("folder"), "convert " + Path("folder") + " " + Path("x.txt")}) {
+        testsupport::CommandResult result = Host(command);
+        EXPECT_EQ(result.status, 1) << command;
+        EXPECT_EQ(result.output, "zelvan-host: " + (dir / "folder").string() + ": cannot read: Is a directory\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.txt"));
+    EXPECT_EQ(Host("convert " + TextForm() + " ''").output, "zelvan-host: the output file's name is empty\n");
+}
+
+// Errors name zelvan-host, whatever raises them, and show the bytes of a
+// damaged form as text.
+TEST_F(ZelvanHost, ErrorsNameTheProgramAndEscapeRawBytes) {
+    testsupport::CommandResult drives = HostWith("ZELVAN_DRIVES='C=x.img:bogus'", "form " + TextForm());
+    EXPECT_EQ(drives.status, 2);
+    EXPECT_EQ(drives.output, "zelvan-host: ZELVAN_DRIVES: drive entry 'C=x.img:bogus': unknown flag 'bogus' (the "
+                             "flags are removable, fixed and ro)\n");
+    // A well-formed form of a class whose name holds an escape sequence.
+    WriteFile(dir / "raw.dfm", Bytes(std::string("TPF0\x07TZ\x1B[2Jv\x01Z\x00\x00", 16)));
+    testsupport::CommandResult raw = Host("form " + Path("raw.dfm"));
+    EXPECT_EQ(raw.status, 1);
+    EXPECT_EQ(raw.output, "zelvan-host: " + (dir / "raw.dfm").string() + ": byte 4: unknown class 'TZ\\x1B[2Jv'\n");
+    EXPECT_EQ(testsupport::Run("( " ZELVAN_HOST " --help > /dev/full )").output,
+              "zelvan-host: cannot write standard output: No space left on device\n");
+}
+
+// Loading a TZelvan form measures C:; a FIFO there is refused at once.
+TEST_F(ZelvanHost, AFifoBehindADriveDoesNotHangAForm) {
+    ASSERT_EQ(::mkfifo((dir / "c.fifo").c_str(), 0600), 0);
+    WriteFile(dir / "z.txt", Bytes("object M: TDataModule\n  object Z: TZelvan\n  end\nend\n"));
+    testsupport::CommandResult result =
+        HostWith("timeout 10 env ZELVAN_DRIVES='C=" + (dir / "c.fifo").string() + "'", "form " + Path("z.txt"));
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("Z: TZelvan"), std::string::npos) << result.output;
 }
 
 } // namespace

@@ -2,7 +2,15 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <random>
 #include <system_error>
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "common/outcome.h"
 
@@ -10,39 +18,98 @@ namespace tools {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+#ifdef _WIN32
+constexpr int newFileFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
+constexpr int newFileMode = _S_IREAD | _S_IWRITE;
+#else
+constexpr int newFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+constexpr int newFileMode = 0666;
+#endif
+
+// As the system resolves a path: at most this many links in a row.
+constexpr int maxLinks = 40;
+
+// The file a chain of symbolic links ends at, which may not exist yet.
+fs::path FinalTarget(const fs::path& path) {
+    fs::path target = path;
+    for (int links = 0;; ++links) {
+        std::error_code error;
+        if (!fs::is_symlink(target, error)) return target;
+        if (links == maxLinks) throw Failure("cannot write output " + path.string() + ": too many levels of symbolic links");
+        const fs::path next = fs::read_symlink(target, error);
+        if (error) throw Failure("cannot write output " + path.string() + ": " + error.message());
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+}
+
+// A file beside `target` that this call creates, and so no other file:
+// "NAME.partial-3f9a2c1e".
+std::pair<fs::path, UniqueFile> CreateTemporaryBeside(const fs::path& target) {
+    std::random_device random;
+    for (int tries = 0; tries < 100; ++tries) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".partial-%08x", static_cast<unsigned>(random()));
+        fs::path name = target;
+        name += suffix;
+        const int fd = ::open(name.string().c_str(), newFileFlags, newFileMode);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return {name, nullptr};
+        UniqueFile file(::fdopen(fd, "wb"));
+        if (!file) ::close(fd);
+        return {name, std::move(file)};
+    }
+    errno = EEXIST;
+    return {target, nullptr};
+}
+
+} // namespace
+
 std::string SystemReason() { return std::strerror(errno); }
 
 OutputFile::OutputFile(const fs::path& path) : path_(path) {
+    if (path.empty()) throw Failure("the output file's name is empty");
+    target_ = FinalTarget(path);
     std::error_code error;
-    const bool special = fs::exists(path, error) && !fs::is_regular_file(path, error);
-    writing_ = special ? path : fs::path(path.string() + ".partial");
-    file_.reset(std::fopen(writing_.string().c_str(), "wb"));
-    if (!file_) throw Failure("cannot create output " + writing_.string() + ": " + SystemReason());
+    const fs::file_status status = fs::status(target_, error);
+    if (fs::is_directory(status)) Fail("it is a folder");
+    if (const std::optional<char> letter = fs::exists(status) ? DriveBackedBy(target_) : std::nullopt)
+        Fail(std::string("it is the backing of drive ") + *letter + ":, which it would overwrite");
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        file_.reset(std::fopen(target_.string().c_str(), "wb"));
+        if (!file_) Fail(SystemReason());
+        return;
+    }
+    auto [temporary, file] = CreateTemporaryBeside(target_);
+    if (!file) Fail("cannot create " + temporary.string() + ": " + SystemReason());
+    temporary_ = std::move(temporary);
+    file_ = std::move(file);
+    // A file that is replaced keeps its permissions.
+    if (fs::exists(status)) fs::permissions(temporary_, status.permissions(), error);
 }
 
 OutputFile::~OutputFile() {
-    if (!file_ || writing_ == path_) return;
     file_.reset();
     std::error_code ignored;
-    fs::remove(writing_, ignored);
+    if (!temporary_.empty()) fs::remove(temporary_, ignored);
+}
+
+void OutputFile::Fail(const std::string& reason) const {
+    throw Failure("cannot write output " + path_.string() + ": " + reason);
 }
 
 void OutputFile::Write(std::span<const std::uint8_t> bytes) {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size())
-        throw Failure("cannot write output " + writing_.string() + ": " + SystemReason());
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) Fail(SystemReason());
 }
 
 void OutputFile::Commit() {
-    const bool closed = std::fclose(file_.release()) == 0;
-    const std::string reason = closed ? "" : SystemReason();
+    if (std::fclose(file_.release()) != 0) Fail(SystemReason());
+    if (temporary_.empty()) return;
     std::error_code error;
-    if (closed && writing_ != path_) fs::rename(writing_, path_, error);
-    if (closed && !error) return;
-    if (writing_ != path_) {
-        std::error_code ignored;
-        fs::remove(writing_, ignored);
-    }
-    throw Failure("cannot write output " + path_.string() + ": " + (closed ? error.message() : reason));
+    fs::rename(temporary_, target_, error);
+    if (error) Fail(error.message());
+    temporary_.clear();
 }
 
 } // namespace tools

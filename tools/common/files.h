@@ -1,11 +1,12 @@
 // Files as both tools write them: nothing half-written is ever left under
-// the name the user gave.
+// the name the user gave, and nothing the tool did not make is removed.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -19,10 +20,13 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // The system's words for the last failed call (errno).
 std::string SystemReason();
 
-// Bytes for FILE. A regular file is written under a temporary name beside
-// it and takes its name only on Commit, so a failed run leaves FILE as it
-// was; anything else (a device, a pipe) is written directly. Throws Failure
-// naming the file.
+// Bytes for FILE. A symbolic link is followed to the file it names, which is
+// what gets written; the link stays. A regular file, or one that does not
+// exist yet, is written under a temporary name beside it that this run
+// creates for itself, and takes its name only on Commit: a failed run leaves
+// FILE as it was and removes nothing but its own temporary file. A device or
+// a FIFO is written in place. An empty name, a folder and the backing of a
+// mapped drive are refused. Throws Failure naming the file.
 class OutputFile {
 public:
     explicit OutputFile(const std::filesystem::path& path);
@@ -34,9 +38,16 @@ public:
     void Commit();
 
 private:
-    std::filesystem::path path_;
-    std::filesystem::path writing_;
+    [[noreturn]] void Fail(const std::string& reason) const;
+
+    std::filesystem::path path_;      // as the user gave it
+    std::filesystem::path target_;    // the file that ends up holding the bytes
+    std::filesystem::path temporary_; // ours, until Commit; empty when written in place
     UniqueFile file_;
 };
+
+// The letter of the drive of the machine the tools run on whose backing is
+// the file `path` names; never one on Windows, whose drives are devices.
+std::optional<char> DriveBackedBy(const std::filesystem::path& path);
 
 } // namespace tools

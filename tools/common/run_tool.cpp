@@ -1,21 +1,90 @@
 #include "common/run_tool.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <exception>
+#include <fcntl.h>
 #include <iostream>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
+#include "common/files.h"
 #include "common/outcome.h"
 
 namespace tools {
 
+namespace {
+
+#ifndef _WIN32
+// A standard stream that was closed when the tool started is held by
+// /dev/null opened the other way round: no file the tool opens can take its
+// number (and receive its output), and a write to it fails as it would have.
+void HoldClosedStandardStreams() {
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (held >= 0 && held != fd) {
+            ::dup2(held, fd);
+            ::close(held);
+        }
+    }
+}
+#else
+void HoldClosedStandardStreams() {}
+#endif
+
+// The length of the UTF-8 sequence at `at`, or 0 when none begins there.
+std::size_t Utf8Length(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+} // namespace
+
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const std::size_t sequence = byte >= 0x80 ? Utf8Length(text, at) : 0;
+        if (sequence > 0) {
+            out.append(text.substr(at, sequence));
+            at += sequence;
+            continue;
+        }
+        if (byte < 0x20 || byte >= 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += static_cast<char>(byte);
+        }
+        ++at;
+    }
+    return out;
+}
+
+void CheckStandardOutput() {
+    std::cout.flush();
+    if (!std::cout || std::ferror(stdout)) throw Failure("cannot write standard output: " + SystemReason());
+}
+
 int RunTool(std::string_view tool, const std::function<void()>& work) {
+    HoldClosedStandardStreams();
     try {
         work();
+        CheckStandardOutput();
+        if (std::fflush(stdout) != 0) throw Failure("cannot write standard output: " + SystemReason());
         return ExitSuccess;
     } catch (const UsageError& error) {
-        std::cerr << tool << ": " << error.what() << " (see " << tool << " --help)\n";
+        std::cerr << tool << ": " << Printable(error.what()) << " (see " << tool << " --help)\n";
         return ExitUsage;
     } catch (const std::exception& error) {
-        std::cerr << tool << ": " << error.what() << '\n';
+        std::cerr << tool << ": " << Printable(error.what()) << '\n';
         return ExitFailure;
     }
 }

@@ -12,10 +12,20 @@
 
 namespace tools {
 
-// Runs `work` and returns the tool's exit status: 0 when it returns; 2 for a
-// UsageError, shown as "TOOL: what (see TOOL --help)"; 1 for any other
-// failure, shown as "TOOL: what".
+// Runs `work` and returns the tool's exit status: 0 when it returns and all
+// of its standard output was written; 2 for a UsageError, shown as "TOOL:
+// what (see TOOL --help)"; 1 for any other failure (a write to standard
+// output among them), shown as "TOOL: what". Bytes of a message that would
+// not show as text (from a damaged form, say) show as \xNN.
 int RunTool(std::string_view tool, const std::function<void()>& work);
+
+// Throws Failure with the system's reason when standard output has failed
+// to take what was written to it: a long output stops at the first failure.
+void CheckStandardOutput();
+
+// `text` with control characters and bytes that are not UTF-8
+// written as \xNN.
+std::string Printable(std::string_view text);
 
 // A tool's whole run: its arguments parsed into an Invocation, then the help
 // that --help asks for or the command's row run, ended by RunTool.
