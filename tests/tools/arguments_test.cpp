@@ -60,6 +60,11 @@ TEST(Arguments, FloppyFormatsMapToTheComponentsTypes) {
     EXPECT_NE(UsageMessage({"floppy-read", "A", "1.44", "0", "1"}).find("FORMAT must be"), std::string::npos);
 }
 
+TEST(Arguments, ForceBelongsToFloppyWrites) {
+    EXPECT_TRUE(Parse({"floppy-write", "A", "720", "9", "1", "-i", "x", "--force"}).force);
+    EXPECT_FALSE(Parse({"floppy-write", "A", "720", "9", "1", "-i", "x"}).force);
+}
+
 TEST(Arguments, HelpNeedsNothingElseAndNamesTheCommand) {
     EXPECT_TRUE(Parse({"--help"}).help);
     EXPECT_EQ(Parse({"--help"}).command, nullptr);
@@ -74,7 +79,9 @@ TEST(Arguments, NumbersAreWholeAnd32Bit) {
     for (std::string_view bad : {"4294967296", "-1", "12x", "", "0x10"})
         EXPECT_NE(UsageMessage({"read", "C", bad, "1"}).find("FIRST must be a whole number"), std::string::npos)
             << bad;
-    EXPECT_EQ(UsageMessage({"read", "C", "0", "0"}), "COUNT must be at least 1");
+    // The range a message gives is the range taken.
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "0"}), "COUNT must be a whole number from 1 to 4294967295, not '0'");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "x"}), "COUNT must be a whole number from 1 to 4294967295, not 'x'");
     EXPECT_NE(UsageMessage({"read", "C", "4294967295", "2"}).find("reaches past sector 4294967295"),
               std::string::npos);
     EXPECT_EQ(Parse({"--retries", "255", "info", "C"}).component.retries, 255);
@@ -84,9 +91,14 @@ TEST(Arguments, NumbersAreWholeAnd32Bit) {
 TEST(Arguments, MalformedCommandLinesAreNamed) {
     EXPECT_EQ(UsageMessage({}), "no command given");
     EXPECT_EQ(UsageMessage({"format", "C"}), "unknown command 'format'");
-    EXPECT_EQ(UsageMessage({"--force", "info", "C"}), "unknown option '--force'");
+    EXPECT_EQ(UsageMessage({"--bogus", "info", "C"}), "unknown option '--bogus'");
+    EXPECT_EQ(UsageMessage({"--force", "info", "C"}), "--force belongs to floppy-write");
     EXPECT_EQ(UsageMessage({"read", "C", "0"}), "read takes 3 operands, not 2");
-    EXPECT_EQ(UsageMessage({"info", "CD"}), "LETTER must be one drive letter such as C or C:, not 'CD'");
+    for (std::string_view letter : {"CD", "1", "1:", "[", ""})
+        EXPECT_EQ(UsageMessage({"info", letter}),
+                  "LETTER must be one drive letter from A to Z, such as C or C:, not '" + std::string(letter) + "'");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o", ""}), "-o needs a file name, not ''");
+    EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", ""}), "-i needs a file name, not ''");
     EXPECT_EQ(UsageMessage({"write", "C", "0", "1"}), "write needs -i FILE (- for standard input)");
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-i", "x"}), "-i FILE belongs to write and floppy-write");
     EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", "x", "-o", "y"}), "-o FILE belongs to read and floppy-read");

@@ -1,6 +1,9 @@
 #include "zelvan_run.h"
 
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tools_test {
 
@@ -8,18 +11,32 @@ namespace fs = std::filesystem;
 
 std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 
-ToolResult RunZelvan(const std::string& arguments) {
+ToolResult RunZelvan(const std::string& arguments, const std::string& environment) {
     const testsupport::TempDir scratch;
     const fs::path out = scratch / "out", err = scratch / "err";
     const int status =
-        testsupport::Run("( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS '" +
-                         std::string(ZELVAN_TOOL) + "' " + arguments + " >" + Quote(out) + " 2>" + Quote(err) + " )")
+        testsupport::Run("( ( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " +
+                         environment + " '" + std::string(ZELVAN_TOOL) + "' " + arguments + " ) >" + Quote(out) + " 2>" +
+                         Quote(err) + " )")
             .status;
     const auto text = [](const fs::path& file) {
         const testsupport::Bytes bytes = testsupport::ReadFile(file);
         return std::string(bytes.begin(), bytes.end());
     };
     return {status, text(out), text(err)};
+}
+
+long PeakResidentKiB(const std::string& command) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (child < 0 || ::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("'" + command + "' did not run to its end");
+    return usage.ru_maxrss;
 }
 
 std::string Field(const std::string& text, const std::string& key) {

@@ -16,10 +16,14 @@ struct ToolResult {
     std::string err;
 };
 
-// Runs zelvan with `arguments` (shell words, quoted by the caller), with no
-// ZELVAN_ variable from the caller's environment; standard output and standard
-// error are kept apart.
-ToolResult RunZelvan(const std::string& arguments);
+// Runs zelvan with `arguments` (shell words, quoted by the caller, which may
+// end in redirections), with no ZELVAN_ variable from the caller's
+// environment but those in `environment` ("ZELVAN_FAULTS='ReadFile#1'");
+// standard output and standard error are kept apart.
+ToolResult RunZelvan(const std::string& arguments, const std::string& environment = "");
+
+// The most memory the command line `command` (run by sh) held at once, in KiB.
+long PeakResidentKiB(const std::string& command);
 
 std::string Quote(const std::filesystem::path& path);
 

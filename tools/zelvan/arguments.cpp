@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "common/outcome.h"
+#include "orvane/rules.h"
 #include "zelvan/command_table.h"
 
 namespace zelvan_cli {
@@ -15,18 +16,18 @@ namespace {
 using tools::Quoted;
 using tools::UsageError;
 
-std::uint64_t ParseUnsigned(std::string_view text, std::string_view what, std::uint64_t max) {
+std::uint64_t ParseUnsigned(std::string_view text, std::string_view what, std::uint64_t min, std::uint64_t max) {
     std::uint64_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value > max)
-        throw UsageError(std::string(what) + " must be a whole number from 0 to " + std::to_string(max) +
-                         ", not " + Quoted(text));
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < min || value > max)
+        throw UsageError(std::string(what) + " must be a whole number from " + std::to_string(min) + " to " +
+                         std::to_string(max) + ", not " + Quoted(text));
     return value;
 }
 
 char ParseLetter(std::string_view text) {
-    if (text.size() == 1 || (text.size() == 2 && text[1] == ':')) return text[0];
-    throw UsageError("LETTER must be one drive letter such as C or C:, not " + Quoted(text));
+    if ((text.size() == 1 || (text.size() == 2 && text[1] == ':')) && Orvane::IsDriveLetter(text[0])) return text[0];
+    throw UsageError("LETTER must be one drive letter from A to Z, such as C or C:, not " + Quoted(text));
 }
 
 Orvane::TFloppyType ParseFormat(std::string_view text) {
@@ -99,14 +100,20 @@ private:
         else if (name == "--platform") result_.machine.platform = value();
         else if (name == "--retries")
             result_.component.retries = static_cast<Orvane::TRetries>(
-                ParseUnsigned(value(), "--retries", std::numeric_limits<Orvane::TRetries>::max()));
+                ParseUnsigned(value(), "--retries", 0, std::numeric_limits<Orvane::TRetries>::max()));
         else if (name == "--lock") flag(result_.component.lock);
         else if (name == "--no-warn") flag(result_.component.noWarn);
         else if (name == "--yes" || name == "--no") Answer(name == "--yes", inline_value.has_value());
         else if (name == "--trace") result_.machine.trace = inline_value ? std::string(*inline_value) : "-";
-        else if (name == "-o") result_.outputPath = value();
-        else if (name == "-i") result_.inputPath = value();
+        else if (name == "--force") flag(result_.force);
+        else if (name == "-o") result_.outputPath = FileName(name, value());
+        else if (name == "-i") result_.inputPath = FileName(name, value());
         else throw UsageError("unknown option " + Quoted(argument));
+    }
+
+    static std::string FileName(std::string_view option, std::string name) {
+        if (name.empty()) throw UsageError(std::string(option) + " needs a file name, not ''");
+        return name;
     }
 
     void Answer(bool yes, bool hasValue) {
@@ -131,6 +138,8 @@ private:
             throw UsageError(std::string(row.name) + " needs -i FILE (- for standard input)");
         if (!result_.inputPath.empty() && tools::UseOf(row.operands, "-i") == tools::OptionUse::Foreign)
             throw UsageError("-i FILE belongs to " + CommandsWith("-i"));
+        if (result_.force && tools::UseOf(row.operands, "--force") == tools::OptionUse::Foreign)
+            throw UsageError("--force belongs to " + CommandsWith("--force"));
         const std::vector<std::string_view> names = tools::OperandNames(row.operands);
         for (std::size_t i = 0; i < names.size(); ++i) Operand(names[i], operands_[i + 1]);
     }
@@ -142,10 +151,9 @@ private:
         } else if (name == "FORMAT") {
             result_.format = ParseFormat(text);
         } else if (name == "FIRST") {
-            result_.first = static_cast<std::uint32_t>(ParseUnsigned(text, name, lastSector));
+            result_.first = static_cast<std::uint32_t>(ParseUnsigned(text, name, 0, lastSector));
         } else if (name == "COUNT") {
-            const std::uint64_t count = ParseUnsigned(text, name, lastSector);
-            if (count == 0) throw UsageError("COUNT must be at least 1");
+            const std::uint64_t count = ParseUnsigned(text, name, 1, lastSector);
             if (result_.first + count - 1 > lastSector)
                 throw UsageError("FIRST + COUNT reaches past sector 4294967295, the last a 32-bit sector number names");
             result_.count = static_cast<std::uint32_t>(count);

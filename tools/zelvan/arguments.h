@@ -44,6 +44,7 @@ struct Invocation {
     std::uint32_t count = 0;                // COUNT
     std::string inputPath;                  // -i FILE: "-" is standard input
     std::string outputPath;                 // -o FILE: empty means a hex dump
+    bool force = false;                     // --force: write a floppy run whose FORMAT is not the disk's
 };
 
 // Throws UsageError naming the argument that is wrong.

@@ -24,14 +24,19 @@ Commands:
 
 Options:
   --drive L=PATH[:removable|:fixed][:ro]
-                map drive L to a disk image or block device; repeatable, adds
-                to ZELVAN_DRIVES (example: --drive A=floppy.img:removable)
+                map drive L to a disk image or block device; repeatable, each
+                letter once; replaces what ZELVAN_DRIVES maps to L (example:
+                --drive A=floppy.img:removable). A read-only drive (:ro, or a
+                file you may not write) reads, and refuses every write
   --platform nt|95|98|P:B
                 the Windows the machine reports: nt (default), 95 (transfers
                 take the classic INT 25h/26h road), 98 (the extended INT 21h
                 7305h road) or a platform id and build (example: --platform 1:1001)
   --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries)
-  --lock        lock the volume around each transfer (writes on 95/98 always lock)
+  --lock        lock the volume around each transfer the component makes: a run
+                longer than 8 MiB moves in pieces, each locked on its own, so
+                another program may use the volume between pieces (writes on
+                95/98 always lock)
   --no-warn     write without asking for confirmation
   --yes, --no   the answer to the confirmation; otherwise ZELVAN_ANSWER, else
                 the question is asked on the terminal
@@ -40,7 +45,8 @@ Options:
   -h, --help    this text; zelvan COMMAND --help explains one command
 
 Exit status: 0 when the transfer succeeded, 1 when it did not (the reason is
-printed), 2 when the command line is wrong.
+printed in Windows' words, and for a write which sectors were written), 2 when
+the command line is wrong. Output that cannot be written is a failure too.
 
 Example:
   zelvan --drive C=disk.img read C 0 1
@@ -60,13 +66,15 @@ Example:
 constexpr std::string_view readHelp = R"(Reads COUNT sectors of drive LETTER, starting at sector FIRST, with
 ReadSectors. Without -o the sectors are shown as a hex dump (offset, 16 bytes,
 printable characters, like hexdump -C); with -o FILE their raw bytes go to
-FILE, which is replaced only when the whole run was read. Runs longer than
-8 MiB move in pieces, with a progress bar when standard error is a terminal.
+FILE, which is replaced only when the whole run was read (a link's target is
+replaced, a device or FIFO written in place; the backing of a drive is
+refused). Runs longer than 8 MiB move in pieces, with a progress bar when
+standard error is a terminal.
 
 Options:
   -o FILE       write the raw bytes to FILE
   --retries N   attempts per piece (default 2)
-  --lock        lock the volume around the read
+  --lock        lock the volume around each piece of the read
   --drive, --platform, --trace (see zelvan --help)
 
 Example:
@@ -75,15 +83,18 @@ Example:
 
 constexpr std::string_view writeHelp = R"(Writes COUNT sectors of drive LETTER, starting at sector FIRST, with
 WriteSectors. FILE (- for standard input) must hold exactly COUNT x bytes per
-sector bytes; a file of another length is refused before anything is written.
-The component asks for confirmation once, before the first piece.
+sector bytes. A file of another length is refused before anything is written;
+standard input is read piece by piece (8 MiB at a time), so a stream that
+ends early or runs on is found out at the piece where it does, and the
+message says which sectors were written. The component asks for
+confirmation once, before the first piece.
 
 Options:
   -i FILE       the bytes to write; - reads standard input
   --yes, --no   answer the confirmation (else ZELVAN_ANSWER, else the terminal)
   --no-warn     do not ask at all
   --retries N   attempts per piece (default 2)
-  --lock        lock the volume around the write on NT (95/98 always locks)
+  --lock        lock the volume around each piece on NT (95/98 always locks)
   --drive, --platform, --trace (see zelvan --help)
 
 Example:
@@ -109,10 +120,15 @@ Example:
 constexpr std::string_view floppyWriteHelp = R"(Writes COUNT 512-byte sectors to the floppy in drive LETTER (A or B, a
 removable drive), starting at FIRST, with WriteFloppySectors. FILE (- for
 standard input) must hold exactly COUNT x 512 bytes. FORMAT and the size
-bound are as for floppy-read.
+bound are as for floppy-read. On Windows 95/98 a FORMAT of another size than
+the disk's sends the BIOS other sectors than those named (FORMAT 720 sector 9
+is sector 18 of a 1.44 MB disk): such a write is refused unless --force is
+given. There each sector is written alone, so a failure names exactly the
+sectors written.
 
 Options:
   -i FILE       the bytes to write; - reads standard input
+  --force       write even when FORMAT is not the disk's size (95/98)
   --yes, --no   answer the confirmation (else ZELVAN_ANSWER, else the terminal)
   --no-warn     do not ask at all
   --retries N   attempts per sector on 95/98 (default 2)
@@ -139,7 +155,7 @@ constexpr CommandRow commandRows[] = {
     {"read", "LETTER FIRST COUNT [-o FILE]", readHelp, RunRead},
     {"write", "LETTER FIRST COUNT -i FILE", writeHelp, RunWrite},
     {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE]", floppyReadHelp, RunRead},
-    {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE", floppyWriteHelp, RunWrite},
+    {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE [--force]", floppyWriteHelp, RunWrite},
     {"demo", "", demoHelp, RunDemo},
 };
 

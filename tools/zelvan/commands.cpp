@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/files.h"
+#include "common/run_tool.h"
 #include "zelvan/drive_facts.h"
 #include "zelvan/exact_input.h"
 #include "zelvan/hexdump.h"
@@ -46,13 +47,16 @@ void RunRead(const Invocation& invocation) {
     const Selected selected = Select(invocation);
     if (invocation.outputPath.empty()) {
         HexDump dump(std::cout);
-        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read,
-                    [&](std::span<std::uint8_t> bytes) { dump.Write(bytes); });
+        // Output that cannot be written stops the run at the piece it failed on.
+        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {}, [&](std::span<std::uint8_t> bytes) {
+            dump.Write(bytes);
+            tools::CheckStandardOutput();
+        });
         dump.Finish();
         return;
     }
     tools::OutputFile output(invocation.outputPath);
-    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read,
+    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {},
                 [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
     output.Commit();
 }
@@ -61,7 +65,7 @@ void RunWrite(const Invocation& invocation) {
     const Selected selected = Select(invocation);
     ExactInput input(invocation.inputPath,
                      std::uint64_t{selected.run.count} * BytesPerSector(selected.run, selected.drive));
-    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Write,
+    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Write, {invocation.force},
                 [&](std::span<std::uint8_t> bytes) { input.Read(bytes); });
 }
 

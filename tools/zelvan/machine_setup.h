@@ -4,17 +4,20 @@
 // backend lives behind this header.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "win32/win32.h"
 #include "zelvan/arguments.h"
 
 namespace zelvan_cli::machine {
 
-// Applies the machine options, then lets the runtime's Win32Platform follow
-// the platform. Call it before creating a component: a component reads the
+// Applies the machine options (the --drive options as one ZELVAN_DRIVES
+// text, so that a letter given twice is refused), then lets the runtime's
+// Win32Platform follow the platform. Call it before creating a component: a component reads the
 // build number once, when it is created. Throws UsageError for a setting that
 // is malformed or, on Windows, not available.
 void Configure(const MachineOptions& options);
@@ -30,9 +33,30 @@ void SetAnswer(std::optional<bool> yes);
 struct Confirmation {
     std::string text;
     std::string caption;
-    bool declined;
+    bool shown;    // false: the dialog could not be shown (MessageBoxA failed)
+    bool declined; // shown, and answered otherwise than Yes
 };
-// The last confirmation shown by the component, when the machine can tell.
+// The last confirmation the component asked for, when the machine can tell.
 std::optional<Confirmation> LastConfirmation();
+
+// What the machine finds behind a drive letter, when it can tell: on the
+// hosted machine the drive's backing, on Windows nothing.
+struct DriveBacking {
+    bool mapped = false;
+    std::string path;
+    std::string problem;                // empty when it holds a FAT volume; else "is empty", ...
+    std::optional<std::uint64_t> bytes; // the medium's size
+    unsigned sectorBytes = 0;           // the device's sector size
+};
+std::optional<DriveBacking> InspectDrive(char letter);
+
+// The first request the VWIN32 device refused since this was last asked,
+// when the machine can tell: the service ("INT25", "INT21-440D", ...) and
+// EAX as returned.
+struct DeviceRefusal {
+    std::string service;
+    DWORD eax;
+};
+std::optional<DeviceRefusal> TakeDeviceRefusal();
 
 } // namespace zelvan_cli::machine

@@ -18,7 +18,11 @@ void Applying(std::string_view option, Apply apply) {
 } // namespace
 
 void Configure(const MachineOptions& options) {
-    for (const std::string& drive : options.drives) Applying("--drive", [&] { hosted::MapDrives(drive); });
+    if (!options.drives.empty()) {
+        std::string text;
+        for (const std::string& drive : options.drives) text += (text.empty() ? "" : ";") + drive;
+        Applying("--drive", [&] { hosted::MapDrives(text); });
+    }
     if (options.platform) Applying("--platform", [&] { hosted::SetPlatform(*options.platform); });
     if (options.answer) SetAnswer(options.answer);
     if (options.trace) Applying("--trace", [&] { hosted::TraceTo(*options.trace); });
@@ -43,7 +47,19 @@ void SetAnswer(std::optional<bool> yes) {
 std::optional<Confirmation> LastConfirmation() {
     const std::optional<hosted::ShownMessage> last = hosted::LastMessage();
     if (!last) return std::nullopt;
-    return Confirmation{last->text, last->caption, last->answer != IDYES};
+    return Confirmation{last->text, last->caption, last->answer != 0, last->answer != IDYES};
+}
+
+std::optional<DriveBacking> InspectDrive(char letter) {
+    const std::optional<hosted::DriveInspection> inspection = hosted::InspectDrive(letter);
+    if (!inspection) return DriveBacking{};
+    return DriveBacking{true, inspection->path, inspection->problem, inspection->bytes, inspection->sectorBytes};
+}
+
+std::optional<DeviceRefusal> TakeDeviceRefusal() {
+    std::optional<hosted::DeviceRefusal> refusal = hosted::TakeDeviceRefusal();
+    if (!refusal) return std::nullopt;
+    return DeviceRefusal{std::move(refusal->service), refusal->eax};
 }
 
 } // namespace zelvan_cli::machine

@@ -24,5 +24,7 @@ void MapDrive(char, const std::filesystem::path&, bool) { NotHere("a drive mappi
 void SetAnswer(std::optional<bool>) { NotHere("a preset answer"); }
 
 std::optional<Confirmation> LastConfirmation() { return std::nullopt; }
+std::optional<DriveBacking> InspectDrive(char) { return std::nullopt; }
+std::optional<DeviceRefusal> TakeDeviceRefusal() { return std::nullopt; }
 
 } // namespace zelvan_cli::machine

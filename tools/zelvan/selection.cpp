@@ -1,6 +1,9 @@
 #include "zelvan/selection.h"
 
+#include "common/command_table.h"
 #include "common/outcome.h"
+#include "zelvan/failure_words.h"
+#include "zelvan/machine_setup.h"
 
 namespace zelvan_cli {
 
@@ -17,16 +20,20 @@ std::string BoundText(const DriveFacts& drive) {
 } // namespace
 
 DriveFacts SelectDrive(Orvane::TZelvan& zelvan, char letter) {
-    if (!Orvane::IsDriveLetter(letter))
-        throw tools::Failure("'" + std::string{letter} + "' is not a drive letter; DriveName takes A to Z");
     const char upper = Orvane::UpperLetter(letter);
     zelvan.SetDisk(letter);
     DriveFacts drive = MeasureDrive(upper);
-    if (zelvan.DriveName() != upper || !drive.measured)
-        throw tools::Failure("drive " + std::string{upper} + ": cannot be measured (GetDiskFreeSpaceA failed with error " +
-                      std::to_string(drive.error) + "): there is no such drive, no medium in it, or no file system "
-                      "the machine can read");
-    return drive;
+    if (zelvan.DriveName() == upper && drive.measured) return drive;
+    const std::string name = "drive " + std::string{upper, ':'};
+    const std::string measured = " (GetDiskFreeSpaceA: " + WindowsErrorWords(drive.error).text + ")";
+    const std::optional<machine::DriveBacking> backing = machine::InspectDrive(upper);
+    if (backing && !backing->mapped)
+        throw tools::Failure(name + " is not mapped: give --drive " + std::string{upper} + "=PATH or ZELVAN_DRIVES");
+    if (backing && !backing->problem.empty())
+        throw tools::Failure(name + " cannot be measured: its backing " + tools::Quoted(backing->path) + " " +
+                             backing->problem + measured);
+    throw tools::Failure(name + " cannot be measured: there is no such drive, no medium in it, or no file system the "
+                                "machine can read" + measured);
 }
 
 void SelectRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, std::uint32_t first, std::uint32_t count) {

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/outcome.h"
+#include "zelvan/failure_words.h"
+#include "zelvan/floppy_check.h"
 #include "zelvan/machine_setup.h"
 #include "zelvan/progress.h"
 #include "zelvan/selection.h"
@@ -13,19 +15,47 @@ namespace zelvan_cli {
 
 namespace {
 
+// A FAT volume of this many clusters or more is FAT32: the count alone tells.
+constexpr DWORD firstFat32ClusterCount = 65525;
+
 struct Piece {
     std::uint32_t first;
     std::uint32_t count;
+    std::uint32_t Last() const { return first + count - 1; }
 };
 
-std::string Sectors(std::uint32_t first, std::uint32_t count, char letter) {
-    return "sectors " + std::to_string(first) + " to " + std::to_string(std::uint64_t{first} + count - 1) + " of " +
-           std::string{letter} + ":";
+std::string Sectors(std::uint32_t first, std::uint32_t last, char letter) {
+    return "sectors " + std::to_string(first) + " to " + std::to_string(last) + " of " + std::string{letter} + ":";
 }
 
 std::string OneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
+// What a failed piece of a write may have left on the drive.
+enum class Left { Nothing, Perhaps, All };
+
+// What a write that stopped at `piece` has done to the run, sector by sector
+// as far as the tool knows: "; sectors 100 to 199 of C: were written, sectors
+// 200 to 299 of C: may have been written, sectors 300 to 399 of C: were not".
+std::string WhatWasWritten(const RunRequest& run, Piece piece, Left left) {
+    const std::uint64_t last = std::uint64_t{run.first} + run.count - 1;
+    std::vector<std::string> parts;
+    if (piece.first > run.first) parts.push_back(Sectors(run.first, piece.first - 1, run.letter) + " were written");
+    std::uint64_t untouched = piece.first;
+    if (left != Left::Nothing) {
+        parts.push_back(Sectors(piece.first, piece.Last(), run.letter) +
+                        (left == Left::All ? " were written" : " may have been written"));
+        untouched = std::uint64_t{piece.Last()} + 1;
+    }
+    if (parts.empty()) return "; nothing was written";
+    if (untouched <= last)
+        parts.push_back(Sectors(static_cast<std::uint32_t>(untouched), static_cast<std::uint32_t>(last), run.letter) +
+                        " were not");
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "; " : ", ") + part;
     return text;
 }
 
@@ -38,8 +68,8 @@ void CheckReach(TRoad road, const RunRequest& run, std::uint32_t bytesPerSector,
     const std::uint64_t offset = lastStart * bytesPerSector;
     if (!Orvane::IsWithinNtReach(offset))
         throw tools::Failure("the NT road reaches only the first 2 GiB of a volume (a signed 32-bit byte offset), and "
-                      "sector " + std::to_string(lastStart) + " starts at byte " + std::to_string(offset) +
-                      "; nothing was transferred");
+                             "sector " + std::to_string(lastStart) + " starts at byte " + std::to_string(offset) +
+                             "; nothing was transferred");
 }
 
 bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::vector<std::uint8_t>& buffer) {
@@ -52,34 +82,74 @@ bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction directi
                                         : zelvan.WriteSectors(buffer.data(), high);
 }
 
-std::string ExplainFailure(const Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, TRoad road,
-                           bool asked, Piece piece) {
+// Why Windows refused the piece: the NT road's last error, or the first
+// service the VWIN32 device refused on the Windows 95 roads.
+FaultWords RefusalOf(const DriveFacts& drive, TRoad road, bool floppy, DWORD error,
+                     const std::optional<machine::DeviceRefusal>& refusal) {
+    const bool nt = road == TRoad::NT;
+    if (!nt && refusal)
+        return DeviceRefusalWords(refusal->service, refusal->eax,
+                                  !floppy && drive.geometry.TotalClusters >= firstFat32ClusterCount);
+    if (!nt) return {"the VWIN32 device could not carry out the request (" + WindowsErrorName(error) + ")"};
+    FaultWords words = WindowsErrorWords(error);
+    const std::optional<machine::DriveBacking> backing = machine::InspectDrive(drive.letter);
+    if (error == ERROR_INVALID_PARAMETER && backing && backing->sectorBytes > 0)
+        words.text += ": the device's sectors are " + std::to_string(backing->sectorBytes) + " bytes, the run's " +
+                      std::to_string(floppy ? Orvane::FloppySectorBytes : drive.geometry.BytesPerSector);
+    return words;
+}
+
+struct Explanation {
+    std::string reason;
+    Left left; // for a write
+};
+
+Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run,
+                           Direction direction, TRoad road, bool asked, Piece piece, DWORD error,
+                           const std::optional<machine::DeviceRefusal>& refusal) {
     const char letter = run.letter;
     if (run.floppy) {
         const UINT type = GetDriveTypeA(Orvane::TRootPath(letter).Text);
         if (!Orvane::IsFloppyDriveType(type))
-            return "drive " + std::string{letter} + ": is " + DriveTypeName(type) +
-                   ", not removable: the floppy methods take only a removable drive";
+            return {"drive " + std::string{letter} + ": is " + DriveTypeName(type) +
+                        ", not removable: the floppy methods take only a removable drive",
+                    Left::Nothing};
         if (direction == Direction::Write && !Orvane::IsFloppyWriteLetter(letter))
-            return "floppy writes go only to A: or B:, not to " + std::string{letter} + ":";
+            return {"floppy writes go only to A: or B:, not to " + std::string{letter} + ":", Left::Nothing};
     }
     const auto confirmation = asked ? machine::LastConfirmation() : std::nullopt;
+    if (confirmation && !confirmation->shown)
+        return {"the write was not confirmed: the question \"" + OneLine(confirmation->text) +
+                    "\" could not be shown (MessageBoxA failed)",
+                Left::Nothing};
     if (confirmation && confirmation->declined)
-        return "the write was not confirmed (the answer to \"" + OneLine(confirmation->text) +
-               "\" was No); nothing was written";
-    if (zelvan.Retries() == 0) return "no attempt was made: the retry count is 0";
+        return {"the write was not confirmed (the answer to \"" + OneLine(confirmation->text) + "\" was No)",
+                Left::Nothing};
+    if (zelvan.Retries() == 0) return {"no attempt was made: the retry count is 0", Left::Nothing};
     if (road == TRoad::None)
-        return "the machine reports a platform on which the component transfers nothing "
-               "(it knows Windows 95/98 and NT only)";
+        return {"the machine reports a platform on which the component transfers nothing "
+                "(it knows Windows 95/98 and NT only)",
+                Left::Nothing};
     const unsigned attempts = zelvan.Retries();
+    const FaultWords words = RefusalOf(drive, road, run.floppy.has_value(), error, refusal);
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
-                         Sectors(piece.first, piece.count, letter) + " (" + std::to_string(attempts) +
+                         Sectors(piece.first, piece.Last(), letter) + " (" + std::to_string(attempts) +
                          (attempts == 1 ? " attempt" : " attempts");
     reason += run.floppy && road != TRoad::NT ? " per sector)" : ")";
     if (asked && !confirmation) reason += " or the write was not confirmed";
-    if (direction == Direction::Write && piece.first != run.first)
-        reason += "; " + Sectors(run.first, piece.first - run.first, letter) + " were written";
-    return reason + "; --trace shows the Win32 calls";
+    reason += ": " + words.text;
+    // The NT road unlocks only after the whole run was written.
+    const Left left = words.writeProtected                         ? Left::Nothing
+                      : road == TRoad::NT && error == ERROR_NOT_LOCKED ? Left::All
+                                                                   : Left::Perhaps;
+    return {reason + "; --trace shows the Win32 calls", left};
+}
+
+// Sectors per piece: 8 MiB, and one sector for a floppy write by BIOS
+// requests, so that a failure tells exactly which sectors were written.
+std::uint32_t SectorsPerPiece(const RunRequest& run, Direction direction, TRoad road, std::uint32_t bytesPerSector) {
+    if (run.floppy && direction == Direction::Write && road != TRoad::NT) return 1;
+    return std::max<std::uint32_t>(1, pieceBytes / bytesPerSector);
 }
 
 } // namespace
@@ -89,12 +159,18 @@ std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive) {
 }
 
 void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run, Direction direction,
-                 const PieceBytes& bytes) {
+                 const TransferOptions& options, const PieceBytes& bytes) {
     const std::uint32_t bytesPerSector = BytesPerSector(run, drive);
     SelectRun(zelvan, drive, run.first, run.count);
-    const std::uint32_t perPiece = std::max<std::uint32_t>(1, pieceBytes / bytesPerSector);
     const TRoad road = QueryPlatform().road;
+    const std::uint32_t perPiece = SectorsPerPiece(run, direction, road, bytesPerSector);
     CheckReach(road, run, bytesPerSector, perPiece);
+    if (direction == Direction::Write && run.floppy && road != TRoad::NT)
+        CheckFloppyFormat(run.letter, *run.floppy, run.first, options.force);
+    if (zelvan.NeedDiskLock() && run.count > perPiece)
+        std::fprintf(stderr, "zelvan: note: --lock locks the volume for each piece of at most %u sectors on its own, "
+                             "not for the whole run: between pieces another program may use the volume\n",
+                     static_cast<unsigned>(perPiece));
 
     ProgressBar progress(std::uint64_t{run.count} * bytesPerSector, stderr,
                          run.count > perPiece && StandardErrorIsTerminal());
@@ -103,10 +179,24 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
         const Piece piece{run.first + done, std::min(perPiece, run.count - done)};
         SelectRun(zelvan, drive, piece.first, piece.count);
         buffer.resize(std::size_t{piece.count} * bytesPerSector);
-        if (direction == Direction::Write) bytes(buffer);
+        if (direction == Direction::Write) {
+            try {
+                bytes(buffer);
+            } catch (const tools::Failure& failure) {
+                throw tools::Failure(failure.what() + WhatWasWritten(run, piece, Left::Nothing));
+            }
+        }
         const bool asked = direction == Direction::Write && zelvan.NeedWriteWarn();
-        if (!MovePiece(zelvan, run, direction, buffer))
-            throw tools::Failure(ExplainFailure(zelvan, run, direction, road, asked, piece));
+        // What the piece's calls say when they fail, and nothing older.
+        SetLastError(ERROR_SUCCESS);
+        machine::TakeDeviceRefusal();
+        if (!MovePiece(zelvan, run, direction, buffer)) {
+            const DWORD error = GetLastError();
+            const Explanation explanation =
+                ExplainFailure(zelvan, drive, run, direction, road, asked, piece, error, machine::TakeDeviceRefusal());
+            throw tools::Failure(explanation.reason +
+                                 (direction == Direction::Write ? WhatWasWritten(run, piece, explanation.left) : ""));
+        }
         if (direction == Direction::Read) bytes(buffer);
         // The user has agreed to the whole run; the later pieces are not asked about again.
         zelvan.SetNeedWriteWarn(false);

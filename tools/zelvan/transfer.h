@@ -30,11 +30,18 @@ std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive);
 // Fills a piece's bytes before it is written, or takes them after it was read.
 using PieceBytes = std::function<void(std::span<std::uint8_t>)>;
 
+struct TransferOptions {
+    bool force = false; // write a floppy run whose FORMAT differs from the medium's
+};
+
 // `drive` is what SelectDrive returned for run.letter. Checks the whole run
 // against the component and the road before the first piece moves; throws
-// Failure with the reason when anything is refused or a piece fails. A write
-// is confirmed once, before its first piece.
+// Failure with the reason, in Windows' words, when anything is refused or a
+// piece fails, and for a write says what of the run was written. A write is
+// confirmed once, before its first piece. A floppy write by BIOS requests
+// moves one sector per piece, so that a failure tells exactly which sectors
+// were written.
 void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run, Direction direction,
-                 const PieceBytes& bytes);
+                 const TransferOptions& options, const PieceBytes& bytes);
 
 } // namespace zelvan_cli
