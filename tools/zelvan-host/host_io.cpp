@@ -1,7 +1,6 @@
 #include "zelvan-host/host_io.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include "common/files.h"
 #include "common/outcome.h"
@@ -10,10 +9,14 @@
 namespace zelvan_host {
 
 vcl::TBytes ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw tools::Failure(path + ": cannot read: " + tools::SystemReason());
-    vcl::TBytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw tools::Failure(path + ": cannot read: " + tools::SystemReason());
+    // A folder opens on some systems and fails only when read: both say so.
+    const tools::UniqueFile file(std::fopen(path.c_str(), "rb"));
+    if (!file) throw tools::Failure(path + ": cannot read: " + tools::SystemReason());
+    vcl::TBytes bytes;
+    std::uint8_t chunk[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    if (std::ferror(file.get())) throw tools::Failure(path + ": cannot read: " + tools::SystemReason());
     return bytes;
 }
 
