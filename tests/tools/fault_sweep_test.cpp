@@ -24,6 +24,8 @@ struct SweepCase {
     std::uint32_t first, count;
 };
 
+void PrintTo(const SweepCase& sweep, std::ostream* out) { *out << sweep.options << " " << sweep.command; }
+
 // The faults that make each call of a good run fail, in the order of the
 // run: "CreateFileA#1", "DeviceIoControl:0x90018#1", ... SetErrorMode
 // cannot fail, and the lines VWIN32 adds are not calls.
@@ -52,7 +54,8 @@ protected:
 
     std::string Command() const {
         const SweepCase& sweep = GetParam();
-        return images.Drives() + " --yes " + sweep.options + " " + sweep.command + " " +
+        // One attempt, so that every fault is the run's failure rather than a retry's.
+        return images.Drives() + " --yes --retries 1 " + sweep.options + " " + sweep.command + " " +
                (sweep.write ? "-i " + Quote(input) : "-o " + Quote(output));
     }
 

@@ -16,7 +16,7 @@ ToolResult RunZelvan(const std::string& arguments, const std::string& environmen
     const fs::path out = scratch / "out", err = scratch / "err";
     const int status =
         testsupport::Run("( ( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " +
-                         environment + " '" + std::string(ZELVAN_TOOL) + "' " + arguments + " ) >" + Quote(out) + " 2>" +
+                         environment + " timeout 60 '" + std::string(ZELVAN_TOOL) + "' " + arguments + " ) >" + Quote(out) + " 2>" +
                          Quote(err) + " )")
             .status;
     const auto text = [](const fs::path& file) {

@@ -19,7 +19,8 @@ struct ToolResult {
 // Runs zelvan with `arguments` (shell words, quoted by the caller, which may
 // end in redirections), with no ZELVAN_ variable from the caller's
 // environment but those in `environment` ("ZELVAN_FAULTS='ReadFile#1'");
-// standard output and standard error are kept apart.
+// standard output and standard error are kept apart. A run that hangs is
+// ended after a minute (status 124).
 ToolResult RunZelvan(const std::string& arguments, const std::string& environment = "");
 
 // The most memory the command line `command` (run by sh) held at once, in KiB.

@@ -4,7 +4,8 @@
 // does. A call's code reaches its row through hosted::Call.
 //
 // Adding a call is a row here and its code, which begins with
-// `Call call(*machine, "Name", args)` and, for a call that can fail,
+// `Call call(*machine, "Name", [&] { return args; })` (the arguments are
+// formatted only when the journal wants the line) and, for a call that can fail,
 // `if (call.Planned()) ... call.PlannedError() ...` before it looks at its
 // arguments. A name without a row does not build.
 #pragma once
