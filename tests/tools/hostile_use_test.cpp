@@ -18,14 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::Bytes;
 
-// Exit 1 with one line on standard error that holds `reason`.
-void ExpectFailure(const ToolResult& result, const std::string& reason) {
-    EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_EQ(result.err.rfind("zelvan: ", 0), 0u) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
-}
-
 class HostileUse : public ::testing::Test {
 protected:
     std::string Read(std::uint32_t first, std::uint32_t count, const std::string& output) {
@@ -34,11 +26,15 @@ protected:
     Bytes DiskBytes(std::uint32_t first, std::uint32_t count) const {
         return testsupport::DdRead(images.disk(), std::uint64_t{first} * 512, std::uint64_t{count} * 512);
     }
-    // The disk as it was, with `bytes` at sector `first`.
-    Bytes DiskWith(const Bytes& before, std::uint32_t first, const Bytes& bytes) const {
+    // An image as it was, with the first `sectors` sectors of `bytes` at sector `first`.
+    static Bytes ImageWith(const Bytes& before, std::uint32_t first, const Bytes& bytes, std::size_t sectors) {
         Bytes expected = before;
-        std::copy(bytes.begin(), bytes.end(), expected.begin() + std::ptrdiff_t{first} * 512);
+        std::copy(bytes.begin(), bytes.begin() + std::ptrdiff_t(sectors * 512), expected.begin() + std::ptrdiff_t{first} * 512);
         return expected;
+    }
+    // `command` run with `input` and the answer Yes, while the calls of `faults` fail.
+    ToolResult FaultedWrite(const std::string& command, const fs::path& input, const std::string& faults) const {
+        return RunZelvan(images.Drives() + " --yes " + command + " -i " + Quote(input), "ZELVAN_FAULTS='" + faults + "'");
     }
     fs::path Input(const std::string& name, std::size_t sectors, std::uint8_t seed) const {
         const fs::path input = images.dir() / name;
@@ -150,11 +146,11 @@ TEST_F(HostileUse, ADialogThatCannotBeShownIsNotAnAnswer) {
 TEST_F(HostileUse, AWriteWhoseUnlockIsRefusedSaysItWasWritten) {
     const Bytes before = testsupport::ReadFile(images.disk());
     const fs::path input = Input("in.bin", 3, 5);
-    ExpectFailure(RunZelvan(images.Drives() + " --lock --yes write C 100 3 -i " + Quote(input),
-                            "ZELVAN_FAULTS='DeviceIoControl:0x9001C#1,2,3,4'"),
+    ExpectFailure(FaultedWrite("--lock write C 100 3", input, "DeviceIoControl:0x9001C#1,2,3,4"),
                   "the volume could not be unlocked after the transfer (ERROR_NOT_LOCKED); --trace shows the Win32 "
                   "calls; sectors 100 to 102 of C: were written");
-    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()), DiskWith(before, 100, testsupport::ReadFile(input))));
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()),
+                                       ImageWith(before, 100, testsupport::ReadFile(input), 3)));
 }
 
 // On Windows 95/98 a floppy run goes sector by sector, and the sectors
@@ -163,15 +159,12 @@ TEST_F(HostileUse, AFloppyWriteSaysWhichSectorsWereWritten) {
     const Bytes before = testsupport::ReadFile(images.floppy());
     const fs::path input = Input("in.bin", 5, 6);
     // The third sector's two attempts fail.
-    ExpectFailure(RunZelvan(images.Drives() + " --platform 95 --yes floppy-write A 1440 20 5 -i " + Quote(input),
-                            "ZELVAN_FAULTS='DeviceIoControl:0x4#3,4'"),
+    ExpectFailure(FaultedWrite("--platform 95 floppy-write A 1440 20 5", input, "DeviceIoControl:0x4#3,4"),
                   "could not write sectors 22 to 22 of A: (2 attempts per sector): the VWIN32 device could not carry out "
                   "the request (ERROR_GEN_FAILURE); --trace shows the Win32 calls; sectors 20 to 21 of A: were written, "
                   "sectors 22 to 22 of A: may have been written, sectors 23 to 24 of A: were not");
-    const Bytes bytes = testsupport::ReadFile(input);
-    Bytes expected = before;
-    std::copy(bytes.begin(), bytes.begin() + 1024, expected.begin() + 20 * 512);
-    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()), expected));
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()),
+                                       ImageWith(before, 20, testsupport::ReadFile(input), 2)));
 }
 
 TEST_F(HostileUse, ALongWriteSaysWhichPiecesWereWritten) {
@@ -179,17 +172,15 @@ TEST_F(HostileUse, ALongWriteSaysWhichPiecesWereWritten) {
     const std::uint32_t first = 100, count = (9u << 20) / 512, perPiece = (8u << 20) / 512;
     const fs::path input = Input("long.bin", count, 7);
     // Both attempts of both calls of the road for the second piece.
-    ExpectFailure(RunZelvan(images.Drives() + " --yes write C 100 " + std::to_string(count) + " -i " + Quote(input),
-                            "ZELVAN_FAULTS='WriteFile#2,3,4,5'"),
+    ExpectFailure(FaultedWrite("write C 100 " + std::to_string(count), input, "WriteFile#2,3,4,5"),
                   "could not write sectors " + std::to_string(first + perPiece) + " to " +
                       std::to_string(first + count - 1) + " of C: (2 attempts): the medium could not be written "
                       "(ERROR_WRITE_FAULT); --trace shows the Win32 calls; sectors 100 to " +
                       std::to_string(first + perPiece - 1) + " of C: were written, sectors " +
                       std::to_string(first + perPiece) + " to " + std::to_string(first + count - 1) +
                       " of C: may have been written");
-    const Bytes bytes = testsupport::ReadFile(input);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()),
-                                       DiskWith(before, first, Bytes(bytes.begin(), bytes.begin() + perPiece * 512))));
+                                       ImageWith(before, first, testsupport::ReadFile(input), perPiece)));
 }
 
 TEST_F(HostileUse, LockingSaysWhatItLocksAndALockHeldElsewhereIsNamed) {
@@ -324,9 +315,8 @@ TEST_F(HostileUse, AStreamThatEndsEarlyStopsAtItsPiece) {
                       " bytes, but COUNT sectors take exactly " + std::to_string(count * 512) + "; sectors 100 to " +
                       std::to_string(100 + perPiece - 1) + " of C: were written, sectors " +
                       std::to_string(100 + perPiece) + " to " + std::to_string(100 + count - 1) + " of C: were not");
-    const Bytes bytes = testsupport::ReadFile(input);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()),
-                                       DiskWith(before, 100, Bytes(bytes.begin(), bytes.begin() + perPiece * 512))));
+                                       ImageWith(before, 100, testsupport::ReadFile(input), perPiece)));
 }
 
 // A boot sector of 1 sector per cluster, 0xFFFFFFFF sectors and a 16 GiB
@@ -365,14 +355,12 @@ TEST_F(HostileUse, AFloppyFormatOfAnotherSizeIsRefusedUnlessForced) {
     const ToolResult forced = RunZelvan(write + " --force");
     ASSERT_EQ(forced.status, 0) << forced.err;
     EXPECT_NE(forced.err.find("zelvan: warning: FORMAT 720 describes"), std::string::npos) << forced.err;
-    Bytes expected = before;
     const Bytes bytes = testsupport::ReadFile(input);
-    std::copy(bytes.begin(), bytes.end(), expected.begin() + 18 * 512);
+    Bytes expected = ImageWith(before, 18, bytes, 1);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()), expected));
     // The NT road writes the sector named, whatever the format.
     ASSERT_EQ(RunZelvan(images.Drives() + " --yes floppy-write A 720 9 1 -i " + Quote(input)).status, 0);
-    std::copy(bytes.begin(), bytes.end(), expected.begin() + 9 * 512);
-    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()), expected));
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()), ImageWith(expected, 9, bytes, 1)));
 }
 
 } // namespace

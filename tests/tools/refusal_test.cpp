@@ -8,14 +8,6 @@ namespace {
 
 using testsupport::Bytes;
 
-// Exit 1 with one line on standard error that holds `reason`.
-void ExpectFailure(const ToolResult& result, const std::string& reason) {
-    EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_EQ(result.err.rfind("zelvan: ", 0), 0u) << result.err;
-    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
-}
-
 class ZelvanRefusal : public ::testing::Test {
 protected:
     // Writes `sectors` sectors of fresh bytes at `first` with `options`, and

@@ -1,5 +1,6 @@
 #include "zelvan_run.h"
 
+#include <algorithm>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -24,6 +25,13 @@ ToolResult RunZelvan(const std::string& arguments, const std::string& environmen
         return std::string(bytes.begin(), bytes.end());
     };
     return {status, text(out), text(err)};
+}
+
+void ExpectFailure(const ToolResult& result, const std::string& reason) {
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(result.err.rfind("zelvan: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
 }
 
 long PeakResidentKiB(const std::string& command) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "support.h"
@@ -22,6 +23,9 @@ struct ToolResult {
 // standard output and standard error are kept apart. A run that hangs is
 // ended after a minute (status 124).
 ToolResult RunZelvan(const std::string& arguments, const std::string& environment = "");
+
+// Exit 1 with one line on standard error, "zelvan: ...", that holds `reason`.
+void ExpectFailure(const ToolResult& result, const std::string& reason);
 
 // The most memory the command line `command` (run by sh) held at once, in KiB.
 long PeakResidentKiB(const std::string& command);

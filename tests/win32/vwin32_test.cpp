@@ -283,5 +283,25 @@ TEST(FlatRegionTest, AddressesResolveOnlyInsideOneLiveRegion) {
     EXPECT_EQ(hosted::ResolveFlat(gone, 10), nullptr);
 }
 
+// What a program may ask after a failed transfer: the first request the
+// device refused since it last asked, which a second refusal does not hide.
+TEST_F(Vwin32Test, TheFirstRefusalIsKeptUntilItIsTaken) {
+    EXPECT_FALSE(hosted::TakeDeviceRefusal().has_value());
+    OwnedHandle other(OpenDevice());
+    ASSERT_FALSE(Lock(device, 'C').Carry());
+    EXPECT_TRUE(Lock(other.get(), 'C').Carry());
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(10, 1, region.Address());
+    EXPECT_TRUE(Extended(other.get(), true, 'C', packet.Address()).Carry());
+    const std::optional<hosted::DeviceRefusal> refusal = hosted::TakeDeviceRefusal();
+    ASSERT_TRUE(refusal.has_value());
+    EXPECT_EQ(refusal->service, "INT21-440D");
+    EXPECT_EQ(refusal->eax & 0xFFFF, 0x0005u);
+    EXPECT_FALSE(hosted::TakeDeviceRefusal().has_value());
+    EXPECT_FALSE(Extended(device, false, 'C', packet.Address()).Carry());
+    EXPECT_FALSE(hosted::TakeDeviceRefusal().has_value());
+}
+
 } // namespace
 } // namespace hostedtest
