@@ -14,12 +14,20 @@ namespace {
 using Orvane::TZelvan;
 using testsupport::Bytes;
 
-std::uint64_t ResidentBytes() {
+// The memory this program holds. Under AddressSanitizer freed blocks wait
+// in its quarantine and the resident size grows with them, so there the
+// allocator's own count of the bytes in use is taken instead.
+#ifdef __SANITIZE_ADDRESS__
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+std::uint64_t HeldBytes() { return __sanitizer_get_current_allocated_bytes(); }
+#else
+std::uint64_t HeldBytes() {
     std::ifstream statm("/proc/self/statm");
     std::uint64_t size = 0, resident = 0;
     statm >> size >> resident;
     return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
+#endif
 
 class UnjournalledTest : public MachineTest {
 protected:
@@ -37,11 +45,11 @@ protected:
     Bytes buffer = Bytes(512);
 };
 
-TEST_F(UnjournalledTest, ManyReadsKeepNothingAndTheResidentSizeStays) {
+TEST_F(UnjournalledTest, ManyReadsKeepNothingAndHoldNoMoreMemory) {
     for (int i = 0; i < 1000; ++i) ASSERT_TRUE(ReadOne());
-    const std::uint64_t before = ResidentBytes();
+    const std::uint64_t before = HeldBytes();
     for (int i = 0; i < 100000; ++i) ASSERT_TRUE(ReadOne());
-    EXPECT_LT(ResidentBytes(), before + (2u << 20));
+    EXPECT_LT(HeldBytes(), before + (2u << 20));
     EXPECT_TRUE(hosted::Journal().empty());
     EXPECT_EQ(buffer, testsupport::DdRead(image, 7 * 512, 512));
 }

@@ -78,7 +78,6 @@ int RunTool(std::string_view tool, const std::function<void()>& work) {
     try {
         work();
         CheckStandardOutput();
-        if (std::fflush(stdout) != 0) throw Failure("cannot write standard output: " + SystemReason());
         return ExitSuccess;
     } catch (const UsageError& error) {
         std::cerr << tool << ": " << Printable(error.what()) << " (see " << tool << " --help)\n";
