@@ -45,6 +45,17 @@ inline constexpr HostedCall hostedCalls[] = {
     {"GetVersionExA", ERROR_INVALID_PARAMETER},
     {"SetErrorMode", std::nullopt},
     {"MessageBoxA", ERROR_NOT_ENOUGH_MEMORY}, // and returns 0
+    {"LoadLibraryA", ERROR_MOD_NOT_FOUND},
+    {"LoadLibraryExA", ERROR_MOD_NOT_FOUND},
+    {"FreeLibrary", ERROR_INVALID_HANDLE}, // the module stays loaded
+    {"GetProcAddress", ERROR_PROC_NOT_FOUND},
+    {"GetModuleFileNameA", ERROR_MOD_NOT_FOUND},
+    {"GetModuleHandleA", ERROR_MOD_NOT_FOUND},
+    {"GetModuleHandleExA", ERROR_MOD_NOT_FOUND},
+    {"FindResourceA", ERROR_RESOURCE_NAME_NOT_FOUND},
+    {"LoadResource", ERROR_INVALID_HANDLE},
+    {"SizeofResource", ERROR_INVALID_HANDLE},
+    {"LockResource", ERROR_INVALID_HANDLE},
 };
 
 inline constexpr std::size_t noHostedCall = std::size(hostedCalls);

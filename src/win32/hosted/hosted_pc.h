@@ -31,6 +31,17 @@
 // - A volume handle holds a shared flock(2) on its medium, FSCTL_LOCK_VOLUME
 //   an exclusive one, and so does a VWIN32 volume lock: volume handles and
 //   locks of other processes, and tools using flock, see each other.
+// - Modules are ELF shared objects, loaded with dlopen (module_api.cpp); a
+//   module's handle is the address of its ELF header. LoadLibraryA takes a
+//   name with a '/' as a path, and looks for a bare name beside the
+//   program, in the current folder, then along LD_LIBRARY_PATH; a module
+//   already loaded is taken by its file name in any case. LoadLibraryExA
+//   knows one flag, LOAD_LIBRARY_AS_DATAFILE, which maps the file without
+//   running it. A file that is not an ELF shared object of this machine, or
+//   is cut short, is ERROR_BAD_EXE_FORMAT. GetProcAddress finds the
+//   module's own exports; "Name@1A2B3C4D" is Name in the version node
+//   H1A2B3C4D. Resources are the resource compiler's output that a module
+//   carries in a note (resource_note.h).
 #pragma once
 
 #include <cstddef>
@@ -148,7 +159,11 @@ void KeepJournal(bool keep);
 // Handles print as h1, h2, ...; INVALID_HANDLE_VALUE as INVALID_HANDLE_VALUE;
 // null pointers as NULL, other pointers as ptr (SetFilePointer's high part as
 // [value]); codes and masks in hex (0x90018), counts and offsets in decimal;
-// strings in double quotes, with '"', controls and non-ASCII bytes as \xNN.
+// strings in double quotes, with '"', controls and non-ASCII bytes as \xNN;
+// modules by their file name, with " (data)" for a file mapped as data;
+// resources named by number as #2, the types RT_BITMAP and RT_RCDATA by
+// name. A call made while another waits for the dynamic loader (the
+// start-up of a module that LoadLibraryA loads) comes before it.
 // GetLastError and SetLastError are not journalled. For example:
 //   CreateFileA("\\.\C:", 0xC0000000, 0x3, NULL, 3, 0x0, NULL) = h1
 //   SetFilePointer(h1, 1024, NULL, FILE_BEGIN) = 1024
@@ -159,6 +174,8 @@ void KeepJournal(bool keep);
 //   GetDiskFreeSpaceA("C:\", ptr, ptr, ptr, ptr) = TRUE (4, 512, 8100, 8167)
 //   GetVersionExA(ptr) = TRUE (platform 2, version 4.0, build 1381)
 //   MessageBoxA(NULL, "Dangerous!\x0DDo ...", "Attention", 0x34) = IDYES (ZELVAN_ANSWER)
+//   LoadLibraryExA("ZelvanPack.bpl", NULL, 0x2) = ZelvanPack.bpl (data)
+//   FindResourceA(ZelvanPack.bpl (data), "PACKAGEINFO", RT_RCDATA) = ptr (52 bytes)
 // A request to the VWIN32 device adds a line of its own after the
 // DeviceIoControl line, naming the service (INT21-440D, INT25, INT26, INT13,
 // INT21-7305) and every register as sent and as returned; a transfer adds the
@@ -188,7 +205,8 @@ void ClearFaults();
 
 // Closes every handle, forgets the drives, faults, answer, messages and
 // journal (which is no longer kept), and returns the identity and error mode
-// to their defaults. The environment is not read again.
+// to their defaults. The environment is not read again. Modules stay loaded:
+// they belong to the process.
 void ResetMachine();
 
 // The process-wide error mode, as SetErrorMode last set it.

@@ -3,6 +3,7 @@
 // that calls made while other libraries initialise find it ready).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -19,6 +20,7 @@
 #include "win32/hosted/fault_plan.h"
 #include "win32/hosted/hosted_pc.h"
 #include "win32/hosted/journal.h"
+#include "win32/hosted/modules.h"
 #include "win32/hosted/volume_mounts.h"
 
 namespace hosted {
@@ -63,6 +65,9 @@ struct Machine {
     std::uintptr_t lastHandle = 0;
     std::map<char, DeviceLock> deviceLocks;
     UINT errorMode = 0;
+    // By module handle. Modules belong to the process, not to the machine's
+    // configuration: Reset leaves them loaded.
+    std::map<std::uintptr_t, ModuleRecord> modules;
 
     const DriveSpec* Drive(char letter) const;
     // Maps or replaces drives; throws ConfigError, mapping none, when the
@@ -141,6 +146,11 @@ public:
     BOOL Succeed(Detail&& detail = {}) {
         Finish("TRUE", detail);
         return TRUE;
+    }
+    // Fails a call that returns a pointer or handle.
+    std::nullptr_t FailNull(DWORD error) {
+        FinishFailed("NULL", error);
+        return nullptr;
     }
 
 private:

@@ -13,15 +13,15 @@ std::optional<char> Letter(char c) {
     return upper;
 }
 
+constexpr std::string_view devicePrefix = "\\\\.\\";
+} // namespace
+
 bool EqualsFolded(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
         if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
     return true;
 }
-
-constexpr std::string_view devicePrefix = "\\\\.\\";
-} // namespace
 
 std::optional<char> RootPathLetter(const char* path) {
     if (!path) return std::nullopt;

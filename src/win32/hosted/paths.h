@@ -6,6 +6,10 @@
 
 namespace hosted {
 
+// Equal but for the case of ASCII letters, as Windows compares the names of
+// devices and files.
+bool EqualsFolded(std::string_view a, std::string_view b);
+
 // A drive's root: "C:\" or "C:", either case. nullopt for anything else.
 std::optional<char> RootPathLetter(const char* path);
 // A volume device: "\\.\C:", either case.

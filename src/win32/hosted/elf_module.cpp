@@ -1,0 +1,143 @@
+#include "win32/hosted/elf_module.h"
+
+#include <climits>
+#include <cstring>
+#include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
+#include <string_view>
+#include <unistd.h>
+
+#include "win32/hosted/resource_note.h"
+
+// This library's own ELF header: a loadable module is one of its kind.
+extern "C" const ElfW(Ehdr) __ehdr_start;
+
+namespace hosted {
+
+namespace {
+
+template <typename T> T ReadAt(ByteView bytes, std::size_t offset) {
+    T value;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+// Whether [offset, offset + count * size) lies in `total` bytes, without overflow.
+bool Fits(std::uint64_t offset, std::uint64_t count, std::uint64_t size, std::uint64_t total) {
+    return offset <= total && (size == 0 || count <= (total - offset) / size);
+}
+
+// The resource note's contents among the notes of one segment.
+ByteView ResourceNoteIn(ByteView notes, std::uint64_t segmentAlign) {
+    constexpr std::string_view owner(ZELVAN_RESOURCE_NOTE_OWNER, sizeof ZELVAN_RESOURCE_NOTE_OWNER);
+    const std::uint64_t align = segmentAlign == 8 ? 8 : 4;
+    auto padded = [align](std::uint64_t n) { return (n + align - 1) / align * align; };
+    std::uint64_t at = 0;
+    while (notes.size() - at >= sizeof(ElfW(Nhdr))) {
+        const auto header = ReadAt<ElfW(Nhdr)>(notes, at);
+        at += sizeof header;
+        const std::uint64_t nameSpan = padded(header.n_namesz);
+        const std::uint64_t descSpan = padded(header.n_descsz);
+        if (nameSpan > notes.size() - at || descSpan > notes.size() - at - nameSpan) return {};
+        const std::string_view name(reinterpret_cast<const char*>(notes.data() + at), header.n_namesz);
+        if (name == owner && header.n_type == ZELVAN_RESOURCE_NOTE_TYPE)
+            return notes.subspan(at + nameSpan, header.n_descsz);
+        at += nameSpan + descSpan;
+    }
+    return {};
+}
+
+template <typename Visit> void ForEachMapped(Visit visit) {
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) { return (*static_cast<Visit*>(data))(*info) ? 1 : 0; },
+        &visit);
+}
+
+// Where the module's first bytes, its ELF header, are mapped.
+std::optional<std::uintptr_t> BaseOf(const dl_phdr_info& info) {
+    for (ElfW(Half) i = 0; i < info.dlpi_phnum; ++i) {
+        const ElfW(Phdr)& segment = info.dlpi_phdr[i];
+        if (segment.p_type == PT_LOAD && segment.p_offset == 0) return info.dlpi_addr + segment.p_vaddr;
+    }
+    return std::nullopt;
+}
+
+std::string ProgramPath() {
+    char path[PATH_MAX];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
+    return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
+}
+
+} // namespace
+
+DWORD CheckModuleFile(ByteView file) {
+    if (file.size() < sizeof(ElfW(Ehdr))) return ERROR_BAD_EXE_FORMAT;
+    const auto header = ReadAt<ElfW(Ehdr)>(file, 0);
+    if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != __ehdr_start.e_ident[EI_CLASS] ||
+        header.e_ident[EI_DATA] != __ehdr_start.e_ident[EI_DATA] || header.e_machine != __ehdr_start.e_machine ||
+        header.e_type != ET_DYN || header.e_phentsize != sizeof(ElfW(Phdr)))
+        return ERROR_BAD_EXE_FORMAT;
+    if (!Fits(header.e_phoff, header.e_phnum, sizeof(ElfW(Phdr)), file.size())) return ERROR_BAD_EXE_FORMAT;
+    if (header.e_shnum != 0 && !Fits(header.e_shoff, header.e_shnum, header.e_shentsize, file.size()))
+        return ERROR_BAD_EXE_FORMAT;
+    // A file cut short loses the end of what would be mapped.
+    for (ElfW(Half) i = 0; i < header.e_phnum; ++i) {
+        const auto segment = ReadAt<ElfW(Phdr)>(file, header.e_phoff + i * sizeof(ElfW(Phdr)));
+        if (!Fits(segment.p_offset, segment.p_filesz, 1, file.size())) return ERROR_BAD_EXE_FORMAT;
+    }
+    return ERROR_SUCCESS;
+}
+
+ByteView FileResources(ByteView file) {
+    const auto header = ReadAt<ElfW(Ehdr)>(file, 0);
+    for (ElfW(Half) i = 0; i < header.e_phnum; ++i) {
+        const auto segment = ReadAt<ElfW(Phdr)>(file, header.e_phoff + i * sizeof(ElfW(Phdr)));
+        if (segment.p_type != PT_NOTE) continue;
+        ByteView found = ResourceNoteIn(file.subspan(segment.p_offset, segment.p_filesz), segment.p_align);
+        if (!found.empty()) return found;
+    }
+    return {};
+}
+
+std::vector<LoadedModule> LoadedModules() {
+    std::vector<LoadedModule> modules;
+    ForEachMapped([&](const dl_phdr_info& info) {
+        const std::optional<std::uintptr_t> base = BaseOf(info);
+        const bool program = modules.empty();
+        if (base && (program || (info.dlpi_name && *info.dlpi_name)))
+            modules.push_back({*base, program ? ProgramPath() : std::string(info.dlpi_name)});
+        return false;
+    });
+    return modules;
+}
+
+std::optional<LoadedModule> ModuleAt(std::uintptr_t base) {
+    for (LoadedModule& module : LoadedModules())
+        if (module.base == base) return std::move(module);
+    return std::nullopt;
+}
+
+std::optional<LoadedModule> ModuleContaining(const void* address) {
+    Dl_info info;
+    if (!::dladdr(address, &info) || !info.dli_fbase) return std::nullopt;
+    return ModuleAt(reinterpret_cast<std::uintptr_t>(info.dli_fbase));
+}
+
+ByteView LoadedResources(std::uintptr_t base) {
+    ByteView found;
+    ForEachMapped([&](const dl_phdr_info& info) {
+        if (BaseOf(info) != base) return false;
+        for (ElfW(Half) i = 0; i < info.dlpi_phnum && found.empty(); ++i) {
+            const ElfW(Phdr)& segment = info.dlpi_phdr[i];
+            if (segment.p_type != PT_NOTE) continue;
+            const auto* start = reinterpret_cast<const unsigned char*>(info.dlpi_addr + segment.p_vaddr);
+            found = ResourceNoteIn(ByteView(start, segment.p_memsz), segment.p_align);
+        }
+        return true;
+    });
+    return found;
+}
+
+} // namespace hosted

@@ -1,0 +1,263 @@
+// The module calls of kernel32: LoadLibraryA, LoadLibraryExA, FreeLibrary,
+// GetProcAddress, GetModuleFileNameA, GetModuleHandleA, GetModuleHandleExA,
+// on the dynamic loader. dlopen runs a module's initialisation, and so the
+// entry point that its start-up code calls with DLL_PROCESS_ATTACH; the
+// dlclose of its last reference runs DLL_PROCESS_DETACH. The machine is not
+// held meanwhile, so that an entry point can call into it.
+#include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
+
+#include "win32/hosted/module_calls.h"
+#include "win32/hosted/win_errors.h"
+
+using namespace hosted;
+
+namespace {
+
+std::uintptr_t Key(HMODULE module) { return reinterpret_cast<std::uintptr_t>(module); }
+HMODULE Handle(std::uintptr_t base) { return reinterpret_cast<HMODULE>(base); }
+
+// A file mapped as data gets the address of its mapping plus one, as on
+// Windows: an odd handle never names a loaded module.
+std::uintptr_t DataKey(const MappedFile& file) { return reinterpret_cast<std::uintptr_t>(file.Bytes().data()) + 1; }
+
+DWORD LoaderError(const char* message) {
+    const std::string_view text = message ? message : "";
+    if (text.find("cannot open shared object file") != std::string_view::npos) return ERROR_MOD_NOT_FOUND;
+    if (text.find("undefined symbol") != std::string_view::npos) return ERROR_PROC_NOT_FOUND;
+    return ERROR_BAD_EXE_FORMAT;
+}
+
+DWORD OpenError(int error) { return error == EACCES ? ERROR_ACCESS_DENIED : ERROR_MOD_NOT_FOUND; }
+
+// A loaded module's file, for a bare name that one of them already has, as
+// LoadLibraryA takes a module of that name that is already loaded.
+std::optional<std::string> LoadedFileNamed(std::string_view name) {
+    if (name.find('/') != std::string_view::npos) return std::nullopt;
+    for (LoadedModule& module : LoadedModules())
+        if (NamesModule(name, module.path)) return std::move(module.path);
+    return std::nullopt;
+}
+
+// Opens `path` with dlopen and counts one more reference of ours.
+HMODULE Open(Call& call, const std::string& path) {
+    void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    MachineLock machine;
+    if (!library) return call.FailNull(LoaderError(::dlerror()));
+    link_map* map = nullptr;
+    ::dlinfo(library, RTLD_DI_LINKMAP, &map);
+    const std::optional<LoadedModule> module = ModuleContaining(reinterpret_cast<const void*>(map->l_ld));
+    ModuleRecord& record = machine->modules[module->base];
+    record.path = module->path;
+    record.library = library;
+    ++record.references;
+    call.Finish([&] { return ModuleArg(*machine, Handle(module->base)); });
+    return Handle(module->base);
+}
+
+template <class Args> HMODULE Load(CallName callName, Args&& args, LPCSTR name, DWORD flags) {
+    std::string path;
+    std::optional<Call> call;
+    {
+        MachineLock machine;
+        call.emplace(*machine, callName, args);
+        if (call->Planned()) return call->FailNull(call->PlannedError());
+        if (!name || (flags & ~LOAD_LIBRARY_AS_DATAFILE) != 0) return call->FailNull(ERROR_INVALID_PARAMETER);
+        const bool asData = flags & LOAD_LIBRARY_AS_DATAFILE;
+        std::optional<std::string> found = asData ? std::nullopt : LoadedFileNamed(name);
+        if (!found) found = FindModuleFile(name);
+        if (!found) return call->FailNull(ERROR_MOD_NOT_FOUND);
+        int error = 0;
+        std::optional<MappedFile> file = MappedFile::Open(*found, error);
+        if (!file) return call->FailNull(OpenError(error));
+        if (DWORD bad = CheckModuleFile(file->Bytes()); bad != ERROR_SUCCESS) return call->FailNull(bad);
+        if (asData) {
+            const std::uintptr_t key = DataKey(*file);
+            machine->modules.emplace(key, ModuleRecord{*found, nullptr, 1, std::move(file)});
+            call->Finish([&] { return ModuleArg(*machine, Handle(key)); });
+            return Handle(key);
+        }
+        path = std::move(*found);
+    }
+    return Open(*call, path);
+}
+
+// A module the process has loaded, by name (NULL for the program) or by an
+// address in it.
+std::optional<LoadedModule> Lookup(LPCSTR nameOrAddress, bool byAddress) {
+    if (byAddress) return ModuleContaining(nameOrAddress);
+    if (!nameOrAddress) return LoadedModules().front();
+    for (LoadedModule& module : LoadedModules())
+        if (NamesModule(nameOrAddress, module.path)) return std::move(module);
+    return std::nullopt;
+}
+
+// A name ending in '@' and eight hexadecimal digits is the name of a
+// symbol in the version node named after those digits ("H1A2B3C4D"): where
+// a PE module exports "Unit.Class.Member@1A2B3C4D", an ELF one has the name
+// "Unit.Class.Member" in that node, since '@' in an ELF name separates the
+// version.
+void* FindExport(void* library, const char* name) {
+    constexpr std::size_t hashDigits = 8;
+    const std::string_view text(name);
+    const std::size_t at = text.rfind('@');
+    const bool hashed = at != std::string_view::npos && text.size() - at - 1 == hashDigits &&
+                        text.find_first_not_of("0123456789ABCDEFabcdef", at + 1) == std::string_view::npos;
+    if (!hashed) return ::dlsym(library, name);
+    const std::string symbol(text.substr(0, at));
+    const std::string version = "H" + std::string(text.substr(at + 1));
+    return ::dlvsym(library, symbol.c_str(), version.c_str());
+}
+
+} // namespace
+
+namespace hosted {
+
+std::string ModuleArg(const Machine& machine, HMODULE module) {
+    if (!module) return "NULL";
+    if (auto record = machine.modules.find(Key(module)); record != machine.modules.end())
+        return std::string(FileNameOf(record->second.path)) + (record->second.data ? " (data)" : "");
+    if (std::optional<LoadedModule> loaded = ModuleAt(Key(module))) return std::string(FileNameOf(loaded->path));
+    char value[24];
+    std::snprintf(value, sizeof value, "0x%zX", static_cast<std::size_t>(Key(module)));
+    return value;
+}
+
+std::string IdArg(LPCSTR id) {
+    return IS_INTRESOURCE(id) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(id)) : TextArg(id);
+}
+
+std::optional<ModuleView> ViewModule(const Machine& machine, HMODULE module) {
+    if (auto record = machine.modules.find(Key(module)); record != machine.modules.end()) {
+        const ModuleRecord& known = record->second;
+        if (known.data) return ModuleView{known.path, FileResources(known.data->Bytes()), true};
+        return ModuleView{known.path, LoadedResources(record->first), false};
+    }
+    std::optional<LoadedModule> loaded = module ? ModuleAt(Key(module)) : LoadedModules().front();
+    if (!loaded) return std::nullopt;
+    return ModuleView{std::move(loaded->path), LoadedResources(loaded->base), false};
+}
+
+} // namespace hosted
+
+HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
+    return Load("LoadLibraryA", [&] { return TextArg(lpLibFileName); }, lpLibFileName, 0);
+}
+
+HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
+    const auto args = [&] { return ArgList({TextArg(lpLibFileName), HandleArg(hFile), HexArg(dwFlags)}); };
+    return Load("LoadLibraryExA", args, lpLibFileName, hFile ? ~DWORD{0} : dwFlags);
+}
+
+BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
+    void* library = nullptr;
+    std::optional<Call> call;
+    {
+        MachineLock machine;
+        call.emplace(*machine, CallName("FreeLibrary"), [&] { return ModuleArg(*machine, hLibModule); });
+        if (call->Planned()) return call->Fail(call->PlannedError());
+        auto record = machine->modules.find(Key(hLibModule));
+        if (record == machine->modules.end()) {
+            // A module the process loaded itself stays: it is not ours to free.
+            if (hLibModule && ModuleAt(Key(hLibModule))) return call->Succeed();
+            return call->Fail(ERROR_MOD_NOT_FOUND);
+        }
+        library = record->second.library;
+        if (--record->second.references == 0) machine->modules.erase(record);
+        if (!library) return call->Succeed();
+    }
+    ::dlclose(library);
+    MachineLock machine;
+    return call->Succeed();
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
+    MachineLock machine;
+    Call call(*machine, "GetProcAddress", [&] { return ArgList({ModuleArg(*machine, hModule), IdArg(lpProcName)}); });
+    if (call.Planned()) return call.FailNull(call.PlannedError());
+    std::optional<ModuleView> module = ViewModule(*machine, hModule);
+    if (!module) return call.FailNull(ERROR_MOD_NOT_FOUND);
+    if (module->data) return call.FailNull(ERROR_INVALID_HANDLE);
+    // An ELF module exports names only.
+    if (IS_INTRESOURCE(lpProcName)) return call.FailNull(ERROR_PROC_NOT_FOUND);
+    void* library = ::dlopen(hModule ? module->path.c_str() : nullptr, RTLD_LAZY | RTLD_NOLOAD);
+    if (!library) return call.FailNull(ERROR_MOD_NOT_FOUND);
+    void* found = FindExport(library, lpProcName);
+    ::dlclose(library);
+    // dlsym also searches what the module needs; Windows looks at its exports alone.
+    const std::optional<LoadedModule> owner = found ? ModuleContaining(found) : std::nullopt;
+    const std::uintptr_t base = hModule ? Key(hModule) : LoadedModules().front().base;
+    if (!owner || owner->base != base) return call.FailNull(ERROR_PROC_NOT_FOUND);
+    call.Finish("ptr");
+    return reinterpret_cast<FARPROC>(found);
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
+    MachineLock machine;
+    Call call(*machine, "GetModuleFileNameA", [&] {
+        return ArgList({ModuleArg(*machine, hModule), PointerArg(lpFilename), std::to_string(nSize)});
+    });
+    if (call.Planned()) {
+        call.FinishFailed("0", call.PlannedError());
+        return 0;
+    }
+    std::optional<ModuleView> module = ViewModule(*machine, hModule);
+    if (!module) {
+        call.FinishFailed("0", ERROR_MOD_NOT_FOUND);
+        return 0;
+    }
+    const std::string& path = module->path;
+    if (nSize == 0 || !lpFilename) {
+        call.FinishFailed("0", ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    // A name that does not fit is cut to the buffer, zero included, and the
+    // buffer's size returned.
+    const std::size_t copied = std::min<std::size_t>(path.size(), nSize - 1);
+    std::memcpy(lpFilename, path.data(), copied);
+    lpFilename[copied] = '\0';
+    if (copied < path.size()) {
+        call.FinishFailed(std::to_string(nSize), ERROR_INSUFFICIENT_BUFFER);
+        return nSize;
+    }
+    call.Finish([&] { return std::to_string(copied); }, [&] { return TextArg(lpFilename); });
+    return static_cast<DWORD>(copied);
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+    MachineLock machine;
+    Call call(*machine, "GetModuleHandleA", [&] { return TextArg(lpModuleName); });
+    if (call.Planned()) return call.FailNull(call.PlannedError());
+    const std::optional<LoadedModule> module = Lookup(lpModuleName, false);
+    if (!module) return call.FailNull(ERROR_MOD_NOT_FOUND);
+    call.Finish([&] { return ModuleArg(*machine, Handle(module->base)); });
+    return Handle(module->base);
+}
+
+BOOL WINAPI GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE* phModule) {
+    MachineLock machine;
+    const bool byAddress = dwFlags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS;
+    Call call(*machine, "GetModuleHandleExA", [&] {
+        return ArgList({HexArg(dwFlags), byAddress ? PointerArg(lpModuleName) : TextArg(lpModuleName), PointerArg(phModule)});
+    });
+    if (phModule) *phModule = nullptr;
+    if (call.Planned()) return call.Fail(call.PlannedError());
+    constexpr DWORD known = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    if (!phModule || (dwFlags & ~known) != 0) return call.Fail(ERROR_INVALID_PARAMETER);
+    const std::optional<LoadedModule> module = Lookup(lpModuleName, byAddress);
+    if (!module) return call.Fail(ERROR_MOD_NOT_FOUND);
+    if (!(dwFlags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) {
+        // A counted reference, for FreeLibrary to give back; the module is
+        // loaded, so this dlopen runs nothing.
+        void* library = ::dlopen(module->path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        if (!library) return call.Fail(ERROR_MOD_NOT_FOUND);
+        ModuleRecord& record = machine->modules[module->base];
+        record.path = module->path;
+        record.library = library;
+        ++record.references;
+    }
+    *phModule = Handle(module->base);
+    return call.Succeed([&] { return ModuleArg(*machine, *phModule); });
+}

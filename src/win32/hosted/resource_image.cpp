@@ -1,0 +1,123 @@
+#include "win32/hosted/resource_image.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace hosted {
+
+namespace {
+
+constexpr std::size_t alignment = 4;
+constexpr WORD ordinalMark = 0xFFFF;
+
+std::size_t Aligned(std::size_t n) { return (n + alignment - 1) / alignment * alignment; }
+
+WORD WordAt(ByteView bytes, std::size_t at) { return static_cast<WORD>(bytes[at] | bytes[at + 1] << 8); }
+DWORD DwordAt(ByteView bytes, std::size_t at) {
+    return static_cast<DWORD>(WordAt(bytes, at)) | static_cast<DWORD>(WordAt(bytes, at + 2)) << 16;
+}
+
+// A type or a name: a number, or UTF-16 text.
+struct ResourceId {
+    std::optional<WORD> ordinal;
+    ByteView text; // without its terminating zero
+};
+
+// Reads an id at `at` within `header`; advances `at` past it.
+std::optional<ResourceId> ReadId(ByteView header, std::size_t& at) {
+    if (header.size() - at < 2) return std::nullopt;
+    if (WordAt(header, at) == ordinalMark) {
+        if (header.size() - at < 4) return std::nullopt;
+        ResourceId id{WordAt(header, at + 2), {}};
+        at += 4;
+        return id;
+    }
+    for (std::size_t end = at; header.size() - end >= 2; end += 2) {
+        if (WordAt(header, end) == 0) {
+            ResourceId id{std::nullopt, header.subspan(at, end - at)};
+            at = end + 2;
+            return id;
+        }
+    }
+    return std::nullopt;
+}
+
+struct Entry {
+    ResourceId type;
+    ResourceId name;
+    ResourceEntry found;
+};
+
+// Calls visit(entry) for each entry until it returns true or the image ends
+// or breaks off.
+template <typename Visit> void ForEachEntry(ByteView image, Visit visit) {
+    constexpr std::size_t fixedHead = 8;  // data size, header size
+    constexpr std::size_t fixedTail = 16; // data version, flags, language, version, characteristics
+    std::size_t at = 0;
+    while (image.size() - at >= fixedHead) {
+        const DWORD dataSize = DwordAt(image, at);
+        const DWORD headerSize = DwordAt(image, at + 4);
+        if (headerSize < fixedHead + fixedTail || headerSize > image.size() - at ||
+            dataSize > image.size() - at - headerSize)
+            return;
+        const ByteView header = image.subspan(at, headerSize);
+        std::size_t idAt = fixedHead;
+        const std::optional<ResourceId> type = ReadId(header, idAt);
+        const std::optional<ResourceId> name = type ? ReadId(header, idAt) : std::nullopt;
+        if (!name || Aligned(idAt) + fixedTail > headerSize) return;
+        const Entry entry{*type, *name, {image.data() + at, image.subspan(at + headerSize, dataSize)}};
+        if (entry.type.ordinal != 0 && visit(entry)) return;
+        const std::size_t next = Aligned(at + headerSize + dataSize);
+        if (next <= at || next > image.size()) return;
+        at = next;
+    }
+}
+
+bool Matches(const ResourceId& id, LPCSTR wanted) {
+    if (IS_INTRESOURCE(wanted)) return id.ordinal == static_cast<WORD>(reinterpret_cast<UINT_PTR>(wanted));
+    if (wanted[0] == '#') {
+        char* end = nullptr;
+        const unsigned long number = std::strtoul(wanted + 1, &end, 10);
+        return *end == '\0' && end != wanted + 1 && number <= 0xFFFF && id.ordinal == number;
+    }
+    if (id.ordinal) return false;
+    const std::size_t length = std::strlen(wanted);
+    if (id.text.size() != 2 * length) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        const WORD unit = WordAt(id.text, 2 * i);
+        const auto byte = static_cast<unsigned char>(wanted[i]);
+        if (unit != byte && unit != static_cast<WORD>(std::toupper(byte))) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, DWORD& error) {
+    std::optional<ResourceEntry> found;
+    error = ERROR_RESOURCE_DATA_NOT_FOUND;
+    ForEachEntry(image, [&](const Entry& entry) {
+        if (!Matches(entry.type, type)) {
+            if (error == ERROR_RESOURCE_DATA_NOT_FOUND) error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+            return false;
+        }
+        error = ERROR_RESOURCE_NAME_NOT_FOUND;
+        if (Matches(entry.name, name)) found = entry.found;
+        return found.has_value();
+    });
+    if (found) error = ERROR_SUCCESS;
+    return found;
+}
+
+std::optional<ResourceEntry> ResourceEntryAt(ByteView image, const void* header) {
+    std::optional<ResourceEntry> found;
+    ForEachEntry(image, [&](const Entry& entry) {
+        if (entry.found.header == header) found = entry.found;
+        return found.has_value();
+    });
+    return found;
+}
+
+} // namespace hosted

@@ -1,0 +1,28 @@
+// A module's resources as the resource compiler writes them with "-O res":
+// a run of entries, each a header (data size, header size, type, name,
+// language and versions) followed by its data, every part on a four-byte
+// boundary. The first entry, empty and of type 0, only marks the format.
+#pragma once
+
+#include <optional>
+
+#include "win32/hosted/elf_module.h"
+#include "win32/win32.h"
+
+namespace hosted {
+
+struct ResourceEntry {
+    const unsigned char* header; // what FindResourceA hands out as HRSRC
+    ByteView data;
+};
+
+// The resource whose type and name match `type` and `name` (numbers from
+// MAKEINTRESOURCEA or "#123", or text compared without regard to case), in
+// any language. Otherwise nullopt with `error` set: no resources at all
+// (ERROR_RESOURCE_DATA_NOT_FOUND), none of the type, or none of the name.
+// A damaged entry ends the image: what follows it is not found.
+std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, DWORD& error);
+// The entry whose header is at `header`, if one in `image` is.
+std::optional<ResourceEntry> ResourceEntryAt(ByteView image, const void* header);
+
+} // namespace hosted
