@@ -203,8 +203,9 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
         call.FinishFailed("0", call.PlannedError());
         return 0;
     }
+    // A file mapped as data is not a module to ask about, as on Windows.
     std::optional<ModuleView> module = ViewModule(*machine, hModule);
-    if (!module) {
+    if (!module || module->data) {
         call.FinishFailed("0", ERROR_MOD_NOT_FOUND);
         return 0;
     }
