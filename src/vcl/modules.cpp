@@ -1,0 +1,91 @@
+#include "vcl/modules.h"
+
+#include <mutex>
+#include <string>
+
+#include "vcl/language.h"
+
+namespace vcl {
+
+namespace {
+
+struct ModuleList {
+    std::mutex lock;
+    TLibModule* first = nullptr;
+};
+
+ModuleList& TheModuleList() {
+    static ModuleList list;
+    return list;
+}
+
+// The file name without its extension: "/p/ZelvanPack" of "/p/ZelvanPack.bpl".
+std::string WithoutExtension(const std::string& path) {
+    const std::size_t folder = path.find_last_of("/\\");
+    const std::size_t dot = path.rfind('.');
+    const bool inName = dot != std::string::npos && (folder == std::string::npos || dot > folder);
+    return inName ? path.substr(0, dot) : path;
+}
+
+HINSTANCE LoadAsData(const std::string& file) { return LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE); }
+
+} // namespace
+
+void RegisterModule(TLibModule* LibModule) {
+    ModuleList& list = TheModuleList();
+    std::scoped_lock guard(list.lock);
+    LibModule->Next = list.first;
+    list.first = LibModule;
+}
+
+void UnregisterModule(TLibModule* LibModule) {
+    ModuleList& list = TheModuleList();
+    std::scoped_lock guard(list.lock);
+    for (TLibModule** link = &list.first; *link; link = &(*link)->Next) {
+        if (*link == LibModule) {
+            *link = LibModule->Next;
+            LibModule->Next = nullptr;
+            return;
+        }
+    }
+}
+
+std::vector<TLibModule> RegisteredModules() {
+    ModuleList& list = TheModuleList();
+    std::scoped_lock guard(list.lock);
+    std::vector<TLibModule> modules;
+    for (const TLibModule* module = list.first; module; module = module->Next) modules.push_back(*module);
+    return modules;
+}
+
+HINSTANCE FindResourceHInstance(HINSTANCE Instance) {
+    for (const TLibModule& module : RegisteredModules())
+        if (Instance == module.Instance || Instance == module.CodeInstance || Instance == module.DataInstance)
+            return module.ResInstance;
+    return Instance;
+}
+
+HINSTANCE LoadResourceModule(const char* ModuleName) {
+    const std::string language = UserLanguageAbbreviation();
+    if (language.empty()) return nullptr;
+    const std::string base = WithoutExtension(ModuleName);
+    if (HINSTANCE found = LoadAsData(base + "." + language)) return found;
+    return LoadAsData(base + "." + language.substr(0, 2));
+}
+
+std::optional<TResourceBytes> ResourceBytes(HMODULE Module, LPCSTR Name, LPCSTR Type) {
+    HRSRC found = FindResourceA(Module, Name, Type);
+    if (!found) return std::nullopt;
+    const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(Module, found)));
+    if (!data) return std::nullopt;
+    return TResourceBytes(data, SizeofResource(Module, found));
+}
+
+std::optional<TFoundResource> FindResource(LPCSTR Name, LPCSTR Type) {
+    for (const TLibModule& module : RegisteredModules())
+        if (std::optional<TResourceBytes> bytes = ResourceBytes(module.ResInstance, Name, Type))
+            return TFoundResource{module.ResInstance, *bytes};
+    return std::nullopt;
+}
+
+} // namespace vcl

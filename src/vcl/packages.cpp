@@ -1,0 +1,181 @@
+#include "vcl/packages.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "vcl/modules.h"
+#include "vcl/palette.h"
+#include "vcl/sysutils.h"
+
+namespace vcl {
+
+namespace {
+
+struct LoadedPackage {
+    HMODULE module;
+    std::string name; // as LoadPackage was given it
+    std::vector<std::string> units;
+    int loads;
+};
+
+// A package's name is its file's name without folder and extension.
+std::string_view PackageNameOf(std::string_view file) {
+    file = file.substr(file.find_last_of("/\\") + 1);
+    return file.substr(0, file.rfind('.'));
+}
+
+struct PackageList {
+    std::recursive_mutex lock;
+    std::vector<LoadedPackage> packages;
+};
+
+PackageList& ThePackages() {
+    static PackageList list;
+    return list;
+}
+
+using TPackageProc = void (*)();
+
+constexpr std::string_view StartUpUnit = "SysInit";
+
+[[noreturn]] void Refuse(const std::string& name, const std::string& why) {
+    throw EPackageError("Cannot load package '" + name + "': " + why);
+}
+
+std::string LoadError(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_MOD_NOT_FOUND: return "the file, or a module it needs, was not found";
+    case ERROR_BAD_EXE_FORMAT: return "it is not a module for this system (damaged, cut short, or built for another)";
+    case ERROR_PROC_NOT_FOUND: return "a function it imports was not found";
+    case ERROR_ACCESS_DENIED: return "it cannot be read";
+    default: return "the system refused it (error " + std::to_string(error) + ")";
+    }
+}
+
+// A module mapped as data, freed on every exit.
+class DataModule {
+public:
+    explicit DataModule(const std::string& name) : module_(LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~DataModule() {
+        if (module_) FreeLibrary(module_);
+    }
+    DataModule(const DataModule&) = delete;
+    DataModule& operator=(const DataModule&) = delete;
+    HMODULE get() const { return module_; }
+
+private:
+    HMODULE module_;
+};
+
+TPackageInfo ReadInfo(HMODULE module, const std::string& name) {
+    const std::optional<TResourceBytes> record = ResourceBytes(module, "PACKAGEINFO", RT_RCDATA);
+    if (!record) Refuse(name, "it has no PACKAGEINFO resource, so it is not a package");
+    try {
+        return ReadPackageInfo(*record);
+    } catch (const EPackageError& damage) {
+        Refuse(name, std::string("its PACKAGEINFO is damaged: ") + damage.what());
+    }
+}
+
+// What the package needs and brings, against what this process has.
+void CheckFits(const TPackageInfo& info, const std::string& name, const std::vector<LoadedPackage>& loaded) {
+    const std::uint32_t kind = (info.Flags & pf::ModuleKindMask) >> pf::ModuleKindShift;
+    if (kind != pf::PackageModule) Refuse(name, "its PACKAGEINFO marks it as a " + DescribePackageFlags(info.Flags).back() + ", not a package");
+    for (const TPackageRequire& required : info.Requires) {
+        const bool present = SameText(required.Name, RuntimePackageName()) ||
+                             std::any_of(loaded.begin(), loaded.end(), [&](const LoadedPackage& p) {
+                                 return SameText(required.Name, PackageNameOf(p.name));
+                             });
+        if (!present)
+            Refuse(name, "it requires the package " + required.Name + ", which is not loaded here: this host runs on " +
+                             std::string(RuntimePackageName()));
+    }
+    if (info.Flags & pf::IgnoreDupUnits) return;
+    for (const TPackageUnit& unit : info.Contains) {
+        if (SameText(unit.Name, StartUpUnit)) continue;
+        for (std::string_view own : RuntimeUnits())
+            if (SameText(unit.Name, own))
+                Refuse(name, "it contains the unit " + unit.Name + ", which the runtime package " +
+                                 std::string(RuntimePackageName()) + " contains");
+        for (const LoadedPackage& other : loaded)
+            for (const std::string& theirs : other.units)
+                if (SameText(unit.Name, theirs))
+                    Refuse(name, "it contains the unit " + unit.Name + ", which the loaded package '" + other.name +
+                                     "' contains");
+    }
+}
+
+LoadedPackage* Find(std::vector<LoadedPackage>& packages, HMODULE module) {
+    auto found = std::find_if(packages.begin(), packages.end(), [&](const LoadedPackage& p) { return p.module == module; });
+    return found == packages.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+std::string_view RuntimePackageName() {
+#ifdef ZELVAN_VCL30
+    return "vcl30";
+#else
+    return "vcl40";
+#endif
+}
+
+std::vector<std::string_view> RuntimeUnits() { return {"System", "Windows", "SysUtils", "Classes", "TypInfo"}; }
+
+HMODULE LoadPackage(const std::string& Name) {
+    PackageList& list = ThePackages();
+    std::scoped_lock guard(list.lock);
+    HMODULE already = GetModuleHandleA(Name.c_str());
+    LoadedPackage* known = already ? Find(list.packages, already) : nullptr;
+    std::vector<std::string> units;
+    if (!known) {
+        const DataModule data(Name);
+        if (!data.get()) Refuse(Name, LoadError(GetLastError()));
+        const TPackageInfo info = ReadInfo(data.get(), Name);
+        CheckFits(info, Name, list.packages);
+        for (const TPackageUnit& unit : info.Contains) units.push_back(unit.Name);
+    }
+    HMODULE module = LoadLibraryA(Name.c_str());
+    if (!module) Refuse(Name, LoadError(GetLastError()));
+    const auto initialize = GetProcAs<TPackageProc>(module, "Initialize");
+    if (!initialize || !GetProcAddress(module, "Finalize")) {
+        FreeLibrary(module);
+        Refuse(Name, "it does not export Initialize and Finalize");
+    }
+    if (known) ++known->loads;
+    else list.packages.push_back({module, Name, std::move(units), 1});
+    initialize();
+    return module;
+}
+
+void UnloadPackage(HMODULE Module) {
+    PackageList& list = ThePackages();
+    std::scoped_lock guard(list.lock);
+    LoadedPackage* package = Find(list.packages, Module);
+    if (!package) throw EPackageError("Cannot unload a module that was not loaded as a package");
+    if (package->loads == 1) UnregisterModuleClasses(Module);
+    GetProcAs<TPackageProc>(Module, "Finalize")();
+    if (--package->loads == 0) std::erase_if(list.packages, [&](const LoadedPackage& p) { return p.module == Module; });
+    FreeLibrary(Module);
+}
+
+TPackageInfo GetPackageInfo(HMODULE Module) {
+    char file[1024];
+    const DWORD length = GetModuleFileNameA(Module, file, sizeof file);
+    return ReadInfo(Module, length ? std::string(file, length) : std::string("?"));
+}
+
+std::string GetPackageDescription(HMODULE Module) {
+    const std::optional<TResourceBytes> text = ResourceBytes(Module, "DESCRIPTION", RT_RCDATA);
+    std::string description;
+    for (std::size_t i = 0; text && i + 1 < text->size(); i += 2) {
+        const unsigned unit = (*text)[i] | (*text)[i + 1] << 8;
+        if (unit == 0) break;
+        description += unit < 0x100 ? static_cast<char>(unit) : '?';
+    }
+    return description;
+}
+
+} // namespace vcl

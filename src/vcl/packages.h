@@ -1,0 +1,42 @@
+// The package loader. A package is a module with a PACKAGEINFO resource and
+// the exports Initialize, Finalize and GetPackageInfoTable.
+//
+// LoadPackage first maps the file as data and reads its PACKAGEINFO, so
+// that a package this process cannot take runs no code at all: one that
+// requires a package not loaded here (another runtime above all), or
+// contains a unit that the runtime or a loaded package already contains
+// (each package's own start-up unit SysInit aside). Then it loads the
+// module, whose entry point registers it, and calls Initialize. A package
+// loaded again is counted, and initialized again (its unit counters make
+// that do nothing), without the checks it has already passed.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vcl/packageinfo.h"
+#include "win32/win32.h"
+
+namespace vcl {
+
+// The runtime package this runtime is, as packages name it among their
+// requires: "vcl40", or "vcl30" in the vcl30 build.
+std::string_view RuntimePackageName();
+// The units the runtime package contains.
+std::vector<std::string_view> RuntimeUnits();
+
+// Throws EPackageError naming the package and what stands in the way;
+// then nothing is loaded and nothing stays registered.
+HMODULE LoadPackage(const std::string& Name);
+// Takes the package's classes off the palette and out of the class
+// registry when this is its last load, calls Finalize and frees the
+// module. A module that LoadPackage did not load throws EPackageError.
+void UnloadPackage(HMODULE Module);
+
+// The PACKAGEINFO of a loaded package (throws EPackageError).
+TPackageInfo GetPackageInfo(HMODULE Module);
+// Its DESCRIPTION, as 8-bit text; empty when it has none.
+std::string GetPackageDescription(HMODULE Module);
+
+} // namespace vcl
