@@ -125,12 +125,16 @@ std::vector<std::string> DescribePackageFlags(std::uint32_t Flags) {
     if (Flags & pf::IgnoreDupUnits) words.push_back("no duplicate-unit check");
     const unsigned producer = (Flags & pf::ProducerMask) >> pf::ProducerShift;
     words.push_back(producer == 0 ? "producer 0 (older than the producer field)" : "producer " + std::to_string(producer));
-    static constexpr const char* kinds[] = {"program", "package", "library", "kind 3"};
-    words.push_back(kinds[(Flags & pf::ModuleKindMask) >> pf::ModuleKindShift]);
+    words.push_back(ModuleKindName(Flags));
     constexpr std::uint32_t known = pf::NeverBuild | pf::DesignOnly | pf::RunOnly | pf::IgnoreDupUnits |
                                     pf::ProducerMask | pf::ModuleKindMask;
     if (Flags & ~known) words.push_back("other bits 0x" + Hex(Flags & ~known).substr(2));
     return words;
+}
+
+std::string ModuleKindName(std::uint32_t Flags) {
+    static constexpr const char* kinds[] = {"program", "package", "library", "kind 3"};
+    return kinds[(Flags & pf::ModuleKindMask) >> pf::ModuleKindShift];
 }
 
 } // namespace vcl

@@ -77,5 +77,7 @@ TPackageInfo ReadPackageInfo(std::span<const unsigned char> Record);
 // The flags as words: "never-build", "design-time and run-time",
 // "producer 3", "package".
 std::vector<std::string> DescribePackageFlags(std::uint32_t Flags);
+// The module kind the flags give: "program", "package", "library" or "kind 3".
+std::string ModuleKindName(std::uint32_t Flags);
 
 } // namespace vcl

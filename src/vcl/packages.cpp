@@ -82,7 +82,7 @@ TPackageInfo ReadInfo(HMODULE module, const std::string& name) {
 // What the package needs and brings, against what this process has.
 void CheckFits(const TPackageInfo& info, const std::string& name, const std::vector<LoadedPackage>& loaded) {
     const std::uint32_t kind = (info.Flags & pf::ModuleKindMask) >> pf::ModuleKindShift;
-    if (kind != pf::PackageModule) Refuse(name, "its PACKAGEINFO marks it as a " + DescribePackageFlags(info.Flags).back() + ", not a package");
+    if (kind != pf::PackageModule) Refuse(name, "its PACKAGEINFO marks it as a " + ModuleKindName(info.Flags) + ", not a package");
     for (const TPackageRequire& required : info.Requires) {
         const bool present = SameText(required.Name, RuntimePackageName()) ||
                              std::any_of(loaded.begin(), loaded.end(), [&](const LoadedPackage& p) {

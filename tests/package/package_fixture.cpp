@@ -1,0 +1,111 @@
+#include "package_fixture.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <dlfcn.h>
+
+#include "vcl/packages.h"
+#include "win32/hosted/hosted_pc.h"
+
+namespace packagetest {
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* localeVariables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+
+const fs::path& Canonical(const char* file) {
+    static std::vector<std::pair<const char*, fs::path>> known;
+    for (const auto& [name, path] : known)
+        if (name == file) return path;
+    return known.emplace_back(file, fs::canonical(file)).second;
+}
+} // namespace
+
+const fs::path& PackageFile() { return Canonical(PACKAGE_FILE); }
+const fs::path& OtherPackageFile() { return Canonical(OTHER_PACKAGE_FILE); }
+const fs::path& OtherRuntimeFile() { return Canonical(OTHER_RUNTIME_FILE); }
+const fs::path& GermanResources() { return Canonical(GERMAN_RESOURCES); }
+
+bool Loaded(const fs::path& file) {
+    void* library = ::dlopen(file.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (library) ::dlclose(library);
+    return library != nullptr;
+}
+
+std::size_t ThreadCount() {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+}
+
+std::vector<std::string> PaletteShown() {
+    std::vector<std::string> shown;
+    for (const vcl::TPalettePage& page : vcl::PalettePages()) {
+        std::string line = page.Name + ":";
+        for (const vcl::TClassInfo* Class : page.Classes) line += " " + std::string(Class->ClassName);
+        shown.push_back(line);
+    }
+    return shown;
+}
+
+testsupport::Bytes FileResource(const fs::path& file, LPCSTR name, LPCSTR type) {
+    HMODULE data = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    std::optional<vcl::TResourceBytes> bytes = data ? vcl::ResourceBytes(data, name, type) : std::nullopt;
+    testsupport::Bytes copy = bytes ? testsupport::Bytes(bytes->begin(), bytes->end()) : testsupport::Bytes();
+    if (data) FreeLibrary(data);
+    return copy;
+}
+
+void Call(HMODULE module, const char* name) {
+    auto procedure = vcl::GetProcAs<void (*)()>(module, name);
+    ASSERT_NE(procedure, nullptr) << name;
+    procedure();
+}
+
+fs::path PatchedPackage(const testsupport::TempDir& dir, const std::string& name, std::size_t offset,
+                        const testsupport::Bytes& bytes) {
+    testsupport::Bytes file = testsupport::ReadFile(PackageFile());
+    const testsupport::Bytes record = FileResource(PackageFile(), "PACKAGEINFO", RT_RCDATA);
+    const auto at = std::search(file.begin(), file.end(), record.begin(), record.end());
+    if (at == file.end()) throw std::runtime_error("no PACKAGEINFO record in " + PackageFile().string());
+    std::copy(bytes.begin(), bytes.end(), at + static_cast<std::ptrdiff_t>(offset));
+    testsupport::WriteFile(dir / name, file);
+    return dir / name;
+}
+
+std::string LoadRefusal(const fs::path& file) {
+    const std::vector<vcl::TLibModule> modules = vcl::RegisteredModules();
+    const std::vector<std::string> palette = PaletteShown();
+    const std::size_t handles = hosted::OpenHandleCount();
+    try {
+        vcl::UnloadPackage(vcl::LoadPackage(file.string()));
+    } catch (const vcl::EPackageError& refusal) {
+        EXPECT_FALSE(Loaded(file)) << file;
+        EXPECT_EQ(vcl::RegisteredModules().size(), modules.size());
+        EXPECT_EQ(PaletteShown(), palette);
+        EXPECT_EQ(hosted::OpenHandleCount(), handles);
+        return refusal.what();
+    }
+    return "(loaded)";
+}
+
+void PackageTest::SetUp() {
+    hosted::ResetMachine();
+    for (const char* variable : localeVariables) {
+        const char* value = std::getenv(variable);
+        savedLocale_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        ::unsetenv(variable);
+    }
+}
+
+void PackageTest::TearDown() {
+    EXPECT_FALSE(Loaded(PackageFile())) << "a test left the package loaded";
+    EXPECT_FALSE(Loaded(OtherRuntimeFile())) << "the other runtime was loaded";
+    EXPECT_TRUE(PaletteShown().empty());
+    for (std::size_t i = 0; i < savedLocale_.size(); ++i) {
+        if (savedLocale_[i]) ::setenv(localeVariables[i], savedLocale_[i]->c_str(), 1);
+        else ::unsetenv(localeVariables[i]);
+    }
+    hosted::ResetMachine();
+}
+
+} // namespace packagetest
