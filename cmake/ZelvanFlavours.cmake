@@ -58,6 +58,7 @@ set(ZELVAN_PACKAGE_DIR ${PROJECT_BINARY_DIR}/bin)
 function(zelvan_package_output target flavour name)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME ${name} PREFIX "" SUFFIX ${ZELVAN_PACKAGE_SUFFIX_${flavour}}
+    ARCHIVE_OUTPUT_NAME ${name}_${flavour}
     LIBRARY_OUTPUT_DIRECTORY ${ZELVAN_PACKAGE_DIR}
     RUNTIME_OUTPUT_DIRECTORY ${ZELVAN_PACKAGE_DIR})
 endfunction()

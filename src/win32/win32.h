@@ -6,9 +6,10 @@
 #ifdef _WIN32
 
 #include <windows.h>
-// The runtime registers component classes under this name; windows.h would
-// turn it into RegisterClassA.
+// The runtime registers component classes and finds resources under these
+// names; windows.h would turn them into RegisterClassA and FindResourceA.
 #undef RegisterClass
+#undef FindResource
 
 #else
 
