@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The Windows stage: builds the component, zelvan.exe and the Windows test
-# program for 32-bit Windows, and runs them under Wine on FAT images mapped to
-# drive letters, as Windows NT 4.0, Windows 10, Windows 95 and Windows 98
-# report themselves. The test program and zelvan.exe are checked against dd,
+# The Windows stage: builds the component, zelvan.exe, the packages and the
+# Windows test programs for 32-bit Windows, and runs them under Wine on FAT
+# images mapped to drive letters, as Windows NT 4.0, Windows 10, Windows 95
+# and Windows 98 report themselves. The test program and zelvan.exe are checked against dd,
 # the confirmation dialog is answered on a display of our own, and every
 # zelvan command is compared with the hosted build's. Ends with the line
 # "windows: N passed, N failed, N skipped"; fails when a check failed or
@@ -19,7 +19,10 @@ bash scripts/setup.sh --windows || stage_fail "Wine, Xvfb, xdotool and ImageMagi
 jobs=$(nproc)
 
 echo "== the component, the tools and their tests built for 32-bit Windows"
-cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DZELVAN_WERROR=ON >/dev/null
+# Each program chooses whether it stands alone (cmake/ZelvanWindows.cmake):
+# no linker flags for all of them, whatever an older tree has cached.
+cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DZELVAN_WERROR=ON \
+  -UCMAKE_EXE_LINKER_FLAGS >/dev/null
 cmake --build build-windows -j"$jobs"
 # The hosted build that the comparison runs beside Wine.
 [ -d build-test ] || cmake -S . -B build-test -G Ninja -DZELVAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -59,23 +62,30 @@ use_identity() {
   current_identity=$1
 }
 
+# run_counted NAME LOG EXE ARGS...: runs a Windows test program, shows what
+# it printed and adds its count line to the stage's.
+run_counted() {
+  local name=$1 log=$2 status=0
+  shift 2
+  echo "-- $name"
+  wine_run 120 "$@" >"$log" 2>&1 || status=$?
+  sed 's/\r$//; s/^/    /' "$log"
+  count_test_program "$name" "$status" "$log"
+}
+
 # test_program IDENTITY FILTER LETTERS...: the Windows test program of each
 # runtime generation, on the drives named.
 test_program() {
-  local identity=$1 filter=$2 letter flavour status arguments=()
+  local identity=$1 filter=$2 letter flavour arguments=()
   shift 2
   for letter in "$@"; do
     arguments+=("--$(kind_of "$letter")=$letter=$(windows_path "$wine_images/$(image_of "$letter")")")
   done
   use_identity "$identity"
   for flavour in vcl40 vcl30; do
-    local log=$scratch/tests-$identity-$flavour.log
-    echo "-- zelvan_windows_tests_$flavour.exe as $identity"
-    status=0
-    wine_run 120 "build-windows/tests/windows/zelvan_windows_tests_$flavour.exe" --gtest_filter="$filter" \
-      --platform="${platform_of[$identity]}" "${arguments[@]}" >"$log" 2>&1 || status=$?
-    sed 's/\r$//; s/^/    /' "$log"
-    count_test_program "zelvan_windows_tests_$flavour.exe as $identity" "$status" "$log"
+    run_counted "zelvan_windows_tests_$flavour.exe as $identity" "$scratch/tests-$identity-$flavour.log" \
+      "build-windows/tests/windows/zelvan_windows_tests_$flavour.exe" --gtest_filter="$filter" \
+      --platform="${platform_of[$identity]}" "${arguments[@]}"
     restore_images "$wine_images"
   done
 }
@@ -86,6 +96,12 @@ test_program win10 '*' D E F A G
 # Windows 95 (build 950) knows neither FAT32 nor an NT volume; Wine has no
 # INT 13h for its floppy road.
 test_program win95 'Identity.*:LogicalTransfer.*' D E
+
+echo "== ZelvanPack's DLLs under Wine: LoadLibrary, FindResource, the palette, the other build refused"
+for flavour in vcl40 vcl30; do
+  run_counted "zelvan_windows_package_tests_$flavour.exe" "$scratch/package-tests-$flavour.log" \
+    "build-windows/bin/zelvan_windows_package_tests_$flavour.exe"
+done
 
 echo "== the write confirmation, a real MessageBoxA on display $DISPLAY"
 confirm nt40 "answered Yes" Return 0 "$stage_dir/attention.png"

@@ -4,6 +4,7 @@
 #include <exception>
 #include <gtest/gtest.h>
 
+#include "count_line.h"
 #include "stage_machine.h"
 
 int main(int argc, char** argv) {
@@ -14,9 +15,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zelvan_windows_tests: %s\n", error.what());
         return 2;
     }
-    const int status = RUN_ALL_TESTS();
-    const ::testing::UnitTest& unit = *::testing::UnitTest::GetInstance();
-    std::printf("%d passed, %d failed, %d skipped\n", unit.successful_test_count(), unit.failed_test_count(),
-                unit.skipped_test_count());
-    return status;
+    return windows_test::RunAndCount();
 }

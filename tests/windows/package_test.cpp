@@ -1,0 +1,128 @@
+// ZelvanPack as a Windows DLL of its build: LoadLibraryA and FindResourceA
+// find the resources that the hosted build carries, byte for byte; the
+// runtime loads it and Register fills the palette; its finalization
+// releases AttentionText; the thread locale chooses a resource module; and
+// the other build's package is refused without its runtime being loaded.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "expected_resources.h"
+#include "vcl/modules.h"
+#include "vcl/packages.h"
+#include "vcl/palette.h"
+#include "zelvanpack_names.h"
+
+namespace windows_test {
+namespace {
+
+#ifdef ZELVAN_VCL30
+const std::string runtime = "vcl30", other = "vcl40", package = "ZelvanPack.dpl", otherPackage = "ZelvanPack.bpl",
+                  otherRuntime = "Vcl40.bpl";
+#else
+const std::string runtime = "vcl40", other = "vcl30", package = "ZelvanPack.bpl", otherPackage = "ZelvanPack.dpl",
+                  otherRuntime = "VCL30.dpl";
+#endif
+
+// The folder of this program, which is the package folder, with a backslash.
+std::string ProgramFolder() {
+    char file[MAX_PATH];
+    const std::string path(file, GetModuleFileNameA(nullptr, file, sizeof file));
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+testsupport::Bytes Resource(HMODULE module, LPCSTR name, LPCSTR type) {
+    HRSRC found = FindResourceA(module, name, type);
+    if (!found) return {};
+    const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(module, found)));
+    return testsupport::Bytes(data, data + SizeofResource(module, found));
+}
+
+std::vector<std::string> PaletteShown() {
+    std::vector<std::string> shown;
+    for (const vcl::TPalettePage& page : vcl::PalettePages()) {
+        std::string line = page.Name + ":";
+        for (const vcl::TClassInfo* Class : page.Classes) line += " " + std::string(Class->ClassName);
+        shown.push_back(line);
+    }
+    return shown;
+}
+
+template <typename T> T* Export(HMODULE module, const char* name) {
+    return reinterpret_cast<T*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+TEST(WindowsPackage, LoadLibraryAndFindResourceFindTheResourcesTheScriptDeclares) {
+    HMODULE module = LoadLibraryA(package.c_str());
+    ASSERT_NE(module, nullptr) << GetLastError();
+    packagetest::ExpectPalettePicture(Resource(module, "TZELVAN", RT_BITMAP));
+    EXPECT_EQ(Resource(module, "DESCRIPTION", RT_RCDATA), packagetest::ExpectedDescription("Kesmet TZelvan Component"));
+    EXPECT_EQ(Resource(module, "PACKAGEINFO", RT_RCDATA), packagetest::ExpectedPackageInfo(runtime));
+    EXPECT_EQ(Resource(module, "PACKAGEOPTIONS", RT_RCDATA), packagetest::ExpectedPackageOptions());
+    EXPECT_TRUE(FreeLibrary(module));
+}
+
+TEST(WindowsPackage, RegisterPutsExactlyTZelvanOnKesmet) {
+    HMODULE module = vcl::LoadPackage(package);
+    vcl::GetProcAs<void (*)()>(module, zelvanpack_names::Orvane_Register)();
+    EXPECT_EQ(PaletteShown(), std::vector<std::string>{"Kesmet: TZelvan"});
+    const auto bitmap = vcl::FindResource("TZELVAN", RT_BITMAP);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->Module, module);
+    EXPECT_EQ(bitmap->Bytes.size(), 392u);
+    vcl::UnloadPackage(module);
+    EXPECT_TRUE(PaletteShown().empty());
+    EXPECT_EQ(GetModuleHandleA(package.c_str()), nullptr);
+}
+
+TEST(WindowsPackage, FinalizeReleasesTheTextAssignedToAttentionText) {
+    HMODULE module = vcl::LoadPackage(package);
+    auto* text = Export<vcl::AnsiString>(module, zelvanpack_names::Orvane_AttentionText);
+    ASSERT_NE(text, nullptr);
+    const vcl::AnsiString assigned("Careful: ");
+    *text = assigned;
+    vcl::GetProcAs<void (*)()>(module, zelvanpack_names::Finalize)();
+    EXPECT_EQ(assigned.RefCount(), 1);
+    vcl::GetProcAs<void (*)()>(module, zelvanpack_names::Initialize)();
+    vcl::UnloadPackage(module);
+}
+
+TEST(WindowsPackage, TheThreadLocaleChoosesTheResourceModuleBesideThePackage) {
+    char temporary[MAX_PATH];
+    const std::string folder = std::string(temporary, GetTempPathA(sizeof temporary, temporary)) + "zelvan-localised\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + package).c_str(), (folder + package).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "localised\\ZelvanPack.DEU").c_str(), (folder + "ZelvanPack.DEU").c_str(), FALSE));
+    const LCID before = GetThreadLocale();
+    auto description = [&](LCID locale) {
+        SetThreadLocale(locale);
+        HMODULE module = vcl::LoadPackage(folder + package);
+        const auto found = vcl::FindResource("DESCRIPTION", RT_RCDATA);
+        const testsupport::Bytes bytes = found ? testsupport::Bytes(found->Bytes.begin(), found->Bytes.end()) : testsupport::Bytes();
+        vcl::UnloadPackage(module);
+        return bytes;
+    };
+    EXPECT_EQ(description(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)),
+              packagetest::ExpectedDescription("Kesmet TZelvan Komponente"));
+    EXPECT_EQ(description(MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT)),
+              packagetest::ExpectedDescription("Kesmet TZelvan Component"));
+    SetThreadLocale(before);
+    DeleteFileA((folder + package).c_str());
+    DeleteFileA((folder + "ZelvanPack.DEU").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+TEST(WindowsPackage, TheOtherBuildsPackageIsRefusedWithoutLoadingItsRuntime) {
+    try {
+        vcl::LoadPackage(otherPackage);
+        FAIL() << otherPackage << " was loaded";
+    } catch (const vcl::EPackageError& refusal) {
+        EXPECT_EQ(std::string(refusal.what()), "Cannot load package '" + otherPackage + "': it requires the package " +
+                                                   other + ", which is not loaded here: this host runs on " + runtime);
+    }
+    EXPECT_EQ(GetModuleHandleA(otherRuntime.c_str()), nullptr);
+    EXPECT_EQ(GetModuleHandleA(otherPackage.c_str()), nullptr);
+}
+
+} // namespace
+} // namespace windows_test
