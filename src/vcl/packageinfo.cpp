@@ -128,7 +128,15 @@ std::vector<std::string> DescribePackageFlags(std::uint32_t Flags) {
     words.push_back(ModuleKindName(Flags));
     constexpr std::uint32_t known = pf::NeverBuild | pf::DesignOnly | pf::RunOnly | pf::IgnoreDupUnits |
                                     pf::ProducerMask | pf::ModuleKindMask;
-    if (Flags & ~known) words.push_back("other bits 0x" + Hex(Flags & ~known).substr(2));
+    if (Flags & ~known) words.push_back("other bits " + Hex(Flags & ~known));
+    return words;
+}
+
+std::vector<std::string> DescribeUnitFlags(std::uint8_t Flags) {
+    std::vector<std::string> words;
+    if (Flags & uf::MainUnit) words.push_back("main unit");
+    if (Flags & uf::PackageUnit) words.push_back("package unit");
+    if (const std::uint8_t other = Flags & ~(uf::MainUnit | uf::PackageUnit)) words.push_back("other bits " + Hex(other));
     return words;
 }
 

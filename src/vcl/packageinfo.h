@@ -79,5 +79,7 @@ TPackageInfo ReadPackageInfo(std::span<const unsigned char> Record);
 std::vector<std::string> DescribePackageFlags(std::uint32_t Flags);
 // The module kind the flags give: "program", "package", "library" or "kind 3".
 std::string ModuleKindName(std::uint32_t Flags);
+// A contained unit's flags as words: "main unit", "package unit"; none for 0.
+std::vector<std::string> DescribeUnitFlags(std::uint8_t Flags);
 
 } // namespace vcl

@@ -122,4 +122,10 @@ TEST(DescribePackageFlags, NamesEachFieldOfTheFlags) {
                                         "producer 0 (older than the producer field)", "program", "other bits 0x100"}));
 }
 
+TEST(DescribeUnitFlags, NamesTheMainAndThePackageUnit) {
+    EXPECT_EQ(DescribeUnitFlags(0x03), (std::vector<std::string>{"main unit", "package unit"}));
+    EXPECT_EQ(DescribeUnitFlags(0x00), std::vector<std::string>{});
+    EXPECT_EQ(DescribeUnitFlags(0x12), (std::vector<std::string>{"package unit", "other bits 0x10"}));
+}
+
 } // namespace

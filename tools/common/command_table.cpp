@@ -51,6 +51,22 @@ OptionUse UseOf(std::string_view operands, std::string_view option) {
     return use;
 }
 
+std::vector<std::string_view> NeededOptions(std::string_view operands) {
+    std::vector<std::string_view> names;
+    ForEachWord(operands, [&](std::string_view word, bool optional, std::string_view) {
+        if (!optional && word.starts_with('-')) names.push_back(word);
+    });
+    return names;
+}
+
+std::string_view ValueOf(std::string_view operands, std::string_view option) {
+    std::string_view value;
+    ForEachWord(operands, [&](std::string_view word, bool, std::string_view after) {
+        if (after == option && !word.starts_with('-')) value = word;
+    });
+    return value;
+}
+
 void CheckOperandCount(std::string_view name, std::string_view operands, std::size_t given) {
     const std::size_t taken = OperandNames(operands).size();
     if (given != taken)

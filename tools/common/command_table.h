@@ -32,6 +32,11 @@ std::vector<std::string_view> OperandNames(std::string_view operands);
 // How a row's syntax names an option ("-o", "--text").
 enum class OptionUse { Foreign, Allowed, Needed };
 OptionUse UseOf(std::string_view operands, std::string_view option);
+// The options a row's syntax names outside brackets, in order.
+std::vector<std::string_view> NeededOptions(std::string_view operands);
+// The value an option takes in a row's syntax: FILE of "--bitmap FILE";
+// empty for an option that stands alone.
+std::string_view ValueOf(std::string_view operands, std::string_view option);
 
 // Throws UsageError unless `given` is the number of operands the row takes:
 // "read takes 3 operands, not 2".

@@ -2,6 +2,7 @@
 // its row names, or --help.
 #pragma once
 
+#include <map>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,6 +20,8 @@ struct Invocation {
     bool help = false;
     std::vector<std::string> operands;   // in the order of the row's syntax
     std::vector<std::string> options;    // such as --text, each named by the row
+    // Options with the value that follows them, such as --bitmap FILE.
+    std::map<std::string, std::string, std::less<>> values;
 };
 
 // Throws UsageError naming the argument that is wrong.

@@ -21,19 +21,41 @@ constexpr CommandRow commandRows[] = {
      "show a registered class's published properties:\n"
      "type, default, range and accessors",
      RunInspect},
+    {"install", "PACKAGE",
+     "load a package of this host's build, call its\n"
+     "Register, and show the palette with each component's\n"
+     "picture, the package's description, what it requires\n"
+     "and contains, and its flags",
+     RunInstall},
+    {"palette", "PACKAGE --bitmap FILE",
+     "install the package and write the pictures of its\n"
+     "components, side by side in palette order, to FILE\n"
+     "(.bmp, or .png)",
+     RunPalette},
+    {"exports", "PACKAGE",
+     "list the names a module file exports, with the C++\n"
+     "declaration each decorated name stands for",
+     RunExports},
 };
 
-constexpr std::string_view usageHead = "usage: zelvan-host COMMAND ...\n\n";
+constexpr std::string_view usageHead = "usage: " ZELVAN_HOST_NAME " COMMAND ...\n\n";
 constexpr std::string_view usageTail = R"(
-Drives for loading TZelvan forms come from ZELVAN_DRIVES.
+The host runs on one runtime package (zelvan-host on Vcl40.bpl, zelvan-host30
+on VCL30.dpl) and installs packages of that build only. Before form and
+inspect it installs its own ZelvanPack beside it. Drives for loading TZelvan
+forms come from ZELVAN_DRIVES.
 
 examples:
   ZELVAN_DRIVES='C=disk.img;D=big.img' zelvan-host form module.dfm
   zelvan-host convert module.dfm module.txt
   zelvan-host convert module.txt module.dfm --binary
   zelvan-host inspect TZelvan
+  zelvan-host install ZelvanPack.bpl
+  zelvan-host palette ZelvanPack.bpl --bitmap palette.png
+  zelvan-host exports ZelvanPack.bpl
 
-exit status: 0 done, 1 a form or file could not be read or written, 2 usage
+exit status: 0 done, 1 a form, file or package could not be read, written or
+installed, 2 usage
 )";
 
 // "  form FILE", then the help beside it from this column on.
@@ -51,7 +73,7 @@ std::string Described(const CommandRow& row) {
 std::span<const CommandRow> Commands() { return commandRows; }
 
 std::string HelpText(const CommandRow* command) {
-    if (command) return "usage: zelvan-host " + std::string(command->name) + " " + std::string(command->operands) +
+    if (command) return "usage: " ZELVAN_HOST_NAME " " + std::string(command->name) + " " + std::string(command->operands) +
                         "\n\n" + std::string(command->help) + "\n";
     std::string text(usageHead);
     for (const CommandRow& row : commandRows) text += Described(row);

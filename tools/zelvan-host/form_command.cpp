@@ -9,6 +9,7 @@
 #include "vcl/streaming.h"
 #include "zelvan-host/commands.h"
 #include "zelvan-host/host_io.h"
+#include "zelvan-host/installed_package.h"
 
 namespace zelvan_host {
 
@@ -40,6 +41,7 @@ void List(const vcl::TComponent& component, const vcl::TFormObject* stored) {
 } // namespace
 
 void RunForm(const Invocation& invocation) {
+    const InstalledPackage own(OwnPackage());
     const std::string& file = invocation.operands[0];
     vcl::TFormObject form = vcl::ReadFormTree(ReadWholeFile(file), file);
     std::unique_ptr<vcl::TComponent> root = vcl::FormToComponent(form, file);

@@ -7,6 +7,7 @@
 #include "vcl/registry.h"
 #include "zelvan-host/commands.h"
 #include "zelvan-host/host_io.h"
+#include "zelvan-host/installed_package.h"
 
 namespace zelvan_host {
 
@@ -33,6 +34,7 @@ std::string Access(std::string_view name, vcl::TAccessKind kind) {
 } // namespace
 
 void RunInspect(const Invocation& invocation) {
+    const InstalledPackage own(OwnPackage());
     const std::string& className = invocation.operands[0];
     const vcl::TClassInfo* type = vcl::GetClass(className);
     if (!type) {

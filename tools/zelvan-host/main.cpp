@@ -1,14 +1,12 @@
-// zelvan-host: the design-time host. It reads and converts form files and
-// shows what the component publishes, through the same runtime that
-// applications use: a form is loaded for real, so loading a TZelvan form
-// measures drives through the hosted machine (ZELVAN_DRIVES).
+// zelvan-host: the design-time host. Like an IDE it runs on one runtime
+// package and installs packages into it: ZelvanPack shows its component on
+// the palette, and forms holding a TZelvan load for real, measuring drives
+// through the hosted machine (ZELVAN_DRIVES). It also converts form files
+// and lists a module's exports.
 #include "common/run_tool.h"
-#include "orvane/orvane.h"
-#include "vcl/registry.h"
 #include "zelvan-host/arguments.h"
 #include "zelvan-host/command_table.h"
 
 int main(int argc, char** argv) {
-    vcl::RegisterClass(Orvane::TZelvan::StaticClassInfo());
-    return tools::RunCommandLine("zelvan-host", argc, argv, zelvan_host::ParseArguments, zelvan_host::HelpText);
+    return tools::RunCommandLine(ZELVAN_HOST_NAME, argc, argv, zelvan_host::ParseArguments, zelvan_host::HelpText);
 }

@@ -1,0 +1,41 @@
+// zelvan-host exports PACKAGE: the names the module file exports, each with
+// the C++ declaration it decorates when it is one.
+#include <algorithm>
+#include <cstdlib>
+#include <cxxabi.h>
+#include <iostream>
+#include <memory>
+
+#include "zelvan-host/commands.h"
+#include "zelvan-host/host_io.h"
+#include "zelvan-host/module_exports.h"
+
+namespace zelvan_host {
+
+namespace {
+
+// The declaration of a decorated C++ name; empty for any other name.
+std::string Demangled(const std::string& name) {
+    int status = 0;
+    const std::unique_ptr<char, decltype(&std::free)> text(abi::__cxa_demangle(name.c_str(), nullptr, nullptr, &status),
+                                                           &std::free);
+    return status == 0 && text ? text.get() : "";
+}
+
+} // namespace
+
+void RunExports(const Invocation& invocation) {
+    const std::string& file = invocation.operands[0];
+    std::vector<std::string> names = ExportedNames(ReadWholeFile(file), file);
+    std::sort(names.begin(), names.end());
+    std::size_t width = 0;
+    for (const std::string& name : names) width = std::max(width, name.size());
+    for (const std::string& name : names) {
+        const std::string declaration = Demangled(name);
+        std::cout << name;
+        if (!declaration.empty()) std::cout << std::string(width - name.size() + 2, ' ') << declaration;
+        std::cout << "\n";
+    }
+}
+
+} // namespace zelvan_host

@@ -1,0 +1,164 @@
+#include "zelvan-host/picture.h"
+
+#include <algorithm>
+#include <cctype>
+
+#ifdef ZELVAN_HAVE_PNG
+#include <png.h>
+#endif
+
+#include "common/command_table.h"
+#include "common/files.h"
+#include "common/outcome.h"
+
+namespace zelvan_host {
+
+namespace {
+
+std::uint32_t Dword(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
+           std::uint32_t(bytes[at + 3]) << 24;
+}
+std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+void PutDword(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    PutWord(out, static_cast<std::uint16_t>(value));
+    PutWord(out, static_cast<std::uint16_t>(value >> 16));
+}
+
+constexpr std::size_t infoHeaderSize = 40;
+constexpr std::size_t fileHeaderSize = 14;
+
+// Rows of `bits` a pixel take whole 32-bit words.
+std::size_t Stride(std::size_t width, unsigned bits) { return (width * bits + 31) / 32 * 4; }
+
+[[noreturn]] void Refuse(const std::string& what, const std::string& why) { throw tools::Failure(what + ": " + why); }
+
+std::vector<std::uint8_t> Bmp(const TPicture& picture) {
+    const std::size_t stride = Stride(picture.width, 24);
+    const auto pixels = static_cast<std::uint32_t>(stride * picture.height);
+    std::vector<std::uint8_t> out{'B', 'M'};
+    PutDword(out, static_cast<std::uint32_t>(fileHeaderSize + infoHeaderSize) + pixels);
+    PutDword(out, 0);
+    PutDword(out, static_cast<std::uint32_t>(fileHeaderSize + infoHeaderSize));
+    PutDword(out, infoHeaderSize);
+    PutDword(out, picture.width);
+    PutDword(out, picture.height); // bottom-up
+    PutWord(out, 1);
+    PutWord(out, 24);
+    for (std::uint32_t value : {0u, pixels, 0u, 0u, 0u, 0u}) PutDword(out, value);
+    for (std::size_t row = picture.height; row-- > 0;) {
+        const std::uint8_t* pixel = picture.rgb.data() + row * picture.width * 3;
+        for (std::size_t x = 0; x < picture.width; ++x, pixel += 3) out.insert(out.end(), {pixel[2], pixel[1], pixel[0]});
+        out.resize(out.size() + stride - picture.width * 3, 0);
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> Png(const TPicture& picture, const std::filesystem::path& file) {
+#ifdef ZELVAN_HAVE_PNG
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = picture.width;
+    image.height = picture.height;
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    if (png_image_write_to_memory(&image, nullptr, &size, 0, picture.rgb.data(), 0, nullptr)) {
+        std::vector<std::uint8_t> out(size);
+        if (png_image_write_to_memory(&image, out.data(), &size, 0, picture.rgb.data(), 0, nullptr)) {
+            out.resize(size);
+            return out;
+        }
+    }
+    const std::string reason = image.message;
+    png_image_free(&image);
+    throw tools::Failure(file.string() + ": libpng cannot write the picture: " + reason);
+#else
+    (void)picture;
+    throw tools::Failure(file.string() + ": this zelvan-host was built without libpng and writes .bmp only");
+#endif
+}
+
+} // namespace
+
+TPicture DecodeBitmap(std::span<const std::uint8_t> dib, const std::string& what) {
+    auto refuse = [&](const std::string& why) { Refuse(what, why); };
+    if (dib.size() < infoHeaderSize) refuse("it is shorter than a bitmap header");
+    const std::uint32_t headerSize = Dword(dib, 0);
+    const auto width = static_cast<std::int32_t>(Dword(dib, 4));
+    const auto height = static_cast<std::int32_t>(Dword(dib, 8));
+    const unsigned bits = Word(dib, 14);
+    const std::uint32_t compression = Dword(dib, 16);
+    const std::uint32_t coloursUsed = Dword(dib, 32);
+    if (headerSize < infoHeaderSize || headerSize > dib.size()) refuse("its header size is " + std::to_string(headerSize));
+    if (width <= 0 || height == 0 || width > 0x4000 || height > 0x4000 || height < -0x4000)
+        refuse("it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
+    if (compression != 0) refuse("it is compressed (method " + std::to_string(compression) + ")");
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24) refuse("it has " + std::to_string(bits) + " bits a pixel");
+    const std::size_t colours = bits == 24 ? 0 : coloursUsed ? coloursUsed : std::size_t{1} << bits;
+    const std::size_t pixelsAt = headerSize + 4 * colours;
+    const auto rows = static_cast<std::size_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+    const std::size_t stride = Stride(static_cast<std::size_t>(width), bits);
+    if (colours > 256 || pixelsAt > dib.size() || (dib.size() - pixelsAt) / stride < rows)
+        refuse("its palette and pixels do not fit in its " + std::to_string(dib.size()) + " bytes");
+
+    TPicture picture{static_cast<unsigned>(width), static_cast<unsigned>(rows), {}};
+    picture.rgb.reserve(picture.width * picture.height * 3);
+    for (std::size_t y = 0; y < rows; ++y) {
+        const std::size_t stored = height > 0 ? rows - 1 - y : y;
+        const std::uint8_t* row = dib.data() + pixelsAt + stored * stride;
+        for (std::size_t x = 0; x < picture.width; ++x) {
+            if (bits == 24) {
+                picture.rgb.insert(picture.rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+                continue;
+            }
+            const std::size_t bit = x * bits;
+            const unsigned index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
+            if (index >= colours) refuse("a pixel names colour " + std::to_string(index) + " of " + std::to_string(colours));
+            const std::uint8_t* colour = dib.data() + headerSize + 4 * index;
+            picture.rgb.insert(picture.rgb.end(), {colour[2], colour[1], colour[0]});
+        }
+    }
+    return picture;
+}
+
+TPicture SideBySide(const std::vector<TPicture>& pictures) {
+    TPicture whole;
+    for (const TPicture& picture : pictures) {
+        whole.width += picture.width;
+        whole.height = std::max(whole.height, picture.height);
+    }
+    whole.rgb.assign(std::size_t{whole.width} * whole.height * 3, 0xFF);
+    std::size_t left = 0;
+    for (const TPicture& picture : pictures) {
+        for (std::size_t y = 0; y < picture.height; ++y)
+            std::copy_n(picture.rgb.begin() + static_cast<std::ptrdiff_t>(y * picture.width * 3), picture.width * 3,
+                        whole.rgb.begin() + static_cast<std::ptrdiff_t>((y * whole.width + left) * 3));
+        left += picture.width;
+    }
+    return whole;
+}
+
+PictureFormat PictureFormatOf(const std::filesystem::path& file) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".bmp") return PictureFormat::Bmp;
+    if (extension == ".png") return PictureFormat::Png;
+    throw tools::UsageError("a picture is written as .bmp or .png, not as " + tools::Quoted(file.string()));
+}
+
+void WritePicture(const TPicture& picture, const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> bytes = PictureFormatOf(file) == PictureFormat::Bmp ? Bmp(picture) : Png(picture, file);
+    tools::OutputFile output(file);
+    output.Write(bytes);
+    output.Commit();
+}
+
+} // namespace zelvan_host
