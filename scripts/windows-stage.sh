@@ -14,6 +14,7 @@ source tests/windows/tally.sh
 source tests/windows/drives.sh
 source tests/windows/comparison.sh
 source tests/windows/dialog.sh
+source tests/windows/hosts.sh
 
 bash scripts/setup.sh --windows || stage_fail "Wine, Xvfb, xdotool and ImageMagick could not be installed"
 jobs=$(nproc)
@@ -26,7 +27,7 @@ cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cma
 cmake --build build-windows -j"$jobs"
 # The hosted build that the comparison runs beside Wine.
 [ -d build-test ] || cmake -S . -B build-test -G Ninja -DZELVAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
-cmake --build build-test -j"$jobs" --target zelvan
+cmake --build build-test -j"$jobs" --target zelvan zelvan-host zelvan-host30
 
 stage_dir=$PWD/build-windows/wine
 pristine=$stage_dir/pristine
@@ -102,6 +103,9 @@ for flavour in vcl40 vcl30; do
   run_counted "zelvan_windows_package_tests_$flavour.exe" "$scratch/package-tests-$flavour.log" \
     "build-windows/bin/zelvan_windows_package_tests_$flavour.exe"
 done
+
+echo "== zelvan-host.exe under Wine and zelvan-host on the hosted build: same packages, same palette"
+host_checks
 
 echo "== the write confirmation, a real MessageBoxA on display $DISPLAY"
 confirm nt40 "answered Yes" Return 0 "$stage_dir/attention.png"
