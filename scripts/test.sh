@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds with warnings as errors and runs every test; then runs them again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, builds the component,
-# the tools and their tests for 32-bit Windows and runs them under Wine, and
-# runs the form readers' fuzz targets for a bounded time.
+# under AddressSanitizer and UndefinedBehaviorSanitizer with zelvan built on
+# the runtime packages; builds the component, the packages, the tools and
+# their tests for 32-bit Windows and runs them under Wine; and runs the fuzz
+# targets of the form readers and the package-information reader for a
+# bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -26,8 +28,8 @@ echo "== tests"
 run_suite build-test -DCMAKE_BUILD_TYPE=Debug
 echo "== the installed libraries, found by another project"
 bash tests/install/run.sh build-test
-echo "== tests under address and undefined-behaviour sanitizers"
-run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON
+echo "== tests under address and undefined-behaviour sanitizers, zelvan built with the runtime packages"
+run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON -DZELVAN_WITH_PACKAGES=ON
 echo "== the Windows build, run under Wine"
 mkdir -p build-windows
 bash scripts/windows-stage.sh | tee build-windows/stage.log

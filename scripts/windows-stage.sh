@@ -22,8 +22,10 @@ jobs=$(nproc)
 echo "== the component, the tools and their tests built for 32-bit Windows"
 # Each program chooses whether it stands alone (cmake/ZelvanWindows.cmake):
 # no linker flags for all of them, whatever an older tree has cached.
+# zelvan.exe is built with the runtime packages, and so the comparison with
+# the hosted build's zelvan is one of the packages against the static libraries.
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DZELVAN_WERROR=ON \
-  -UCMAKE_EXE_LINKER_FLAGS >/dev/null
+  -DZELVAN_WITH_PACKAGES=ON -UCMAKE_EXE_LINKER_FLAGS >/dev/null
 cmake --build build-windows -j"$jobs"
 # The hosted build that the comparison runs beside Wine.
 [ -d build-test ] || cmake -S . -B build-test -G Ninja -DZELVAN_WERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -34,7 +36,7 @@ pristine=$stage_dir/pristine
 wine_images=$stage_dir/drives
 hosted_images=$stage_dir/hosted
 scratch=$stage_dir/scratch
-zelvan_exe=$PWD/build-windows/tools/zelvan/zelvan.exe
+zelvan_exe=$PWD/build-windows/bin/zelvan.exe
 hosted_zelvan=$PWD/build-test/tools/zelvan/zelvan
 mkdir -p "$pristine" "$wine_images" "$hosted_images" "$scratch"
 

@@ -107,6 +107,12 @@ void CheckFits(const TPackageInfo& info, const std::string& name, const std::vec
     }
 }
 
+TPackageProc PackageProc(HMODULE module, LPCSTR name) {
+    const auto procedure = GetProcAs<TPackageProc>(module, name);
+    if (!procedure) throw EPackageError(std::string("The module is no package: it exports no ") + name);
+    return procedure;
+}
+
 LoadedPackage* Find(std::vector<LoadedPackage>& packages, HMODULE module) {
     auto found = std::find_if(packages.begin(), packages.end(), [&](const LoadedPackage& p) { return p.module == module; });
     return found == packages.end() ? nullptr : &*found;
@@ -156,10 +162,14 @@ void UnloadPackage(HMODULE Module) {
     LoadedPackage* package = Find(list.packages, Module);
     if (!package) throw EPackageError("Cannot unload a module that was not loaded as a package");
     if (package->loads == 1) UnregisterModuleClasses(Module);
-    GetProcAs<TPackageProc>(Module, "Finalize")();
+    FinalizePackage(Module);
     if (--package->loads == 0) std::erase_if(list.packages, [&](const LoadedPackage& p) { return p.module == Module; });
     FreeLibrary(Module);
 }
+
+void InitializePackage(HMODULE Module) { PackageProc(Module, "Initialize")(); }
+
+void FinalizePackage(HMODULE Module) { PackageProc(Module, "Finalize")(); }
 
 TPackageInfo GetPackageInfo(HMODULE Module) {
     char file[1024];

@@ -34,6 +34,14 @@ HMODULE LoadPackage(const std::string& Name);
 // module. A module that LoadPackage did not load throws EPackageError.
 void UnloadPackage(HMODULE Module);
 
+// What an application built with runtime packages does for each package
+// that the system loaded with it: the package's units initialized through
+// its Initialize at start, and finalized through its Finalize at the end.
+// LoadPackage and UnloadPackage do the same for the packages they load.
+// A module that exports neither throws EPackageError.
+void InitializePackage(HMODULE Module);
+void FinalizePackage(HMODULE Module);
+
 // The PACKAGEINFO of a loaded package (throws EPackageError).
 TPackageInfo GetPackageInfo(HMODULE Module);
 // Its DESCRIPTION, as 8-bit text; empty when it has none.

@@ -1,0 +1,48 @@
+// zelvan as it was built: with the runtime packages the system loads with it
+// (ZELVAN_WITH_PACKAGES), or with the component and the runtime inside it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
+#include "zelvan_run.h"
+
+namespace tools_test {
+namespace {
+
+TEST(ZelvanBuild, TheSystemLoadsThePackagesZelvanIsBuiltWith) {
+    const std::string dynamic = testsupport::RunOk(std::string("readelf -d '") + ZELVAN_TOOL + "'");
+    EXPECT_EQ(dynamic.find("Shared library: [ZelvanPack.bpl]") != std::string::npos, ZELVAN_WITH_PACKAGES) << dynamic;
+    EXPECT_EQ(dynamic.find("Shared library: [Vcl40.bpl]") != std::string::npos, ZELVAN_WITH_PACKAGES) << dynamic;
+    EXPECT_EQ(dynamic.find("VCL30.dpl"), std::string::npos) << dynamic;
+}
+
+TEST(ZelvanBuild, ItStartsAndEndsItsPackageAndNeverRegistersIt) {
+    const Images images;
+    const std::string trace = Quote(images.dir() / "trace.log");
+    testsupport::RunOk("env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_FAULTS ZELVAN_TRACE=" + trace +
+                       " '" + ZELVAN_TOOL + "' " + images.Drives() + " info C");
+    const testsupport::Bytes bytes = testsupport::ReadFile(images.dir() / "trace.log");
+    std::vector<std::string> lines;
+    std::istringstream text(std::string(bytes.begin(), bytes.end()));
+    for (std::string line; std::getline(text, line);) lines.push_back(line);
+    ASSERT_FALSE(lines.empty());
+    // Started before the command's first call, ended after its last one.
+    const auto find = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line); };
+    const auto started = find(R"(GetModuleHandleA("ZelvanPack.bpl") = ZelvanPack.bpl)");
+    const auto work = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.starts_with("GetDiskFreeSpaceA(");
+    });
+    ASSERT_NE(work, lines.end());
+    EXPECT_EQ(started < work, ZELVAN_WITH_PACKAGES);
+    EXPECT_EQ(started != lines.end() && started + 1 != lines.end() &&
+                  started[1] == R"(GetProcAddress(ZelvanPack.bpl, "Initialize") = ptr)",
+              ZELVAN_WITH_PACKAGES);
+    EXPECT_EQ(lines.back() == R"(GetProcAddress(ZelvanPack.bpl, "Finalize") = ptr)", ZELVAN_WITH_PACKAGES)
+        << lines.back();
+    for (const std::string& line : lines) EXPECT_EQ(line.find("Register"), std::string::npos) << line;
+}
+
+} // namespace
+} // namespace tools_test
