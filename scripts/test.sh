@@ -36,6 +36,6 @@ bash scripts/windows-stage.sh | tee build-windows/stage.log
 read -r windows_passed windows_skipped < <(sed -n 's/^windows: \([0-9]*\) passed, 0 failed, \([0-9]*\) skipped$/\1 \2/p' build-windows/stage.log)
 passed=$((passed + windows_passed))
 skipped=$((skipped + windows_skipped))
-echo "== fuzzing the form readers"
+echo "== fuzzing the form readers, the package-information reader and the resource reader"
 bash fuzz/run.sh build-fuzz
 echo "tests: $passed passed, 0 failed, $skipped skipped"
