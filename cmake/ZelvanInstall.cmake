@@ -9,6 +9,17 @@ install(TARGETS zelvan_win32
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelvan)
 
+# The packages in the programs' folder, as they are built: the runtime
+# packages and ZelvanPack of both builds beside zelvan-host, with the C++
+# runtime DLLs that they share on Windows.
+install(TARGETS zelvan_runtime_vcl40 zelvan_runtime_vcl30 zelvanpack_vcl40 zelvanpack_vcl30
+        LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+if(WIN32)
+  install(FILES ${ZELVAN_WINDOWS_RUNTIME_DLLS} DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
 # The public headers only: what a program that uses the libraries includes.
 set(zelvan_headers ${CMAKE_INSTALL_INCLUDEDIR}/zelvan)
 install(FILES src/win32/win32.h src/win32/flat.h DESTINATION ${zelvan_headers}/win32)
