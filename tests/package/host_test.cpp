@@ -2,7 +2,6 @@
 // the palette and the package, palette writes the pictures, exports lists
 // the names; the other build's package and bad use are refused.
 #include <png.h>
-
 #include <regex>
 #include <set>
 #include <sstream>

@@ -1,8 +1,7 @@
 // zelvan as it was built: with the runtime packages the system loads with it
 // (ZELVAN_WITH_PACKAGES), or with the component and the runtime inside it.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <vector>
 

@@ -1,8 +1,7 @@
 // The runtime's module list, the user's language, and where a localised
 // resource module is looked for.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>

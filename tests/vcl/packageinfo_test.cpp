@@ -1,7 +1,6 @@
 // The package-information record: its name hash, its reader and the
 // damage the reader refuses, and how its flags read.
 #include <gtest/gtest.h>
-
 #include <initializer_list>
 #include <string>
 #include <vector>

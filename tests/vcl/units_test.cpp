@@ -1,6 +1,5 @@
 // Unit counters and the order in which a unit table starts and ends units.
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "count_line.h"
 
 #include <cstdio>
-
 #include <gtest/gtest.h>
 
 namespace windows_test {

@@ -3,9 +3,8 @@
 // runtime loads it and Register fills the palette; its finalization
 // releases AttentionText; the thread locale chooses a resource module; and
 // the other build's package is refused without its runtime being loaded.
-#include <string>
-
 #include <gtest/gtest.h>
+#include <string>
 
 #include "expected_resources.h"
 #include "vcl/modules.h"
