@@ -70,7 +70,10 @@ std::string Hex(std::uint32_t value) {
     return text;
 }
 
-void CheckHash(RecordReader& reader, const std::string& what, const std::string& name, std::uint8_t hash) {
+// An entry's name hash and its name, the hash checked against the name.
+void ReadNamed(RecordReader& reader, const std::string& what, std::uint8_t& hash, std::string& name) {
+    hash = reader.Byte(what);
+    name = reader.Name(what);
     if (hash != PackageNameHash(name))
         reader.Fail(what + " ('" + name + "') has the hash " + Hex(hash) + ", not " + Hex(PackageNameHash(name)));
 }
@@ -93,23 +96,16 @@ TPackageInfo ReadPackageInfo(std::span<const unsigned char> Record) {
     constexpr std::size_t smallestRequire = 3; // hash, one letter, zero
     const std::size_t requireCount = reader.Count("requires", smallestRequire);
     for (std::size_t i = 1; i <= requireCount; ++i) {
-        const std::string what = "requires entry " + std::to_string(i);
-        TPackageRequire entry;
-        entry.Hash = reader.Byte(what);
-        entry.Name = reader.Name(what);
-        CheckHash(reader, what, entry.Name, entry.Hash);
-        info.Requires.push_back(std::move(entry));
+        TPackageRequire& entry = info.Requires.emplace_back();
+        ReadNamed(reader, "requires entry " + std::to_string(i), entry.Hash, entry.Name);
     }
     constexpr std::size_t smallestUnit = 4; // flags, hash, one letter, zero
     const std::size_t unitCount = reader.Count("contains", smallestUnit);
     for (std::size_t i = 1; i <= unitCount; ++i) {
         const std::string what = "contains entry " + std::to_string(i);
-        TPackageUnit entry;
+        TPackageUnit& entry = info.Contains.emplace_back();
         entry.Flags = reader.Byte(what);
-        entry.Hash = reader.Byte(what);
-        entry.Name = reader.Name(what);
-        CheckHash(reader, what, entry.Name, entry.Hash);
-        info.Contains.push_back(std::move(entry));
+        ReadNamed(reader, what, entry.Hash, entry.Name);
     }
     reader.Tail();
     return info;

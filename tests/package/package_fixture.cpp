@@ -12,8 +12,6 @@ namespace packagetest {
 namespace fs = std::filesystem;
 
 namespace {
-constexpr const char* localeVariables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-
 const fs::path& Canonical(const char* file) {
     static std::vector<std::pair<const char*, fs::path>> known;
     for (const auto& [name, path] : known)
@@ -35,16 +33,6 @@ bool Loaded(const fs::path& file) {
 
 std::size_t ThreadCount() {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
-}
-
-std::vector<std::string> PaletteShown() {
-    std::vector<std::string> shown;
-    for (const vcl::TPalettePage& page : vcl::PalettePages()) {
-        std::string line = page.Name + ":";
-        for (const vcl::TClassInfo* Class : page.Classes) line += " " + std::string(Class->ClassName);
-        shown.push_back(line);
-    }
-    return shown;
 }
 
 testsupport::Bytes FileResource(const fs::path& file, LPCSTR name, LPCSTR type) {
@@ -88,23 +76,12 @@ std::string LoadRefusal(const fs::path& file) {
     return "(loaded)";
 }
 
-void PackageTest::SetUp() {
-    hosted::ResetMachine();
-    for (const char* variable : localeVariables) {
-        const char* value = std::getenv(variable);
-        savedLocale_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        ::unsetenv(variable);
-    }
-}
+void PackageTest::SetUp() { hosted::ResetMachine(); }
 
 void PackageTest::TearDown() {
     EXPECT_FALSE(Loaded(PackageFile())) << "a test left the package loaded";
     EXPECT_FALSE(Loaded(OtherRuntimeFile())) << "the other runtime was loaded";
     EXPECT_TRUE(PaletteShown().empty());
-    for (std::size_t i = 0; i < savedLocale_.size(); ++i) {
-        if (savedLocale_[i]) ::setenv(localeVariables[i], savedLocale_[i]->c_str(), 1);
-        else ::unsetenv(localeVariables[i]);
-    }
     hosted::ResetMachine();
 }
 

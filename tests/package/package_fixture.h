@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "palette_shown.h"
 #include "support.h"
 #include "vcl/modules.h"
 #include "vcl/palette.h"
@@ -37,8 +37,6 @@ const std::filesystem::path& GermanResources();
 bool Loaded(const std::filesystem::path& file);
 // Threads of this process now.
 std::size_t ThreadCount();
-// Page and class names, one line a page: "Kesmet: TZelvan".
-std::vector<std::string> PaletteShown();
 // The bytes of a resource of a file mapped as data.
 testsupport::Bytes FileResource(const std::filesystem::path& file, LPCSTR name, LPCSTR type);
 
@@ -65,7 +63,7 @@ protected:
     testsupport::TempDir dir;
 
 private:
-    std::vector<std::optional<std::string>> savedLocale_;
+    testsupport::MessagesLocaleCleared locale_;
 };
 
 } // namespace packagetest

@@ -95,4 +95,23 @@ DiskGeometry MinfoGeometry(const fs::path& image) {
             static_cast<unsigned>(Figure(out, R"(sectors per track: (\d+))", "sectors per track"))};
 }
 
+namespace {
+constexpr const char* messagesLocale[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+} // namespace
+
+MessagesLocaleCleared::MessagesLocaleCleared() {
+    for (const char* variable : messagesLocale) {
+        const char* value = std::getenv(variable);
+        saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        ::unsetenv(variable);
+    }
+}
+
+MessagesLocaleCleared::~MessagesLocaleCleared() {
+    for (std::size_t i = 0; i < saved_.size(); ++i) {
+        if (saved_[i]) ::setenv(messagesLocale[i], saved_[i]->c_str(), 1);
+        else ::unsetenv(messagesLocale[i]);
+    }
+}
+
 } // namespace testsupport

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "bytes.h"
 
@@ -60,5 +62,18 @@ struct DiskGeometry {
     unsigned sectorsPerTrack;
 };
 DiskGeometry MinfoGeometry(const std::filesystem::path& image);
+
+// The locale of messages (LC_ALL, LC_MESSAGES, LANG) unset while this
+// lives, and as it was afterwards.
+class MessagesLocaleCleared {
+public:
+    MessagesLocaleCleared();
+    ~MessagesLocaleCleared();
+    MessagesLocaleCleared(const MessagesLocaleCleared&) = delete;
+    MessagesLocaleCleared& operator=(const MessagesLocaleCleared&) = delete;
+
+private:
+    std::vector<std::optional<std::string>> saved_;
+};
 
 } // namespace testsupport

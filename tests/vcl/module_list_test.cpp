@@ -2,10 +2,10 @@
 // resource module is looked for.
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "support.h"
 #include "vcl/language.h"
 #include "vcl/modules.h"
 #include "win32/hosted/hosted_pc.h"
@@ -35,46 +35,28 @@ TEST(ModuleList, KeepsTheMostRecentFirstAndGivesEachModulesResources) {
     EXPECT_EQ(RegisteredModules().size(), before);
 }
 
-// The locale variables as a test sets them, restored afterwards.
+// The locale as a test sets it, restored afterwards.
 class LocaleTest : public ::testing::Test {
 protected:
-    static constexpr const char* variables[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-    void SetUp() override {
-        for (const char* variable : variables) {
-            const char* value = std::getenv(variable);
-            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-            ::unsetenv(variable);
-        }
-    }
-    void TearDown() override {
-        for (std::size_t i = 0; i < saved_.size(); ++i) {
-            if (saved_[i]) ::setenv(variables[i], saved_[i]->c_str(), 1);
-            else ::unsetenv(variables[i]);
-        }
-    }
-    std::string With(const char* variable, const char* value) {
-        ::setenv(variable, value, 1);
-        return UserLanguageAbbreviation();
-    }
-
-private:
-    std::vector<std::optional<std::string>> saved_;
+    testsupport::MessagesLocaleCleared locale;
 };
 
 TEST_F(LocaleTest, TheLocaleOfMessagesNamesTheLanguageAsWindowsAbbreviatesIt) {
     EXPECT_EQ(UserLanguageAbbreviation(), "");
-    EXPECT_EQ(With("LANG", "de_DE.UTF-8"), "DEU");
-    EXPECT_EQ(With("LANG", "de_AT"), "DEA");
-    EXPECT_EQ(With("LANG", "de_CH.ISO-8859-1@euro"), "DES");
-    EXPECT_EQ(With("LANG", "de"), "DEU");
-    EXPECT_EQ(With("LANG", "de_BR.UTF-8"), "DEU");
-    EXPECT_EQ(With("LANG", "en_GB.UTF-8"), "ENG");
-    EXPECT_EQ(With("LANG", "pt_BR"), "PTB");
-    EXPECT_EQ(With("LANG", "C.UTF-8"), "");
-    EXPECT_EQ(With("LANG", "POSIX"), "");
-    EXPECT_EQ(With("LANG", "tlh_QO"), "");
-    EXPECT_EQ(With("LC_MESSAGES", "fr_CA.UTF-8"), "FRC");
-    EXPECT_EQ(With("LC_ALL", "sv_SE"), "SVE");
+    const struct {
+        const char* variable;
+        const char* value;
+        const char* abbreviation;
+    } cases[] = {
+        {"LANG", "de_DE.UTF-8", "DEU"}, {"LANG", "de_AT", "DEA"},        {"LANG", "de_CH.ISO-8859-1@euro", "DES"},
+        {"LANG", "de", "DEU"},          {"LANG", "de_BR.UTF-8", "DEU"},  {"LANG", "en_GB.UTF-8", "ENG"},
+        {"LANG", "pt_BR", "PTB"},       {"LANG", "C.UTF-8", ""},         {"LANG", "POSIX", ""},
+        {"LANG", "tlh_QO", ""},         {"LC_MESSAGES", "fr_CA.UTF-8", "FRC"}, {"LC_ALL", "sv_SE", "SVE"},
+    };
+    for (const auto& [variable, value, abbreviation] : cases) {
+        ::setenv(variable, value, 1);
+        EXPECT_EQ(UserLanguageAbbreviation(), abbreviation) << variable << "=" << value;
+    }
 }
 
 TEST_F(LocaleTest, AResourceModuleIsLookedForBesideTheModuleUnderTheLanguage) {

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "expected_resources.h"
+#include "palette_shown.h"
 #include "vcl/modules.h"
 #include "vcl/packages.h"
-#include "vcl/palette.h"
 #include "zelvanpack_names.h"
 
 namespace windows_test {
@@ -37,16 +37,6 @@ testsupport::Bytes Resource(HMODULE module, LPCSTR name, LPCSTR type) {
     return testsupport::Bytes(data, data + SizeofResource(module, found));
 }
 
-std::vector<std::string> PaletteShown() {
-    std::vector<std::string> shown;
-    for (const vcl::TPalettePage& page : vcl::PalettePages()) {
-        std::string line = page.Name + ":";
-        for (const vcl::TClassInfo* Class : page.Classes) line += " " + std::string(Class->ClassName);
-        shown.push_back(line);
-    }
-    return shown;
-}
-
 template <typename T> T* Export(HMODULE module, const char* name) {
     return reinterpret_cast<T*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
@@ -64,13 +54,13 @@ TEST(WindowsPackage, LoadLibraryAndFindResourceFindTheResourcesTheScriptDeclares
 TEST(WindowsPackage, RegisterPutsExactlyTZelvanOnKesmet) {
     HMODULE module = vcl::LoadPackage(package);
     vcl::GetProcAs<void (*)()>(module, zelvanpack_names::Orvane_Register)();
-    EXPECT_EQ(PaletteShown(), std::vector<std::string>{"Kesmet: TZelvan"});
+    EXPECT_EQ(packagetest::PaletteShown(), std::vector<std::string>{"Kesmet: TZelvan"});
     const auto bitmap = vcl::FindResource("TZELVAN", RT_BITMAP);
     ASSERT_TRUE(bitmap);
     EXPECT_EQ(bitmap->Module, module);
     EXPECT_EQ(bitmap->Bytes.size(), 392u);
     vcl::UnloadPackage(module);
-    EXPECT_TRUE(PaletteShown().empty());
+    EXPECT_TRUE(packagetest::PaletteShown().empty());
     EXPECT_EQ(GetModuleHandleA(package.c_str()), nullptr);
 }
 
