@@ -1,18 +1,16 @@
 #include "vcl/modules.h"
 
-#include <mutex>
 #include <string>
 
 #include "vcl/language.h"
+#include "vcl/shared_state.h"
 
 namespace vcl {
 
 namespace {
 
-struct ModuleList {
-    std::mutex lock;
-    TLibModule* first = nullptr;
-};
+// The first registered module; each links to the next.
+using ModuleList = TSharedState<TLibModule*>;
 
 ModuleList& TheModuleList() {
     static ModuleList list;
@@ -34,14 +32,14 @@ HINSTANCE LoadAsData(const std::string& file) { return LoadLibraryExA(file.c_str
 void RegisterModule(TLibModule* LibModule) {
     ModuleList& list = TheModuleList();
     std::scoped_lock guard(list.lock);
-    LibModule->Next = list.first;
-    list.first = LibModule;
+    LibModule->Next = list.value;
+    list.value = LibModule;
 }
 
 void UnregisterModule(TLibModule* LibModule) {
     ModuleList& list = TheModuleList();
     std::scoped_lock guard(list.lock);
-    for (TLibModule** link = &list.first; *link; link = &(*link)->Next) {
+    for (TLibModule** link = &list.value; *link; link = &(*link)->Next) {
         if (*link == LibModule) {
             *link = LibModule->Next;
             LibModule->Next = nullptr;
@@ -54,7 +52,7 @@ std::vector<TLibModule> RegisteredModules() {
     ModuleList& list = TheModuleList();
     std::scoped_lock guard(list.lock);
     std::vector<TLibModule> modules;
-    for (const TLibModule* module = list.first; module; module = module->Next) modules.push_back(*module);
+    for (const TLibModule* module = list.value; module; module = module->Next) modules.push_back(*module);
     return modules;
 }
 

@@ -5,6 +5,7 @@
 
 #include "vcl/modules.h"
 #include "vcl/palette.h"
+#include "vcl/shared_state.h"
 #include "vcl/sysutils.h"
 
 namespace vcl {
@@ -24,10 +25,8 @@ std::string_view PackageNameOf(std::string_view file) {
     return file.substr(0, file.rfind('.'));
 }
 
-struct PackageList {
-    std::recursive_mutex lock;
-    std::vector<LoadedPackage> packages;
-};
+// A package's Initialize may load another package.
+using PackageList = TSharedState<std::vector<LoadedPackage>, std::recursive_mutex>;
 
 PackageList& ThePackages() {
     static PackageList list;
@@ -134,13 +133,13 @@ HMODULE LoadPackage(const std::string& Name) {
     PackageList& list = ThePackages();
     std::scoped_lock guard(list.lock);
     HMODULE already = GetModuleHandleA(Name.c_str());
-    LoadedPackage* known = already ? Find(list.packages, already) : nullptr;
+    LoadedPackage* known = already ? Find(list.value, already) : nullptr;
     std::vector<std::string> units;
     if (!known) {
         const DataModule data(Name);
         if (!data.get()) Refuse(Name, LoadError(GetLastError()));
         const TPackageInfo info = ReadInfo(data.get(), Name);
-        CheckFits(info, Name, list.packages);
+        CheckFits(info, Name, list.value);
         for (const TPackageUnit& unit : info.Contains) units.push_back(unit.Name);
     }
     HMODULE module = LoadLibraryA(Name.c_str());
@@ -151,7 +150,7 @@ HMODULE LoadPackage(const std::string& Name) {
         Refuse(Name, "it does not export Initialize and Finalize");
     }
     if (known) ++known->loads;
-    else list.packages.push_back({module, Name, std::move(units), 1});
+    else list.value.push_back({module, Name, std::move(units), 1});
     initialize();
     return module;
 }
@@ -159,11 +158,11 @@ HMODULE LoadPackage(const std::string& Name) {
 void UnloadPackage(HMODULE Module) {
     PackageList& list = ThePackages();
     std::scoped_lock guard(list.lock);
-    LoadedPackage* package = Find(list.packages, Module);
+    LoadedPackage* package = Find(list.value, Module);
     if (!package) throw EPackageError("Cannot unload a module that was not loaded as a package");
     if (package->loads == 1) UnregisterModuleClasses(Module);
     FinalizePackage(Module);
-    if (--package->loads == 0) std::erase_if(list.packages, [&](const LoadedPackage& p) { return p.module == Module; });
+    if (--package->loads == 0) std::erase_if(list.value, [&](const LoadedPackage& p) { return p.module == Module; });
     FreeLibrary(Module);
 }
 

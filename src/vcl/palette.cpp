@@ -1,18 +1,15 @@
 #include "vcl/palette.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "vcl/registry.h"
+#include "vcl/shared_state.h"
 
 namespace vcl {
 
 namespace {
 
-struct Palette {
-    std::mutex lock;
-    std::vector<TPalettePage> pages;
-};
+using Palette = TSharedState<std::vector<TPalettePage>>;
 
 Palette& ThePalette() {
     static Palette palette;
@@ -38,9 +35,9 @@ void RegisterComponents(const AnsiString& Page, const TClassInfo* const Componen
     for (const TClassInfo* Class : classes) RegisterClass(*Class);
     Palette& palette = ThePalette();
     std::scoped_lock guard(palette.lock);
-    auto page = std::find_if(palette.pages.begin(), palette.pages.end(),
+    auto page = std::find_if(palette.value.begin(), palette.value.end(),
                              [&](const TPalettePage& p) { return p.Name == Page.View(); });
-    if (page == palette.pages.end()) page = palette.pages.insert(page, {std::string(Page.View()), {}});
+    if (page == palette.value.end()) page = palette.value.insert(page, {std::string(Page.View()), {}});
     for (const TClassInfo* Class : classes)
         if (std::find(page->Classes.begin(), page->Classes.end(), Class) == page->Classes.end())
             page->Classes.push_back(Class);
@@ -49,7 +46,7 @@ void RegisterComponents(const AnsiString& Page, const TClassInfo* const Componen
 std::vector<TPalettePage> PalettePages() {
     Palette& palette = ThePalette();
     std::scoped_lock guard(palette.lock);
-    return palette.pages;
+    return palette.value;
 }
 
 void UnregisterModuleClasses(HMODULE Module) {
@@ -57,9 +54,9 @@ void UnregisterModuleClasses(HMODULE Module) {
         if (InModule(Class, Module)) UnRegisterClass(*Class);
     Palette& palette = ThePalette();
     std::scoped_lock guard(palette.lock);
-    for (TPalettePage& page : palette.pages)
+    for (TPalettePage& page : palette.value)
         std::erase_if(page.Classes, [&](const TClassInfo* Class) { return InModule(Class, Module); });
-    std::erase_if(palette.pages, [](const TPalettePage& page) { return page.Classes.empty(); });
+    std::erase_if(palette.value, [](const TPalettePage& page) { return page.Classes.empty(); });
 }
 
 } // namespace vcl
