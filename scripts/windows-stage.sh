@@ -14,6 +14,7 @@ source tests/windows/tally.sh
 source tests/windows/drives.sh
 source tests/windows/comparison.sh
 source tests/windows/dialog.sh
+source tests/windows/exports.sh
 source tests/windows/hosts.sh
 
 bash scripts/setup.sh --windows || stage_fail "Wine, Xvfb, xdotool and ImageMagick could not be installed"
@@ -99,6 +100,9 @@ test_program win10 '*' D E F A G
 # Windows 95 (build 950) knows neither FAT32 nor an NT volume; Wine has no
 # INT 13h for its floppy road.
 test_program win95 'Identity.*:LogicalTransfer.*' D E
+
+echo "== ZelvanPack's DLLs: what each imports and exports, as objdump reads them"
+export_checks
 
 echo "== ZelvanPack's DLLs under Wine: LoadLibrary, FindResource, the palette, the other build refused"
 for flavour in vcl40 vcl30; do
