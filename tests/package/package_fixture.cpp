@@ -76,7 +76,10 @@ std::string LoadRefusal(const fs::path& file) {
     return "(loaded)";
 }
 
-void PackageTest::SetUp() { hosted::ResetMachine(); }
+void PackageTest::SetUp() {
+    hosted::ResetMachine();
+    hosted::KeepJournal(true);
+}
 
 void PackageTest::TearDown() {
     EXPECT_FALSE(Loaded(PackageFile())) << "a test left the package loaded";

@@ -61,6 +61,7 @@ TEST_F(LocaleTest, TheLocaleOfMessagesNamesTheLanguageAsWindowsAbbreviatesIt) {
 
 TEST_F(LocaleTest, AResourceModuleIsLookedForBesideTheModuleUnderTheLanguage) {
     hosted::ResetMachine();
+    hosted::KeepJournal(true);
     EXPECT_EQ(LoadResourceModule("/nowhere/Pack.bpl"), nullptr);
     EXPECT_TRUE(hosted::Journal().empty());
     ::setenv("LANG", "de_AT.UTF-8", 1);
