@@ -7,6 +7,7 @@
 #include "vcl/palette.h"
 #include "vcl/shared_state.h"
 #include "vcl/sysutils.h"
+#include "win32/unique_module.h"
 
 namespace vcl {
 
@@ -52,21 +53,6 @@ std::string LoadError(DWORD error) {
     default: return "the system refused it (error " + std::to_string(error) + ")";
     }
 }
-
-// A module mapped as data, freed on every exit.
-class DataModule {
-public:
-    explicit DataModule(const std::string& name) : module_(LoadLibraryExA(name.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
-    ~DataModule() {
-        if (module_) FreeLibrary(module_);
-    }
-    DataModule(const DataModule&) = delete;
-    DataModule& operator=(const DataModule&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
 
 TPackageInfo ReadInfo(HMODULE module, const std::string& name) {
     const std::optional<TResourceBytes> record = ResourceBytes(module, "PACKAGEINFO", RT_RCDATA);
@@ -136,7 +122,7 @@ HMODULE LoadPackage(const std::string& Name) {
     LoadedPackage* known = already ? Find(list.value, already) : nullptr;
     std::vector<std::string> units;
     if (!known) {
-        const DataModule data(Name);
+        const win32::UniqueModule data(LoadLibraryExA(Name.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         if (!data.get()) Refuse(Name, LoadError(GetLastError()));
         const TPackageInfo info = ReadInfo(data.get(), Name);
         CheckFits(info, Name, list.value);

@@ -6,6 +6,7 @@
 
 #include "vcl/packages.h"
 #include "win32/hosted/hosted_pc.h"
+#include "win32/unique_module.h"
 
 namespace packagetest {
 
@@ -36,11 +37,9 @@ std::size_t ThreadCount() {
 }
 
 testsupport::Bytes FileResource(const fs::path& file, LPCSTR name, LPCSTR type) {
-    HMODULE data = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    std::optional<vcl::TResourceBytes> bytes = data ? vcl::ResourceBytes(data, name, type) : std::nullopt;
-    testsupport::Bytes copy = bytes ? testsupport::Bytes(bytes->begin(), bytes->end()) : testsupport::Bytes();
-    if (data) FreeLibrary(data);
-    return copy;
+    const win32::UniqueModule data(LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    std::optional<vcl::TResourceBytes> bytes = data.get() ? vcl::ResourceBytes(data.get(), name, type) : std::nullopt;
+    return bytes ? testsupport::Bytes(bytes->begin(), bytes->end()) : testsupport::Bytes();
 }
 
 void Call(HMODULE module, const char* name) {

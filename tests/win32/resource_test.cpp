@@ -5,27 +5,13 @@
 #include <cstring>
 
 #include "module_fixture.h"
+#include "win32/unique_module.h"
 
 namespace hostedtest {
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::Bytes;
-
-// A module handle that frees itself.
-class Module {
-public:
-    explicit Module(HMODULE module) : module_(module) {}
-    ~Module() {
-        if (module_) FreeLibrary(module_);
-    }
-    Module(const Module&) = delete;
-    Module& operator=(const Module&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
 
 // The resource's bytes as LoadResource, LockResource and SizeofResource
 // hand them out; empty with the test failed when FindResourceA fails.
@@ -49,7 +35,7 @@ protected:
 };
 
 TEST_P(ResourceTest, ResourcesAreFoundByNameOrNumberAndType) {
-    Module module(Open());
+    win32::UniqueModule module(Open());
     ASSERT_NE(module.get(), nullptr);
     const Bytes hello{'h', 'e', 'l', 'l', 'o', 0};
     EXPECT_EQ(ResourceBytes(module.get(), "GREETING", RT_RCDATA), hello);
@@ -62,7 +48,7 @@ TEST_P(ResourceTest, ResourcesAreFoundByNameOrNumberAndType) {
 }
 
 TEST_P(ResourceTest, MissingResourcesSayWhetherTheTypeOrTheNameIsMissing) {
-    Module module(Open());
+    win32::UniqueModule module(Open());
     ASSERT_NE(module.get(), nullptr);
     EXPECT_EQ(FindResourceA(module.get(), "GREETING", "TEXT"), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
@@ -70,15 +56,15 @@ TEST_P(ResourceTest, MissingResourcesSayWhetherTheTypeOrTheNameIsMissing) {
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_TYPE_NOT_FOUND);
     EXPECT_EQ(FindResourceA(module.get(), "#70000", RT_RCDATA), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
-    Module bare(GetParam() ? LoadLibraryExA(OTHER_MODULE, nullptr, LOAD_LIBRARY_AS_DATAFILE) : LoadLibraryA(OTHER_MODULE));
+    win32::UniqueModule bare(GetParam() ? LoadLibraryExA(OTHER_MODULE, nullptr, LOAD_LIBRARY_AS_DATAFILE) : LoadLibraryA(OTHER_MODULE));
     ASSERT_NE(bare.get(), nullptr);
     EXPECT_EQ(FindResourceA(bare.get(), "GREETING", RT_RCDATA), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_DATA_NOT_FOUND);
 }
 
 TEST_P(ResourceTest, AResourceHandleWorksOnlyWithItsOwnModule) {
-    Module module(Open());
-    Module other(GetParam() ? LoadLibraryA(FixturePath().c_str())
+    win32::UniqueModule module(Open());
+    win32::UniqueModule other(GetParam() ? LoadLibraryA(FixturePath().c_str())
                             : LoadLibraryExA(FixturePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     HRSRC found = FindResourceA(module.get(), "GREETING", RT_RCDATA);
     ASSERT_NE(found, nullptr);
@@ -97,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(LoadedOrData, ResourceTest, ::testing::Values(false, tr
 using ResourceCallTest = HostedTest;
 
 TEST_F(ResourceCallTest, EveryCallIsJournalledAndCanFailAsPlanned) {
-    Module module(LoadLibraryExA(FixturePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    win32::UniqueModule module(LoadLibraryExA(FixturePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     hosted::ClearJournal();
     hosted::PlanFaults("FindResourceA#1;LoadResource#1;SizeofResource#1;LockResource#1");
     EXPECT_EQ(FindResourceA(module.get(), "GREETING", RT_RCDATA), nullptr);
@@ -136,7 +122,7 @@ TEST_F(ResourceCallTest, ADamagedEntryEndsTheResourcesWithoutHarm) {
         SCOPED_TRACE(size);
         std::memcpy(&file[headerSize], &size, sizeof size);
         testsupport::WriteFile(dir / "damaged.so", file);
-        Module module(LoadLibraryExA((dir / "damaged.so").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        win32::UniqueModule module(LoadLibraryExA((dir / "damaged.so").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
         ASSERT_NE(module.get(), nullptr);
         EXPECT_NE(FindResourceA(module.get(), "NOTE", "TEXT"), nullptr);
         for (const LPCSTR entry : {static_cast<LPCSTR>("GREETING"), static_cast<LPCSTR>(MAKEINTRESOURCEA(7))}) {
