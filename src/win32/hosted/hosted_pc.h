@@ -38,8 +38,9 @@
 //   already loaded is taken by its file name in any case. LoadLibraryExA
 //   knows one flag, LOAD_LIBRARY_AS_DATAFILE, which maps the file without
 //   running it, for its resources only (GetProcAddress and
-//   GetModuleFileNameA refuse such a handle, as Windows does). A file that is not an ELF shared object of this machine, or
-//   is cut short, is ERROR_BAD_EXE_FORMAT. GetProcAddress finds the
+//   GetModuleFileNameA refuse such a handle, as Windows does). A file that
+//   is not an ELF shared object of this machine, or is cut short, is
+//   ERROR_BAD_EXE_FORMAT. GetProcAddress finds the
 //   module's own exports; "Name@1A2B3C4D" is Name in the version node
 //   H1A2B3C4D. Resources are the resource compiler's output that a module
 //   carries in a note (resource_note.h).
