@@ -23,14 +23,15 @@ protected:
     }
 
     // Category 48h on an extended build, 08h on a classic one.
-    Reply Lock(HANDLE on, char letter, WORD category = 0x4800) {
+    Reply Lock(HANDLE on, char letter, WORD category = 0x4800, BYTE level = 1, WORD permissions = allowWrites) {
         DIOC_REGISTERS r{};
         r.reg_EAX = 0x440D;
-        r.reg_EBX = 0x0100 + static_cast<DWORD>(letter - 'A' + 1);
+        r.reg_EBX = (DWORD{level} << 8) + static_cast<DWORD>(letter - 'A' + 1);
         r.reg_ECX = category + 0x4A;
-        r.reg_EDX = 1;
+        r.reg_EDX = permissions;
         return Send(on, VWIN32_DIOC_DOS_IOCTL, r);
     }
+    Reply LockAt(HANDLE on, BYTE level, WORD permissions = 0) { return Lock(on, 'C', 0x4800, level, permissions); }
     Reply Unlock(HANDLE on, char letter, WORD category = 0x4800) {
         DIOC_REGISTERS r{};
         r.reg_EAX = 0x440D;
@@ -55,8 +56,33 @@ protected:
         return Send(on, VWIN32_DIOC_DOS_DRIVEINFO, r);
     }
 
+    // A one-sector write of a fresh pattern at sector 90 through both
+    // generations; the image compared whole says whether it landed.
+    struct WriteOutcome {
+        WORD extended, classic; // AX after each, 0 for carry clear
+    };
+    WriteOutcome TryWrites() {
+        const Bytes before = testsupport::ReadFile(image);
+        Bytes expected = before;
+        WriteOutcome outcome{};
+        for (bool classic : {false, true}) {
+            Bytes data = testsupport::Pattern(512, static_cast<std::uint8_t>(++writes));
+            win32::FlatRegion region(data.data(), data.size());
+            DiskIo packet(90, 1, region.Address());
+            Reply reply = classic ? Classic(device, true, 'C', packet.Address()) : Extended(device, true, 'C', packet.Address());
+            (classic ? outcome.classic : outcome.extended) = reply.Carry() ? reply.Ax() : 0;
+            if (!reply.Carry()) std::copy(data.begin(), data.end(), expected.begin() + 90 * 512);
+        }
+        EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), expected));
+        return outcome;
+    }
+
+    static constexpr WORD allowWrites = 0x0001;
+    static constexpr WORD failNewMappings = 0x0002;
+    static constexpr WORD format = 0x0004;
     std::filesystem::path image;
     HANDLE device = INVALID_HANDLE_VALUE;
+    int writes = 0;
 };
 
 TEST_F(Vwin32Test, DeviceOpensOnlyOnWindows95Family) {
@@ -135,25 +161,104 @@ TEST_F(Vwin32Test, WritesNeedTheWritersLockAndChangeExactlyTheirSectors) {
     EXPECT_EQ(testsupport::ReadFile(image), before);
 }
 
-TEST_F(Vwin32Test, LocksAreCountedAndEndWithTheHandle) {
-    Bytes data(512, 0x11);
-    win32::FlatRegion region(data.data(), data.size());
-    DiskIo packet(90, 1, region.Address());
-    ASSERT_FALSE(Lock(device, 'C').Carry());
-    ASSERT_FALSE(Lock(device, 'C').Carry());
-    ASSERT_FALSE(Unlock(device, 'C').Carry());
-    EXPECT_FALSE(Extended(device, true, 'C', packet.Address()).Carry());
-    ASSERT_FALSE(Unlock(device, 'C').Carry());
-    EXPECT_TRUE(Extended(device, true, 'C', packet.Address()).Carry());
-    Reply extra = Unlock(device, 'C');
-    EXPECT_TRUE(extra.Carry());
-    EXPECT_EQ(extra.Ax(), 0x00B0);
+TEST_F(Vwin32Test, LockLevelsAreTakenInTurnAndGivenUpLastFirst) {
+    for (BYTE outOfTurn : {2, 3, 4, 0xFF}) {
+        Reply refused = LockAt(device, outOfTurn, allowWrites);
+        EXPECT_TRUE(refused.Carry()) << int(outOfTurn);
+        EXPECT_EQ(refused.Ax(), 0x0057) << int(outOfTurn);
+    }
+    ASSERT_FALSE(LockAt(device, 1, allowWrites).Carry());
+    for (BYTE outOfTurn : {1, 3, 0}) EXPECT_EQ(LockAt(device, outOfTurn, allowWrites).Ax(), 0x0057) << int(outOfTurn);
+    ASSERT_FALSE(LockAt(device, 2).Carry());
+    ASSERT_FALSE(LockAt(device, 3).Carry());
+    EXPECT_EQ(LockAt(device, 4).Ax(), 0x0057);
+    // Levels 3, then 2, then 1 are given up; writes stay allowed until the last.
+    for (int held = 3; held > 0; --held) {
+        EXPECT_EQ(TryWrites().extended, 0) << "at level " << held;
+        ASSERT_FALSE(Unlock(device, 'C').Carry());
+    }
+    const WriteOutcome unlocked = TryWrites();
+    EXPECT_EQ(unlocked.extended, 0x0005);
+    EXPECT_EQ(unlocked.classic, 0x000C);
+    EXPECT_EQ(Unlock(device, 'C').Ax(), 0x00B0);
 
+    // Level 0 is taken once, and once more to format; nothing follows it.
+    ASSERT_FALSE(LockAt(device, 0).Carry());
+    EXPECT_EQ(LockAt(device, 1, allowWrites).Ax(), 0x0057);
+    ASSERT_FALSE(LockAt(device, 0, format).Carry());
+    EXPECT_EQ(LockAt(device, 0, format).Ax(), 0x0057);
+    ASSERT_FALSE(Unlock(device, 'C').Carry());
+    ASSERT_FALSE(Unlock(device, 'C').Carry());
+    EXPECT_EQ(Unlock(device, 'C').Ax(), 0x00B0);
+}
+
+TEST_F(Vwin32Test, ADirectWriteNeedsTheWritersLockAtLevel0OrWithWritesAllowed) {
+    struct Case {
+        std::vector<BYTE> levels;
+        WORD permissions;
+        bool writes;
+    };
+    const Case cases[] = {
+        {{1}, allowWrites, true},
+        {{1}, allowWrites | failNewMappings, true},
+        {{1}, 0, false},
+        {{1}, failNewMappings, false},
+        {{1}, format, false},
+        {{1, 2, 3}, 0, false},
+        {{1, 2, 3}, allowWrites, true},
+        {{0}, 0, true},
+        {{0, 0}, format, true},
+    };
+    for (const Case& c : cases) {
+        for (BYTE level : c.levels) ASSERT_FALSE(LockAt(device, level, c.permissions).Carry());
+        const WriteOutcome outcome = TryWrites();
+        const std::string label = "levels " + std::to_string(c.levels.size()) + " from " + std::to_string(c.levels[0]) +
+                                  ", DX " + std::to_string(c.permissions);
+        EXPECT_EQ(outcome.extended, c.writes ? 0 : 0x0005) << label;
+        EXPECT_EQ(outcome.classic, c.writes ? 0 : 0x000C) << label;
+        for (std::size_t i = 0; i < c.levels.size(); ++i) ASSERT_FALSE(Unlock(device, 'C').Carry()) << label;
+    }
+}
+
+TEST_F(Vwin32Test, AnotherHandlesLockKeepsThisOneOutAsItsLevelSays) {
+    OwnedHandle other(OpenDevice());
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(0, 1, region.Address());
+    const auto readsThrough = [&] {
+        const Reply extended = Extended(device, false, 'C', packet.Address());
+        const Reply classic = Classic(device, false, 'C', packet.Address());
+        EXPECT_EQ(extended.Carry(), classic.Carry());
+        if (extended.Carry()) {
+            EXPECT_EQ(extended.Ax(), 0x0005);
+            EXPECT_EQ(classic.Ax(), 0x000C);
+        }
+        return !extended.Carry();
+    };
+    ASSERT_FALSE(LockAt(other.get(), 1, allowWrites).Carry());
+    EXPECT_TRUE(readsThrough()) << "level 1";
+    EXPECT_EQ(TryWrites().extended, 0x0005) << "the lock is another handle's";
+    EXPECT_EQ(LockAt(device, 1, allowWrites).Ax(), 0x0005);
+    ASSERT_FALSE(LockAt(other.get(), 2).Carry());
+    EXPECT_TRUE(readsThrough()) << "level 2";
+    ASSERT_FALSE(LockAt(other.get(), 3).Carry());
+    EXPECT_FALSE(readsThrough()) << "level 3";
+    ASSERT_FALSE(Unlock(other.get(), 'C').Carry());
+    EXPECT_TRUE(readsThrough()) << "back to level 2";
+    ASSERT_FALSE(Unlock(other.get(), 'C').Carry());
+    ASSERT_FALSE(Unlock(other.get(), 'C').Carry());
+    ASSERT_FALSE(LockAt(other.get(), 0).Carry());
+    EXPECT_FALSE(readsThrough()) << "level 0";
+
+    // Closing a handle gives up every level it holds.
     HANDLE locker = OpenDevice();
-    ASSERT_FALSE(Lock(locker, 'C').Carry());
-    EXPECT_TRUE(Lock(device, 'C').Carry());
+    EXPECT_EQ(LockAt(locker, 1, allowWrites).Ax(), 0x0005);
+    ASSERT_FALSE(Unlock(other.get(), 'C').Carry());
+    ASSERT_FALSE(LockAt(locker, 1, allowWrites).Carry());
+    ASSERT_FALSE(LockAt(locker, 2).Carry());
     CloseHandle(locker);
-    EXPECT_FALSE(Lock(device, 'C').Carry());
+    EXPECT_FALSE(LockAt(device, 1, allowWrites).Carry());
+    EXPECT_EQ(TryWrites().extended, 0);
 }
 
 TEST_F(Vwin32Test, LockIsRefusedWhileAnotherProcessHasTheVolumeOpen) {
@@ -225,28 +330,33 @@ TEST_F(Vwin32Test, FailuresReportTheServicesCodes) {
     }
 }
 
-TEST_F(Vwin32Test, ClassicServicesDoNotReachFat32) {
-    std::filesystem::path big = MapImage('D', 34000, "-F 32");
+TEST_F(Vwin32Test, EachBuildOffersTheServicesItShippedWith) {
+    const std::filesystem::path fat32 = MapImage('D', 34000, "-F 32");
     Bytes buffer(512);
     win32::FlatRegion region(buffer.data(), buffer.size());
     DiskIo packet(0, 1, region.Address());
-    EXPECT_EQ(Classic(device, false, 'D', packet.Address()).Ax(), 0x0207);
-    EXPECT_FALSE(Extended(device, false, 'D', packet.Address()).Carry());
-    EXPECT_EQ(buffer, testsupport::DdRead(big, 0, 512));
-}
+    // 950 is Windows 95 and its service pack, 1111 OSR2 (the first with
+    // FAT32), 1998 Windows 98, 2222 its second edition.
+    for (const char* build : {"950", "1111", "1998", "2222"}) {
+        hosted::SetPlatform(std::string("1:") + build);
+        const bool extended = std::string_view(build) != "950";
+        const Reply viaExtended = Extended(device, false, 'C', packet.Address());
+        EXPECT_EQ(viaExtended.Carry(), !extended) << build;
+        EXPECT_EQ(viaExtended.Carry() ? viaExtended.Ax() : 0, extended ? 0 : 0x7300) << build << ": DOS 7's answer for a 73xxh function it lacks";
+        EXPECT_FALSE(Classic(device, false, 'C', packet.Address()).Carry()) << build;
+        EXPECT_EQ(Lock(device, 'C', 0x4800).Carry(), !extended) << build;
+        if (extended) {
+            ASSERT_FALSE(Unlock(device, 'C', 0x4800).Carry());
+        }
+        ASSERT_FALSE(Lock(device, 'C', 0x0800).Carry()) << build;
+        ASSERT_FALSE(Unlock(device, 'C', 0x0800).Carry()) << build;
 
-TEST_F(Vwin32Test, Build950HasOnlyTheClassicInterface) {
-    hosted::SetPlatform("95");
-    Bytes buffer(512);
-    win32::FlatRegion region(buffer.data(), buffer.size());
-    DiskIo packet(0, 1, region.Address());
-    Reply extended = Extended(device, false, 'C', packet.Address());
-    EXPECT_TRUE(extended.Carry());
-    EXPECT_EQ(extended.Ax(), 0x7300);
-    EXPECT_TRUE(Lock(device, 'C', 0x4800).Carry());
-    EXPECT_FALSE(Lock(device, 'C', 0x0800).Carry());
-    EXPECT_FALSE(Unlock(device, 'C', 0x0800).Carry());
-    EXPECT_FALSE(Classic(device, false, 'C', packet.Address()).Carry());
+        // FAT32 only through 7305h, where there is one.
+        std::fill(buffer.begin(), buffer.end(), 0);
+        EXPECT_EQ(Classic(device, false, 'D', packet.Address()).Ax(), 0x0207) << build;
+        EXPECT_EQ(Extended(device, false, 'D', packet.Address()).Carry(), !extended) << build;
+        EXPECT_EQ(buffer == testsupport::DdRead(fat32, 0, 512), extended) << build;
+    }
 }
 
 TEST_F(Vwin32Test, RequestsOutsideTheServicesFailTheCall) {

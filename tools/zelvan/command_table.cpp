@@ -31,7 +31,7 @@ Options:
   --platform nt|95|98|P:B
                 the Windows the machine reports: nt (default), 95 (transfers
                 take the classic INT 25h/26h road), 98 (the extended INT 21h
-                7305h road) or a platform id and build (example: --platform 1:1001)
+                7305h road) or a platform id and build (example: --platform 1:1111)
   --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries)
   --lock        lock the volume around each transfer the component makes: a run
                 longer than 8 MiB moves in pieces, each locked on its own, so

@@ -15,7 +15,7 @@ namespace {
 // put a BIOS-style status in AH and a critical-error code in AL; INT 21h
 // functions return a DOS error code in AX.
 struct DosCodes {
-    WORD noDrive, notReady, unknownMedia, sectorNotFound, writeProtect, notLocked, badAddress, readFault, writeFault;
+    WORD noDrive, notReady, unknownMedia, sectorNotFound, writeProtect, lockDenied, badAddress, readFault, writeFault;
 };
 constexpr DosCodes absoluteCodes{0x0201, 0x8002, 0x0207, 0x0408, 0x0300, 0x000C, 0x080C, 0x100B, 0x200A};
 constexpr DosCodes extendedCodes{0x000F, 0x0015, 0x001A, 0x001B, 0x0013, 0x0005, 0x0009, 0x001E, 0x001D};
@@ -30,10 +30,42 @@ constexpr WORD volumeNotLocked = 0x00B0;
 constexpr WORD unsupported7305 = 0x7300;
 
 // The extended interfaces (IOCTL category 48h, function 7305h) came with
-// the FAT32 releases; build 950 has neither. This is Windows' own fact, kept
-// here apart from the component's rule on purpose: a model that shared the
-// component's copy would agree with it whatever it said.
-bool HasExtendedInterface(const Machine& machine) { return (machine.identity.buildNumber & 0xFFFF) > 1000; }
+// the FAT32 releases, the first of which is OSR2, build 1111; build 950 and
+// its service pack have neither, and no build shipped in between. This is
+// Windows' own fact, kept here apart from the component's rule on purpose:
+// a model that shared the component's threshold would agree with it
+// whatever it said.
+constexpr DWORD firstFat32Build = 1111;
+bool HasExtendedInterface(const Machine& machine) { return (machine.identity.buildNumber & 0xFFFF) >= firstFat32Build; }
+
+// The logical-volume lock (440Dh minor codes 4Ah and 6Ah). Levels 1 to 3 are
+// taken one after another by one owner, each shutting other programs out a
+// little more; level 0 is the exclusive lock, taken once (and once more to
+// format). DX of a level 1 lock says what may happen while it is held.
+namespace lock {
+constexpr BYTE exclusive = 0;
+constexpr BYTE first = 1;
+constexpr BYTE last = 3;
+constexpr WORD allowWrites = 0x0001; // bit 1 fails new file mappings, bit 2 (level 0) formats
+} // namespace lock
+
+// Whether the holder of `held` may take level `level` next.
+bool TakesNext(const DeviceLock& held, BYTE level) {
+    const BYTE top = held.levels.back();
+    if (top == lock::exclusive) return level == lock::exclusive && held.levels.size() == 1;
+    return level == top + 1 && level <= lock::last;
+}
+
+// A direct write needs the writer's own lock: level 0, or levels from 1 on
+// with writes allowed.
+bool LetsOwnerWrite(const DeviceLock& held) {
+    return held.levels.front() == lock::exclusive || (held.permissions & lock::allowWrites) != 0;
+}
+
+// Level 0 and level 3 keep every other program from the volume, reads too.
+bool ShutsOthersOut(const DeviceLock& held) {
+    return held.levels.front() == lock::exclusive || held.levels.back() == lock::last;
+}
 
 std::optional<char> LetterFromOne(BYTE drive) {
     if (drive < 1 || drive > 26) return std::nullopt;
@@ -87,15 +119,18 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
     if (request.classic && layout.type == FatType::Fat32) return Refuse(registers, codes.unknownMedia);
     if (request.oldForm && layout.totalSectors > 0xFFFF) return Refuse(registers, codes.unknownMedia);
     if (request.write && drive->readOnly) return Refuse(registers, codes.writeProtect);
-    if (request.write) {
-        auto lock = context.machine.deviceLocks.find(request.letter);
-        if (lock == context.machine.deviceLocks.end() || lock->second.owner != context.owner)
-            return Refuse(registers, codes.notLocked);
-    }
+    const auto& locks = context.machine.deviceLocks;
+    const auto held = locks.find(request.letter);
+    const bool owned = held != locks.end() && held->second.owner == context.owner;
+    if (request.write ? !owned || !LetsOwnerWrite(held->second)
+                      : held != locks.end() && !owned && ShutsOthersOut(held->second))
+        return Refuse(registers, codes.lockDenied);
     std::optional<std::uint64_t> size = opening.medium->Size();
     if (!size) return Refuse(registers, codes.notReady);
     std::uint64_t sectors = std::min<std::uint64_t>(layout.totalSectors, *size / layout.bytesPerSector);
     if (std::uint64_t{request.first} + request.count > sectors) return Refuse(registers, codes.sectorNotFound);
+    // No sector to move needs no memory.
+    if (request.count == 0) return Complete(registers);
     std::size_t bytes = std::size_t{request.count} * layout.bytesPerSector;
     void* memory = ResolveFlat(request.buffer, bytes);
     if (!memory) return Refuse(registers, codes.badAddress);
@@ -130,28 +165,34 @@ void AbsoluteDisk(ServiceContext& context, DIOC_REGISTERS& registers, bool write
 }
 
 void LockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char letter) {
-    if (HighByte(registers.reg_EBX) > 3) return Refuse(registers, invalidParameter);
+    const BYTE level = HighByte(registers.reg_EBX);
+    if (level > lock::last) return Refuse(registers, invalidParameter);
     const DriveSpec* drive = context.machine.Drive(letter);
     if (!drive) return Refuse(registers, invalidDrive);
     auto& locks = context.machine.deviceLocks;
     if (auto held = locks.find(letter); held != locks.end()) {
         if (held->second.owner != context.owner) return Refuse(registers, accessDenied);
-        ++held->second.count;
+        if (!TakesNext(held->second, level)) return Refuse(registers, invalidParameter);
+        held->second.levels.push_back(level);
         return Complete(registers);
     }
+    if (level != lock::exclusive && level != lock::first) return Refuse(registers, invalidParameter);
     MediumOpening opening = OpenMedium(*drive, false);
     if (!opening.medium) return Refuse(registers, notReady);
     // Other processes see the lock, and an open volume of theirs refuses it.
     if (!opening.medium->TryExclusive()) return Refuse(registers, accessDenied);
-    locks.emplace(letter, DeviceLock{context.owner, 1, std::move(*opening.medium)});
+    const WORD permissions = level == lock::first ? LowWord(registers.reg_EDX) : 0;
+    locks.emplace(letter, DeviceLock{context.owner, {level}, permissions, std::move(*opening.medium)});
     Complete(registers);
 }
 
+// Each unlock gives up the level taken last.
 void UnlockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char letter) {
     auto& locks = context.machine.deviceLocks;
     auto held = locks.find(letter);
     if (held == locks.end() || held->second.owner != context.owner) return Refuse(registers, volumeNotLocked);
-    if (--held->second.count == 0) locks.erase(held);
+    held->second.levels.pop_back();
+    if (held->second.levels.empty()) locks.erase(held);
     Complete(registers);
 }
 

@@ -15,8 +15,21 @@
 // - NT opens volume devices "\\.\X:" and no VWIN32 device; Windows 95/98
 //   open "\\.\vwin32" (with any disposition, as for every VxD) and no volume
 //   devices. Windows 95/98 report their version in the high word of
-//   dwBuildNumber, as they do. Builds above 1000 (the FAT32 releases) also
-//   have IOCTL category 48h and INT 21h 7305h; INT 25h/26h do not reach FAT32.
+//   dwBuildNumber, as they do. Build 950 offers INT 25h/26h and IOCTL
+//   category 08h only; from build 1111 (OSR2, the first FAT32 release; 98 is
+//   1998) IOCTL category 48h and INT 21h 7305h are there too. INT 25h/26h do
+//   not reach FAT32, so a FAT32 volume is reached through 7305h alone.
+// - The logical-volume lock (INT 21h 440Dh, CL 4Ah to lock, 6Ah to unlock,
+//   BL the drive with A = 1) is taken at level BH: 0, the exclusive lock
+//   (again with DX bit 2 to format), or 1, 2 and 3 one after the other, each
+//   by the same device handle; a level out of turn or above 3 is refused with
+//   AX 0057h, a volume locked through another handle with 0005h. DX of a
+//   level 1 lock holds its permissions: bit 0 allows writes, bit 1 fails new
+//   file mappings. Each unlock gives up the level taken last. A direct write
+//   (INT 26h, 7305h with SI bit 0) needs the writer's own lock at level 0, or
+//   from level 1 with writes allowed; while another handle holds level 0 or
+//   level 3, reads are refused too. INT 13h on a floppy needs no lock.
+//   Closing the device handle gives up its locks.
 // - A volume's sectors are the device's (512 for an image). A read that starts
 //   at or past the end of the medium fails with ERROR_SECTOR_NOT_FOUND; one
 //   that runs over the end transfers what is there and says how much; a
@@ -79,7 +92,7 @@ public:
 //   no FAT volume         0x0207        0x001A              0x0C unknown medium
 //   sector out of range   0x0408        0x001B              0x04
 //   read-only medium      0x0300        0x0013              0x03
-//   write without lock    0x000C        0x0005              (no lock needed)
+//   refused by the lock   0x000C        0x0005              (no lock needed)
 //   address not resolved  0x080C        0x0009              0x09
 //   lock held elsewhere       -         0x0005
 //   unlock without lock       -         0x00B0

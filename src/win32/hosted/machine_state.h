@@ -41,12 +41,15 @@ struct DeviceHandle {};
 
 using OpenObject = std::variant<VolumeHandle, DeviceHandle>;
 
-// A logical-volume lock taken through the VWIN32 device: counted, owned by
-// the device handle that took it, and held against other processes by an
-// exclusive flock(2) on the medium.
+// A logical-volume lock taken through the VWIN32 device: owned by the device
+// handle that took it, at the levels it took in turn (0, or 1 then 2 then 3;
+// a second 0 locks for formatting), with the permissions its level 1 lock
+// gave, and held against other processes by an exclusive flock(2) on the
+// medium.
 struct DeviceLock {
     std::uintptr_t owner;
-    unsigned count;
+    std::vector<BYTE> levels;
+    WORD permissions;
     Backing hold;
 };
 
