@@ -36,6 +36,32 @@ TEST(ZelvanFloppy, Windows95ReadsSectorBySectorThroughInterrupt13) {
                                              " bs=512 skip=16 count=4 status=none | hexdump -C"));
 }
 
+// The fault plan of the environment makes the BIOS answer a status with
+// carry set: once (media changed, then the retry reads), or on every attempt.
+TEST(ZelvanFloppy, ABiosStatusFromZelvanFaultsIsRetriedOrReported) {
+    const Images images;
+    const auto output = images.dir() / "retried.bin";
+    const ToolResult retried = RunZelvan(images.Drives() + " --platform 95 --trace floppy-read A 1440 16 4 -o " +
+                                             Quote(output),
+                                         "ZELVAN_FAULTS='INT13#2=0x06'");
+    ASSERT_EQ(retried.status, 0) << retried.err;
+    EXPECT_EQ(testsupport::ReadFile(output), testsupport::DdRead(images.floppy(), 16 * 512, 4 * 512));
+    const auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count(retried.err, "VWIN32 INT13"), 5u) << retried.err;
+    EXPECT_EQ(count(retried.err, "out(EAX=0x00000600"), 1u) << retried.err;
+    EXPECT_EQ(count(retried.err, "planned fault"), 1u) << retried.err;
+
+    const ToolResult failed = RunZelvan(images.Drives() + " --platform 95 floppy-read A 1440 16 4 -o " + Quote(output),
+                                        "ZELVAN_FAULTS='INT13#2,3=0x04'");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("could not read sectors 16 to 19 of A: (2 attempts per sector)"), std::string::npos)
+        << failed.err;
+}
+
 TEST(ZelvanFloppy, WriteChangesOnlyItsSectorsOnBothRoads) {
     const Images images;
     std::uint32_t first = 40;

@@ -46,6 +46,25 @@ TEST(ZelvanInfo, NamesThePlatformAndTheRoad) {
     EXPECT_NE(Field(floppy.out, "platform").find("build 950"), std::string::npos);
 }
 
+TEST(ZelvanRead, ADosStatusFromZelvanFaultsIsRetriedOrReported) {
+    const Images images;
+    const auto output = images.dir() / "retried.bin";
+    const std::pair<const char*, const char*> roads[] = {{"95", "INT25"}, {"98", "INT21-7305"}};
+    for (const auto& [platform, service] : roads) {
+        const ToolResult retried = RunZelvan(images.Drives() + " --platform " + platform + " read C 30 3 -o " + Quote(output),
+                                             std::string("ZELVAN_FAULTS='") + service + "#1'");
+        ASSERT_EQ(retried.status, 0) << platform << ": " << retried.err;
+        EXPECT_EQ(testsupport::ReadFile(output), testsupport::DdRead(images.disk(), 30 * 512, 3 * 512)) << platform;
+
+        const ToolResult failed = RunZelvan(images.Drives() + " --platform " + platform + " read C 30 3",
+                                            std::string("ZELVAN_FAULTS='") + service + "#1,2'");
+        EXPECT_EQ(failed.status, 1) << platform;
+        EXPECT_EQ(failed.out, "") << platform;
+        EXPECT_NE(failed.err.find("could not read sectors 30 to 32 of C: (2 attempts)"), std::string::npos)
+            << platform << ": " << failed.err;
+    }
+}
+
 TEST(ZelvanRead, RawBytesAreDdsOnEveryRoad) {
     const Images images;
     const FatGeometry geometry = ReadGeometry(images.disk());

@@ -132,6 +132,18 @@ TEST_F(ConfigTest, BadFaultTextNamesThePartAndKeepsThePlan) {
     EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("ReadFile:0x9#1"); }).find("control code"), std::string::npos);
     EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("DeviceIoControl:zz#1"); }).find("'zz'"), std::string::npos);
     EXPECT_THROW(hosted::FailCall("ReadFile", {}), ConfigError);
+    // A value is an error for a call and a status for a service, never 0.
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("ReadFile#1=x"); }).find("value in fault 'ReadFile#1=x' 'x'"),
+              std::string::npos);
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("ReadFile#1=0"); }).find("error 0 is not from 1"), std::string::npos);
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("INT13#1=0x100"); }).find("status 256 is not from 1 to 255"),
+              std::string::npos);
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("INT25#1=0x10000"); }).find("status 65536 is not from 1 to 65535"),
+              std::string::npos);
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("INT13:0x4#1"); }).find("INT13 takes no control code"),
+              std::string::npos);
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("INT99#1"); }).find("'INT99' names no call or service"),
+              std::string::npos);
     // The plan set before the bad texts still holds, and only it.
     hosted::MapDrives("C=c.img");
     EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_UNKNOWN);

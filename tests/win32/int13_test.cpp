@@ -121,6 +121,29 @@ TEST_F(Int13Test, StatusesAreTheBiosCodes) {
     EXPECT_EQ(failed.Ax(), 0x8000);
 }
 
+TEST_F(Int13Test, APlannedStatusComesBackInAhAndTheRetryIsServed) {
+    hosted::FailCall("INT13", {1, 3}, 0x06);
+    Bytes buffer(512, 0xCC);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    const auto read = [&] { return Disk(0x02, 0, {0, 0, 1}, 1, region.Address()); };
+    const Reply changed = read();
+    EXPECT_TRUE(changed.returned);
+    EXPECT_TRUE(changed.Carry());
+    EXPECT_EQ(changed.Ax(), 0x0600) << "media changed, no sector moved";
+    EXPECT_EQ(buffer, Bytes(512, 0xCC));
+    const Reply retry = read();
+    EXPECT_FALSE(retry.Carry());
+    EXPECT_EQ(retry.Ax(), 0x0001);
+    EXPECT_EQ(buffer, testsupport::DdRead(floppy, 0, 512));
+    EXPECT_EQ(Status(read()), 0x06);
+    // A new entry replaces the old one and counts afresh; without a value,
+    // the BIOS's timeout.
+    hosted::FailCall("INT13", {2});
+    EXPECT_FALSE(read().Carry());
+    EXPECT_EQ(Status(read()), 0x80);
+    EXPECT_FALSE(read().Carry());
+}
+
 TEST_F(Int13Test, RequestsAreJournalledWithRegistersAndAddress) {
     Bytes buffer(512);
     win32::FlatRegion region(buffer.data(), buffer.size());

@@ -91,6 +91,20 @@ TEST_F(JournalTest, PlannedCallFailsWithoutEffect) {
     EXPECT_EQ(reads[1], "ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_CRC, planned fault)");
 }
 
+TEST_F(JournalTest, APlannedCallSetsTheErrorThePlanNames) {
+    hosted::PlanFaults("ReadFile#1=0x15;CreateFileA#2=5");
+    OwnedHandle volume(OpenVolume('C'));
+    Bytes buffer(512, 0xEE);
+    DWORD count = 7;
+    EXPECT_FALSE(ReadFile(volume.get(), buffer.data(), 512, &count, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(buffer, Bytes(512, 0xEE));
+    EXPECT_EQ(OpenVolume('C'), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(hosted::JournalOf("ReadFile")[0], "ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_NOT_READY, planned fault)");
+}
+
 TEST_F(JournalTest, ControlCodeQualifiesTheCount) {
     hosted::PlanFaults("DeviceIoControl:0x90018#2;CreateFileA#2");
     OwnedHandle volume(OpenVolume('C'));

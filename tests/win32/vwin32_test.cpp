@@ -2,10 +2,12 @@
 // classic (INT 25h/26h) and extended (INT 21h 7305h) absolute transfers.
 #include "device_fixture.h"
 #include "win32/hosted/flat_region.h"
+#include "win32/hosted/journal.h"
 
 namespace hostedtest {
 namespace {
 
+using hosted::RegisterArg;
 using testsupport::Bytes;
 
 class Vwin32Test : public DeviceTest {
@@ -357,6 +359,43 @@ TEST_F(Vwin32Test, EachBuildOffersTheServicesItShippedWith) {
         EXPECT_EQ(Extended(device, false, 'D', packet.Address()).Carry(), !extended) << build;
         EXPECT_EQ(buffer == testsupport::DdRead(fat32, 0, 512), extended) << build;
     }
+}
+
+TEST_F(Vwin32Test, APlannedStatusIsAnsweredWithCarrySetAndNothingDone) {
+    hosted::PlanFaults("INT25#1=0x0408;INT21-7305#2;INT21-440D#1");
+    const Bytes before = testsupport::ReadFile(image);
+    Bytes buffer(512, 0xCC);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(3, 1, region.Address());
+    hosted::ClearJournal();
+    const Reply planned = Classic(device, false, 'C', packet.Address());
+    EXPECT_TRUE(planned.returned);
+    EXPECT_TRUE(planned.Carry());
+    EXPECT_EQ(planned.Ax(), 0x0408);
+    EXPECT_EQ(buffer, Bytes(512, 0xCC));
+    const std::vector<std::string> lines = hosted::Journal();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "DeviceIoControl(h1, 0x2, ptr, 28, ptr, 28, ptr, NULL) = TRUE");
+    EXPECT_EQ(lines[1].substr(lines[1].find(" out(")),
+              " out(EAX=0x00000408 EBX=" + RegisterArg(packet.Address()) +
+                  " ECX=0x0000FFFF EDX=0x00000000 EDI=0x00000000 ESI=0x00000000 Flags=0x00000001) planned fault");
+    // The next request of the service is served.
+    EXPECT_FALSE(Classic(device, false, 'C', packet.Address()).Carry());
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 3 * 512, 512));
+
+    // Without a value a service answers its own failure; the count is the service's.
+    EXPECT_FALSE(Extended(device, false, 'C', packet.Address()).Carry());
+    const Reply general = Extended(device, false, 'C', packet.Address());
+    EXPECT_TRUE(general.Carry());
+    EXPECT_EQ(general.Ax(), 0x001F);
+
+    // A refused lock is no lock: the write it was for is refused.
+    const Reply lock = Lock(device, 'C');
+    EXPECT_TRUE(lock.Carry());
+    EXPECT_EQ(lock.Ax(), 0x0005);
+    EXPECT_EQ(TryWrites().extended, 0x0005);
+    EXPECT_EQ(Unlock(device, 'C').Ax(), 0x00B0);
+    EXPECT_EQ(testsupport::ReadFile(image), before);
 }
 
 TEST_F(Vwin32Test, RequestsOutsideTheServicesFailTheCall) {

@@ -1,7 +1,9 @@
 // The calls of the hosted PC, one row each, as SQLite's operating-system
 // layer keeps its system calls in one table: the name that the journal
 // prints and the fault plan accepts, and what a planned fault of the call
-// does. A call's code reaches its row through hosted::Call.
+// does. A call's code reaches its row through hosted::Call. The services
+// of the VWIN32 device have a table of their own below, which the fault
+// plan takes too.
 //
 // Adding a call is a row here and its code, which begins with
 // `Call call(*machine, "Name", [&] { return args; })` (the arguments are
@@ -80,6 +82,51 @@ constexpr bool TakesControlCode(std::string_view name) {
         if (call.name == name && call.code) return true;
     return false;
 }
+
+// The DOS and BIOS services that the VWIN32 device carries out, one row per
+// control code: the name the journal prints after "VWIN32 " and the fault
+// plan accepts, and the status a planned fault answers with (carry set).
+struct HostedService {
+    std::string_view name;
+    DWORD controlCode;
+    // The status travels in AH alone (the BIOS), else in AX (DOS).
+    bool statusInAh;
+    WORD plannedStatus;
+};
+
+inline constexpr HostedService hostedServices[] = {
+    {"INT21-440D", VWIN32_DIOC_DOS_IOCTL, false, 0x0005},     // access denied
+    {"INT25", VWIN32_DIOC_DOS_INT25, false, 0x100B},          // data error, read fault
+    {"INT26", VWIN32_DIOC_DOS_INT26, false, 0x200A},          // controller failure, write fault
+    {"INT13", VWIN32_DIOC_DOS_INT13, true, 0x80},             // timeout, drive not ready
+    {"INT21-7305", VWIN32_DIOC_DOS_DRIVEINFO, false, 0x001F}, // general failure
+};
+
+inline constexpr std::size_t noHostedService = std::size(hostedServices);
+
+// The index of the row of the service that control code `code` reaches;
+// noHostedService when none does.
+constexpr std::size_t ServiceIndexOfCode(DWORD code) {
+    for (std::size_t i = 0; i < std::size(hostedServices); ++i)
+        if (hostedServices[i].controlCode == code) return i;
+    return noHostedService;
+}
+
+// The row of the service that control code `code` reaches; nullptr when none does.
+inline const HostedService* ServiceOfCode(DWORD code) {
+    const std::size_t index = ServiceIndexOfCode(code);
+    return index == noHostedService ? nullptr : &hostedServices[index];
+}
+
+// The row of the service named `name`; nullptr when there is none.
+inline const HostedService* FindHostedService(std::string_view name) {
+    for (const HostedService& service : hostedServices)
+        if (service.name == name) return &service;
+    return nullptr;
+}
+
+// The largest status a service answers with.
+constexpr DWORD MaxStatus(const HostedService& service) { return service.statusInAh ? 0xFF : 0xFFFF; }
 
 // A call's name, checked against the table when the code is compiled.
 class CallName {

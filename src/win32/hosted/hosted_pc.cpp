@@ -126,9 +126,9 @@ void TraceTo(std::string_view path) {
     machine->TraceTo(path);
 }
 
-void FailCall(std::string_view call, std::vector<unsigned> ordinals) {
+void FailCall(std::string_view call, std::vector<unsigned> ordinals, std::optional<DWORD> value) {
     MachineLock machine;
-    machine->faults.Fail(call, ordinals);
+    machine->faults.Fail(call, ordinals, value);
 }
 
 void PlanFaults(std::string_view text) {

@@ -209,12 +209,22 @@ void TraceTo(std::string_view path);
 // code: "ReadFile", "DeviceIoControl:0x90018". `ordinals` counts the calls of
 // that name (with that code) from 1 since that entry was set; an entry
 // replaces an earlier one for the same call. A planned call fails before it
-// looks at its arguments, with a plausible Windows error and no other effect.
-// The calls the plan accepts, and the error each planned failure sets, are
-// the rows of hostedCalls in win32/hosted/call_table.h.
-void FailCall(std::string_view call, std::vector<unsigned> ordinals);
-// "ReadFile#1,2;DeviceIoControl:0x90018#1", as ZELVAN_FAULTS; checked whole
-// before any of it takes effect.
+// looks at its arguments, with no other effect, and sets `value` as its
+// error, or without one a plausible Windows error.
+// `call` may also name a service of the VWIN32 device, as the journal does:
+// INT21-440D, INT25, INT26, INT13 or INT21-7305. Then `ordinals` counts the
+// requests that reach the service (DeviceIoControl itself succeeds), and a
+// planned request does nothing but answer with carry set and the status
+// `value`: in AH for INT13 (1 to FFh, e.g. 06h, media changed), in AX for the
+// DOS services (1 to FFFFh, e.g. 0408h for INT 25h, sector not found).
+// Without a value the service answers its own failure status. The journal
+// line of such a request ends "planned fault".
+// The calls and services the plan accepts, and what each planned failure
+// sets, are the rows of hostedCalls and hostedServices in
+// win32/hosted/call_table.h.
+void FailCall(std::string_view call, std::vector<unsigned> ordinals, std::optional<DWORD> value = std::nullopt);
+// "ReadFile#1,2;DeviceIoControl:0x90018#1;INT13#1=0x06": CALL#N[,N...][=VALUE],
+// as ZELVAN_FAULTS; checked whole before any of it takes effect.
 void PlanFaults(std::string_view text);
 void ClearFaults();
 

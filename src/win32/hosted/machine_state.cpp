@@ -122,6 +122,11 @@ void Machine::Reset() {
     errorMode = 0;
 }
 
+std::optional<DWORD> PlannedFault(Machine& machine, std::string_view name, std::optional<DWORD> code) {
+    const std::optional<DWORD> error = FindHostedCall(name, code)->plannedError;
+    return error ? machine.faults.Strike(name, code, *error) : std::nullopt;
+}
+
 DWORD& LastError() {
     thread_local DWORD error = ERROR_SUCCESS;
     return error;

@@ -103,6 +103,10 @@ private:
 // The calling thread's last error, as GetLastError reads it.
 DWORD& LastError();
 
+// The error the fault plan makes call `name` (with control code `code`)
+// fail with, if it does; counts the call.
+std::optional<DWORD> PlannedFault(Machine& machine, std::string_view name, std::optional<DWORD> code);
+
 // Journal text made only when a line is wanted: a string, or a function
 // that makes one.
 template <class Text>
@@ -122,14 +126,13 @@ public:
     template <class Args>
     Call(Machine& machine, CallName name, Args&& args, std::optional<DWORD> code = std::nullopt)
         : machine_(machine),
-          row_(*FindHostedCall(name.View(), code)),
           journalled_(machine.journal.Wanted()),
-          planned_(row_.plannedError && machine.faults.Strike(name.View(), code)) {
+          planned_(PlannedFault(machine, name.View(), code)) {
         if (journalled_) head_ = std::string(name.View()) + "(" + JournalText(args) + ")";
     }
     // The fault plan makes this call fail, with PlannedError and no other effect.
-    bool Planned() const { return planned_; }
-    DWORD PlannedError() const { return *row_.plannedError; }
+    bool Planned() const { return planned_.has_value(); }
+    DWORD PlannedError() const { return *planned_; }
     // Whether the call's line is wanted; lines it follows with need not be made otherwise.
     bool Journalled() const { return journalled_; }
     void Follow(std::string line) {
@@ -160,9 +163,8 @@ private:
     void Write(std::string_view result, std::string_view detail);
 
     Machine& machine_;
-    const HostedCall& row_;
     bool journalled_;
-    bool planned_;
+    std::optional<DWORD> planned_;
     std::string head_;
     std::vector<std::string> following_;
 };

@@ -10,17 +10,33 @@ namespace {
 
 using Service = void (*)(ServiceContext&, DIOC_REGISTERS&);
 
+// A control code, checked against hostedServices when the code is compiled.
+class ServiceCode {
+public:
+    consteval ServiceCode(DWORD code) : code_(code) {
+        if (ServiceIndexOfCode(code) == noHostedService) throw "a VWIN32 service needs its row in hostedServices";
+    }
+    DWORD get() const { return code_; }
+
+private:
+    DWORD code_;
+};
+
 struct ServiceEntry {
-    DWORD code;
-    const char* name;
+    ServiceCode code;
     Service service;
 };
 
 constexpr ServiceEntry services[] = {
-    {VWIN32_DIOC_DOS_IOCTL, "INT21-440D", Int21_440D}, {VWIN32_DIOC_DOS_INT25, "INT25", Int25},
-    {VWIN32_DIOC_DOS_INT26, "INT26", Int26},           {VWIN32_DIOC_DOS_INT13, "INT13", Int13},
-    {VWIN32_DIOC_DOS_DRIVEINFO, "INT21-7305", Int21_7305},
+    {VWIN32_DIOC_DOS_IOCTL, Int21_440D}, {VWIN32_DIOC_DOS_INT25, Int25}, {VWIN32_DIOC_DOS_INT26, Int26},
+    {VWIN32_DIOC_DOS_INT13, Int13},      {VWIN32_DIOC_DOS_DRIVEINFO, Int21_7305},
 };
+
+// The answer of a planned fault: carry set, and the status where the
+// service puts it.
+void AnswerPlanned(DIOC_REGISTERS& registers, const HostedService& row, DWORD status) {
+    Refuse(registers, static_cast<WORD>(row.statusInAh ? status << 8 : status));
+}
 
 std::string RegistersText(const DIOC_REGISTERS& r) {
     return "EAX=" + RegisterArg(r.reg_EAX) + " EBX=" + RegisterArg(r.reg_EBX) + " ECX=" + RegisterArg(r.reg_ECX) +
@@ -33,8 +49,9 @@ std::string RegistersText(const DIOC_REGISTERS& r) {
 BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const ControlRequest& request) {
     const ServiceEntry* entry = nullptr;
     for (const ServiceEntry& candidate : services)
-        if (candidate.code == request.code) entry = &candidate;
+        if (candidate.code.get() == request.code) entry = &candidate;
     if (!entry) return call.Fail(ERROR_NOT_SUPPORTED);
+    const HostedService& row = *ServiceOfCode(request.code);
     if (!request.in || !request.out || request.inSize < sizeof(DIOC_REGISTERS) || request.outSize < sizeof(DIOC_REGISTERS))
         return call.Fail(ERROR_INVALID_PARAMETER);
 
@@ -42,16 +59,21 @@ BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const Con
     std::memcpy(&registers, request.in, sizeof registers);
     const DIOC_REGISTERS sent = registers;
     ServiceContext context{machine, owner, {}, call.Journalled()};
-    entry->service(context, registers);
+    if (std::optional<DWORD> status = machine.faults.Strike(row.name, std::nullopt, row.plannedStatus)) {
+        AnswerPlanned(registers, row, *status);
+        if (call.Journalled()) context.note = "planned fault";
+    } else {
+        entry->service(context, registers);
+    }
     std::memcpy(request.out, &registers, sizeof registers);
     if ((registers.reg_Flags & CARRY_FLAG) && !machine.deviceRefusal)
-        machine.deviceRefusal = DeviceRefusal{entry->name, registers.reg_EAX};
+        machine.deviceRefusal = DeviceRefusal{std::string(row.name), registers.reg_EAX};
     // A service may have written a volume: count its free clusters afresh.
     machine.mounts.Clear();
     *request.bytesReturned = sizeof registers;
 
     if (call.Journalled()) {
-        std::string line = std::string("VWIN32 ") + entry->name + " in(" + RegistersText(sent) + ") out(" +
+        std::string line = "VWIN32 " + std::string(row.name) + " in(" + RegistersText(sent) + ") out(" +
                            RegistersText(registers) + ")";
         if (!context.note.empty()) line += " " + context.note;
         call.Follow(std::move(line));
