@@ -1,5 +1,8 @@
 // Floppy sectors by cylinder, head and sector through interrupt 13h on
 // Windows 95, and as one volume run on NT.
+#include <cstring>
+#include <regex>
+
 #include "alloc_watch.h"
 #include "machine_fixture.h"
 #include "peer.h"
@@ -187,14 +190,26 @@ TEST_F(FloppyTest, AnsweringNoWritesNothingAndKeepsTheDriveValid) {
 TEST_F(FloppyTest, WithoutTheWarningNoQuestionAndTheFlagChangesNothing) {
     z->SetNeedWriteWarn(false);
     Run(40, 2);
+    const Bytes before = testsupport::ReadFile(floppy);
     const Bytes data = testsupport::Pattern(1024, 6);
-    ASSERT_TRUE(Write(data, 'a', false));
-    const auto journalOff = hosted::Journal();
-    EXPECT_TRUE(hosted::ShownMessages().empty());
-    EXPECT_EQ(testsupport::DdRead(floppy, 40 * 512, 1024), data);
-    hosted::ClearJournal();
-    ASSERT_TRUE(Write(data, 'a', true));
-    EXPECT_EQ(hosted::Journal().size(), journalOff.size());
+    Bytes expected = before;
+    std::copy(data.begin(), data.end(), expected.begin() + 40 * 512);
+    // The same write with the flag false and true, each on the disk as it was.
+    std::vector<std::string> journals[2];
+    for (const bool flag : {false, true}) {
+        testsupport::WriteFile(floppy, before);
+        SetErrorMode(0);
+        hosted::ClearJournal();
+        ASSERT_TRUE(Write(data, 'a', flag)) << flag;
+        EXPECT_TRUE(hosted::ShownMessages().empty()) << flag;
+        EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(floppy), expected)) << flag;
+        // Handle numbers count on from one write to the next.
+        for (const std::string& line : hosted::Journal())
+            journals[flag].push_back(std::regex_replace(line, std::regex(R"(\bh\d+\b)"), "hN"));
+    }
+    EXPECT_EQ(journals[1], journals[0]);
+    EXPECT_EQ(journals[0].front(), R"(GetDriveTypeA("A:\") = DRIVE_REMOVABLE)");
+    EXPECT_EQ(Requested(), (std::vector<Chs>{{1, 0, 5}, {1, 0, 6}}));
 }
 
 TEST_F(FloppyTest, OnAnUnknownPlatformTheWriteStillAsksFirst) {
@@ -250,12 +265,38 @@ TEST_F(FloppyTest, OnNtTheRunIsOneVolumeTransfer) {
     Bytes buffer(40 * 512);
     ASSERT_TRUE(Read(buffer));
     EXPECT_EQ(buffer, testsupport::DdRead(floppy, 20 * 512, buffer.size()));
-    EXPECT_EQ(CountCalls("ReadFile"), 1u);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode",
+                                                 "SetFilePointer", "ReadFile", "CloseHandle"}));
+    ASSERT_EQ(CountCalls("ReadFile"), 1u);
+    EXPECT_EQ(Lines("SetFilePointer")[0], "SetFilePointer(h1, 10240, NULL, FILE_BEGIN) = 10240");
+    EXPECT_EQ(Lines("ReadFile")[0], "ReadFile(h1, ptr, 20480, ptr, NULL) = TRUE (20480 bytes)");
     EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(hosted::OpenHandleCount(), 0u);
 
+    // A removable drive whose volume cannot be opened: GetDiskHandle fails.
+    hosted::MapDrive('B', {(dir / "no-disk.img").string(), hosted::DriveKind::Removable});
     hosted::ClearJournal();
-    EXPECT_FALSE(Read(buffer, Orvane::D1440, 'E')) << "no such drive";
+    EXPECT_FALSE(Read(buffer, Orvane::D1440, 'B'));
+    ASSERT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode"}));
+    EXPECT_NE(Lines("CreateFileA")[0].find("= INVALID_HANDLE_VALUE"), std::string::npos) << Lines("CreateFileA")[0];
+    EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Orvane::HandleOpened);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, OnNtAWriteIsOneVolumeTransferOfExactlyTheRun) {
+    Use("nt");
+    z->SetNeedWriteWarn(false);
+    Run(70, 5);
+    const Bytes before = testsupport::ReadFile(floppy);
+    const Bytes data = testsupport::Pattern(5 * 512, 12);
+    ASSERT_TRUE(Write(data));
+    Bytes expected = before;
+    std::copy(data.begin(), data.end(), expected.begin() + 70 * 512);
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(floppy), expected));
+    ASSERT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode",
+                                                 "SetFilePointer", "WriteFile", "CloseHandle"}));
+    EXPECT_EQ(Lines("WriteFile")[0], "WriteFile(h1, ptr, 2560, ptr, NULL) = TRUE (2560 bytes)");
     EXPECT_EQ(hosted::OpenHandleCount(), 0u);
 }
 
@@ -267,6 +308,139 @@ TEST_F(FloppyTest, AnExceptionInsideTheTransferIsFalseWithNothingLeftOpen) {
     EXPECT_FALSE(Read(buffer));
     EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, The720KAnd12MGeometriesAddressTheirOwnDisks) {
+    struct Case {
+        TFloppyType type;
+        unsigned kib;
+        unsigned sector;
+        Chs chs;
+    };
+    const Case cases[] = {
+        {Orvane::D720, 720, 8, {0, 0, 9}},    {Orvane::D720, 720, 9, {0, 1, 1}},
+        {Orvane::D720, 720, 18, {1, 0, 1}},   {Orvane::D720, 720, 1439, {79, 1, 9}},
+        {Orvane::D1200, 1200, 14, {0, 0, 15}}, {Orvane::D1200, 1200, 15, {0, 1, 1}},
+        {Orvane::D1200, 1200, 30, {1, 0, 1}},  {Orvane::D1200, 1200, 2399, {79, 1, 15}},
+    };
+    for (const Case& c : cases) {
+        const auto disk = testsupport::MakeFloppyImage(dir, "f" + std::to_string(c.kib) + ".img", c.kib);
+        hosted::MapDrive('A', {disk.string(), hosted::DriveKind::Removable});
+        Run(c.sector, 1);
+        Bytes buffer(512);
+        hosted::ClearJournal();
+        ASSERT_TRUE(Read(buffer, c.type)) << c.kib << " " << c.sector;
+        EXPECT_EQ(Requested(), std::vector<Chs>{c.chs}) << c.kib << " " << c.sector;
+        EXPECT_EQ(buffer, testsupport::DdRead(disk, c.sector * 512ull, 512)) << c.kib << " " << c.sector;
+    }
+}
+
+TEST_F(FloppyTest, ATransientStatusMidRunIsRetriedAndTheRunGoesOn) {
+    Run(200, 4);
+    // The third request, sector 202's first attempt, finds the medium changed.
+    hosted::FailCall("INT13", {3}, 0x06);
+    Bytes buffer(2048);
+    ASSERT_TRUE(Read(buffer));
+    EXPECT_EQ(buffer, testsupport::DdRead(floppy, 200 * 512, 2048));
+    EXPECT_EQ(Requested(), (std::vector<Chs>{{5, 1, 3}, {5, 1, 4}, {5, 1, 5}, {5, 1, 5}, {5, 1, 6}}));
+    const auto requests = Vwin32Requests();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[2].out.at("EAX") >> 8 & 0xFF, 0x06u);
+    EXPECT_EQ(requests[2].out.at("Flags") & 1u, 1u);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+
+    // With the status on every attempt the run stops at that sector.
+    hosted::ClearJournal();
+    hosted::FailCall("INT13", {2, 3}, 0x06);
+    Bytes again(2048, 0xCC);
+    EXPECT_FALSE(Read(again));
+    EXPECT_EQ(Requested(), (std::vector<Chs>{{5, 1, 3}, {5, 1, 4}, {5, 1, 4}}));
+    EXPECT_EQ(Bytes(again.begin(), again.begin() + 512), testsupport::DdRead(floppy, 200 * 512, 512));
+    EXPECT_EQ(Bytes(again.begin() + 512, again.end()), Bytes(1536, 0xCC));
+}
+
+TEST_F(FloppyTest, On95ADeviceThatCannotBeOpenedFailsWithNothingToClose) {
+    Run(0, 1);
+    hosted::FailCall("CreateFileA", {1});
+    Bytes buffer(512);
+    EXPECT_FALSE(Read(buffer));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode"}));
+    EXPECT_EQ(Orvane::DeviceHandle, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+}
+
+TEST_F(FloppyTest, TheWriteUsesAnOpenDeviceAndTheReadForgetsIt) {
+    Run(50, 1);
+    z->SetNeedWriteWarn(false);
+    TZelvanTestPeer peer{*z};
+    ASSERT_TRUE(peer.GetDeviceHandle());
+    const HANDLE open = Orvane::DeviceHandle;
+    hosted::ClearJournal();
+    const Bytes data = testsupport::Pattern(512, 31);
+    ASSERT_TRUE(Write(data));
+    EXPECT_EQ(testsupport::DdRead(floppy, 50 * 512, 512), data);
+    ASSERT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "DeviceIoControl", "VWIN32 INT13 in", "CloseHandle"}))
+        << "no open of its own; the end of the write closes the handle it found";
+    EXPECT_EQ(Lines("DeviceIoControl")[0].rfind("DeviceIoControl(h1, 0x4,", 0), 0u) << Lines("DeviceIoControl")[0];
+    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
+
+    ASSERT_TRUE(peer.GetDeviceHandle());
+    const HANDLE kept = Orvane::DeviceHandle;
+    hosted::ClearJournal();
+    Bytes buffer(512);
+    ASSERT_TRUE(Read(buffer));
+    EXPECT_EQ(buffer, data);
+    ASSERT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode",
+                                                 "DeviceIoControl", "VWIN32 INT13 in", "CloseHandle"}));
+    EXPECT_EQ(Lines("CloseHandle")[0], "CloseHandle(h3) = TRUE") << "the read's own device, h2 forgotten";
+    EXPECT_EQ(hosted::OpenHandleCount(), 1u);
+    EXPECT_TRUE(CloseHandle(kept));
+    EXPECT_NE(open, kept);
+}
+
+TEST_F(FloppyTest, OnlyInterrupt13hIsCarriedOut) {
+    for (const std::uint8_t number : {0x00, 0x12, 0x14, 0x21, 0x25, 0xFF}) {
+        Orvane::TIntRegisters regs{};
+        regs.AH = 0x02;
+        regs.AL = 1;
+        regs.EBX = 0x12345678;
+        Orvane::TIntRegisters expected = regs;
+        expected.AH = 255;
+        Orvane::DoInterrupt(number, regs);
+        EXPECT_EQ(std::memcmp(&regs, &expected, sizeof regs), 0) << int(number);
+    }
+    EXPECT_TRUE(hosted::Journal().empty());
+}
+
+TEST_F(FloppyTest, AFloppyTypeOutsideTheTableIsRefusedBeforeAnyRequest) {
+    Run(0, 1);
+    hosted::SetAnswer(IDYES);
+    Bytes buffer(512);
+    for (const char* platform : {"95", "nt"}) {
+        Use(platform);
+        Run(0, 1);
+        const auto outside = static_cast<TFloppyType>(Orvane::D1440 + 1);
+        EXPECT_FALSE(z->ReadFloppySectors('A', buffer.data(), 511, outside)) << platform;
+        EXPECT_FALSE(z->WriteFloppySectors('A', buffer.data(), 511, static_cast<TFloppyType>(255), false)) << platform;
+        EXPECT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "GetDriveTypeA"})) << platform;
+    }
+}
+
+TEST_F(FloppyTest, BIsWrittenAsBiosDrive1) {
+    const auto b = MapFat('B', 1440, "-F 12", hosted::DriveKind::Removable);
+    z->SetNeedWriteWarn(false);
+    Run(19, 1);
+    const Bytes before = testsupport::ReadFile(b);
+    const Bytes data = testsupport::Pattern(512, 77);
+    ASSERT_TRUE(Write(data, 'b'));
+    Bytes expected = before;
+    std::copy(data.begin(), data.end(), expected.begin() + 19 * 512);
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(b), expected));
+    const auto requests = Vwin32Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].in.at("EAX"), 0x0301u);
+    EXPECT_EQ(requests[0].in.at("EDX"), 0x0101u) << "head 1, drive 1";
+    EXPECT_EQ(requests[0].in.at("ECX"), 0x0002u) << "cylinder 0, sector 2";
 }
 
 TEST_F(FloppyTest, AWholeDiskGoesThroughInterrupt13hSectorBySector) {

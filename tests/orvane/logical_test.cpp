@@ -95,10 +95,14 @@ TEST_P(LogicalTest, TheQuestionFollowsTheApplicationsText) {
 
 TEST_P(LogicalTest, AnEmptyRunPassesTheLengthTestWithAnEmptyBuffer) {
     z->SetSectors(0);
-    const bool read = z->ReadSectors(nullptr, -1);
-    EXPECT_GE(CountCalls("CreateFileA"), 1u) << "the road was taken";
+    EXPECT_TRUE(z->ReadSectors(nullptr, -1)) << "nothing to move, and the road moved it";
     if (std::string_view(GetParam()) == "nt") {
-        EXPECT_TRUE(read) << "a zero-length ReadFile succeeds";
+        EXPECT_EQ(Lines("ReadFile"), std::vector<std::string>{"ReadFile(h1, ptr, 0, ptr, NULL) = TRUE (0 bytes)"});
+    } else {
+        const auto requests = Vwin32Requests();
+        ASSERT_EQ(requests.size(), 1u);
+        EXPECT_NE(requests[0].line.find("packet(00 00 00 00 00 00 "), std::string::npos) << requests[0].line;
+        EXPECT_EQ(requests[0].out.at("Flags") & 1u, 0u);
     }
 }
 
@@ -118,6 +122,29 @@ TEST_P(LogicalTest, NoRetriesMeansNoAttemptButTheQuestionIsStillAsked) {
     EXPECT_FALSE(Read(buffer));
     EXPECT_FALSE(Write(buffer));
     EXPECT_EQ(Calls(), std::vector<std::string>{"MessageBoxA"});
+}
+
+TEST_P(LogicalTest, TheQuestionIsAskedOnceHoweverManyAttemptsFail) {
+    z->SetRetries(3);
+    hosted::SetAnswer(IDYES);
+    hosted::FailCall("CreateFileA", {1, 2, 3});
+    const Bytes before = testsupport::ReadFile(image);
+    EXPECT_FALSE(Write(testsupport::Pattern(512, 3)));
+    EXPECT_EQ(hosted::ShownMessages().size(), 1u);
+    EXPECT_EQ(Calls().front(), "MessageBoxA");
+    EXPECT_EQ(CountCalls("MessageBoxA"), 1u);
+    EXPECT_EQ(CountCalls("CreateFileA"), 3u);
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
+}
+
+TEST_P(LogicalTest, ADialogThatCannotBeShownWritesNothing) {
+    hosted::SetAnswer(IDYES);
+    hosted::FailCall("MessageBoxA", {1});
+    const Bytes before = testsupport::ReadFile(image);
+    EXPECT_FALSE(Write(testsupport::Pattern(512, 5)));
+    EXPECT_EQ(Lines("MessageBoxA").size(), 1u);
+    EXPECT_EQ(Calls(), std::vector<std::string>{"MessageBoxA"});
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 
 TEST_P(LogicalTest, EachAttemptIsAWholeCallOfTheRoad) {
@@ -176,6 +203,21 @@ TEST_P(LogicalTest, InstancesTransferOnTheirOwnDrives) {
     EXPECT_NE(hosted::ShownMessages().back().text.find("drive C:"), std::string::npos);
     EXPECT_EQ(testsupport::DdRead(image, 9 * 512, 512), data);
     EXPECT_NE(testsupport::DdRead(d, 9 * 512, 512), data);
+}
+
+TEST_F(MachineTest, OnAPlatformNeitherWindows95NorNtAWriteAsksThenMovesNothing) {
+    const auto image = MapFat('C', 16384, "-F 16");
+    UsePlatform("0:100");
+    TZelvan z(nullptr);
+    hosted::SetAnswer(IDYES);
+    hosted::ClearJournal();
+    const Bytes before = testsupport::ReadFile(image);
+    const Bytes data = testsupport::Pattern(512, 8);
+    EXPECT_FALSE(z.WriteSectors(data.data(), 511));
+    Bytes buffer(512);
+    EXPECT_FALSE(z.ReadSectors(buffer.data(), 511));
+    EXPECT_EQ(Calls(), std::vector<std::string>{"MessageBoxA"});
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 
 // A FAT32 volume a little over 4 GiB, sparse on disk.

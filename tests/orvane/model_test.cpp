@@ -1,5 +1,6 @@
 // Construction, drive selection and the sector range a TZelvan accepts.
 #include <memory>
+#include <type_traits>
 
 #include "machine_fixture.h"
 #include "peer.h"
@@ -42,6 +43,7 @@ TEST_F(ModelTest, WithoutDriveCTheComponentStartsUnusable) {
     MapFat('D', 1440, "-F 12");
     TZelvan z(nullptr);
     EXPECT_EQ(z.DriveName(), '\0');
+    EXPECT_EQ(z.Sectors(), 1u) << "set without the test the bound of nothing would refuse";
     EXPECT_FALSE(TZelvanTestPeer{z}.DriveValid());
     unsigned char sector[512];
     hosted::ClearJournal();
@@ -146,6 +148,46 @@ TEST_F(ModelTest, ARunWhoseEndWrapsIsTakenButNeverTransferred) {
     EXPECT_FALSE(z.ReadSectors(sector, 511));
     EXPECT_FALSE(z.WriteSectors(sector, 511));
     EXPECT_TRUE(hosted::Journal().empty());
+}
+
+// Figures no FAT volume has, as a larger Windows drive may report them:
+// the bound is a 32-bit product, and vcl30 compares as signed numbers.
+TEST_F(ModelTest, TheBoundWrapsAndTheSignedBuildComparesAsSigned) {
+    MapFat('C', 16384, "-F 16");
+    constexpr bool signedCardinal = std::is_signed_v<Orvane::Cardinal>;
+    const auto cardinal = [](std::uint32_t value) { return static_cast<Orvane::Cardinal>(value); };
+    TZelvan z(nullptr);
+    TZelvanTestPeer peer{z};
+
+    // 0x80000001 clusters of 2 sectors: B = 2 modulo 2^32.
+    peer.SetMeasured(2, 0x80000001);
+    z.SetFirstSector(2);
+    EXPECT_EQ(z.FirstSector(), 0u);
+    z.SetFirstSector(1);
+    EXPECT_EQ(z.FirstSector(), 1u);
+    z.SetSectors(1);
+    z.SetSectors(0);
+    EXPECT_EQ(z.Sectors(), 0u) << "1 + 0 is below 2";
+    z.SetSectors(1);
+    EXPECT_EQ(z.Sectors(), 0u) << "1 + 1 reaches B";
+
+    // B = 2^31: above every sector number in vcl40, below all of them in vcl30.
+    peer.SetMeasured(2, 0x40000000);
+    z.SetFirstSector(0x7FFFFFFF);
+    EXPECT_EQ(z.FirstSector(), signedCardinal ? 1u : 0x7FFFFFFFu);
+    z.SetFirstSector(5);
+    EXPECT_EQ(z.FirstSector(), signedCardinal ? 1u : 5u);
+
+    // B = 0x7FFFFFF0 in both; a run whose end passes 2,147,483,647 wraps
+    // below it in vcl30 and is taken there.
+    peer.SetMeasured(1, 0x7FFFFFF0);
+    z.SetSectors(0);
+    z.SetFirstSector(cardinal(0x7FFFFF00));
+    ASSERT_EQ(z.FirstSector(), cardinal(0x7FFFFF00));
+    z.SetSectors(cardinal(0xEF));
+    EXPECT_EQ(z.Sectors(), cardinal(0xEF));
+    z.SetSectors(cardinal(0x200));
+    EXPECT_EQ(z.Sectors(), cardinal(signedCardinal ? 0x200 : 0xEF));
 }
 
 TEST_F(ModelTest, SelectingASmallerDriveKeepsTheRun) {

@@ -180,18 +180,39 @@ TEST_F(NtRoadTest, APositionThatCannotBeSetMovesNothing) {
     hosted::FailCall("SetFilePointer", {1});
     Bytes buffer(512);
     EXPECT_FALSE(peer().RSNT('C', 512, 512, buffer.data(), 511));
-    EXPECT_EQ(CountCalls("ReadFile"), 0u);
-    EXPECT_FALSE(peer().WSNT('C', -512, 512, buffer.data(), 511)) << "an offset that wrapped below zero";
-    EXPECT_EQ(CountCalls("WriteFile"), 0u);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetErrorMode", "CreateFileA", "SetErrorMode", "SetFilePointer",
+                                                 "CloseHandle"}));
     ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, AnOffsetThatWrappedBelowZeroIsRefusedBeforeAnyCall) {
+    const Bytes before = testsupport::ReadFile(image);
+    Bytes buffer(512);
+    EXPECT_FALSE(peer().RSNT('C', -512, 512, buffer.data(), 511));
+    EXPECT_FALSE(peer().WSNT('C', INT32_MIN, 512, buffer.data(), 511));
+    EXPECT_TRUE(hosted::Journal().empty());
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 
 TEST_F(NtRoadTest, NoAttemptIsNoTransfer) {
     z->SetRetries(0);
+    z->SetNeedDiskLock(true);
     Bytes buffer(512);
     EXPECT_FALSE(peer().RSNT('C', 0, 512, buffer.data(), 511));
     EXPECT_FALSE(peer().WSNT('C', 0, 512, buffer.data(), 511));
-    EXPECT_EQ(CountCalls("ReadFile") + CountCalls("WriteFile"), 0u);
+    EXPECT_TRUE(hosted::Journal().empty()) << "not even the volume is opened";
+    ExpectNothingLeftOpen();
+}
+
+TEST_F(NtRoadTest, ReadSectorsRepeatsTheWholeRoadSoAFailingReadCostsRetriesSquared) {
+    z->SetRetries(3);
+    hosted::FailCall("ReadFile", {1, 2, 3, 4, 5, 6, 7, 8, 9});
+    Bytes buffer(512);
+    EXPECT_FALSE(z->ReadSectors(buffer.data(), 511));
+    EXPECT_EQ(CountCalls("ReadFile"), 9u);
+    EXPECT_EQ(CountCalls("CreateFileA"), 3u);
+    EXPECT_EQ(CountCalls("SetFilePointer"), 3u);
+    EXPECT_EQ(CountCalls("CloseHandle"), 3u);
     ExpectNothingLeftOpen();
 }
 

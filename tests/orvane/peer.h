@@ -16,6 +16,11 @@ struct TZelvanTestPeer {
     std::uint32_t BytesPerSector() const { return z.FBytesPerSector; }
     std::uint32_t FreeClusters() const { return z.FFreeClusters; }
     std::uint32_t TotalClusters() const { return z.FTotalClusters; }
+    // A drive's figures as no FAT volume can have them.
+    void SetMeasured(std::uint32_t SectorsPerCluster, std::uint32_t TotalClusters) {
+        z.FSectorsPerCluster = SectorsPerCluster;
+        z.FTotalClusters = TotalClusters;
+    }
     int GetDriveNo(char Drive) const { return z.GetDriveNo(Drive); }
     void FreeHandle() { z.FreeHandle(); }
 
