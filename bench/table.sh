@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Prints the speed table: each row's work beside its floor, both measured in
+# one process by zelvan_bench (a Release build), as the median of interleaved
+# repetitions, with the ratio and its goal; then the peak memory of a 64 MiB
+# read on the NT road, measured first in a process of its own.
+#   bash bench/table.sh [BUILD_DIR [REPETITIONS]]     (build-rel, 10)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-rel}
+repetitions=${2:-10}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVAN_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target zelvan_bench >/dev/null
+bench=$build/bench/zelvan_bench
+
+memory=$("$bench" --benchmark_filter='^memory/' --benchmark_format=csv 2>/dev/null)
+order=$("$bench" --benchmark_filter='/work/' --benchmark_list_tests | cut -d/ -f1 | paste -sd' ')
+rows=$("$bench" --benchmark_filter='/(work|floor)/' --benchmark_repetitions="$repetitions" \
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+  --benchmark_format=csv 2>/dev/null)
+
+# CSV: name,iterations,real_time,cpu_time,time_unit,...,label,...; names
+# are "ROW/work/real_time_median"; no field holds a comma.
+printf '%s\n' "$rows" | awk -F, -v repetitions="$repetitions" -v order="$order" '
+  function shown(us) {
+    if (us >= 1e6) return sprintf("%.2f s", us / 1e6)
+    if (us >= 1e3) return sprintf("%.2f ms", us / 1e3)
+    return sprintf("%.2f us", us)
+  }
+  function micro(value, unit) { return unit == "s" ? value * 1e6 : unit == "ms" ? value * 1e3 : unit == "ns" ? value / 1e3 : value }
+  { gsub(/"/, "") }
+  $1 ~ /_median$/ {
+    split($1, part, "/")
+    row = part[1]; kind = part[2]
+    time[row, kind] = micro($3, $5)
+    if (kind == "work") label[row] = $8
+  }
+  END {
+    print "| work | time | floor | time | work / floor | goal |"
+    print "|---|---|---|---|---|---|"
+    count = split(order, rows, " ")
+    for (i = 1; i <= count; ++i) {
+      row = rows[i]
+      split(label[row], what, "|")
+      ratio = time[row, "work"] / time[row, "floor"]
+      verdict = ratio <= what[3] ? "met" : "MISSED"
+      printf "| %s | %s | %s | %s | %.2fx | <= %sx %s |\n", what[1], shown(time[row, "work"]), what[2],
+             shown(time[row, "floor"]), ratio, what[3], verdict
+    }
+    printf "\nMedians of %d interleaved repetitions, real time.\n", repetitions
+  }'
+
+printf '%s\n' "$memory" | awk -F, '
+  NR == 1 { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); column[$i] = i } next }
+  { peak = $column["peak_MiB"]; bound = $column["bound_MiB"]
+    printf "Peak memory of a 64 MiB read on the NT road: %.1f MiB above the process before the caller'"'"'s buffer; bound %.0f MiB (the buffer, one 64 MiB block and 8 MiB): %s\n",
+           peak, bound, peak <= bound ? "met" : "MISSED" }'

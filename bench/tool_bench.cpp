@@ -1,0 +1,71 @@
+// `zelvan read` of a long run into a file, against dd of the same bytes:
+// whole processes, started and waited for by the benchmark.
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "bench_setup.h"
+#include "rows.h"
+
+extern char** environ;
+
+namespace bench {
+
+namespace {
+
+constexpr std::uint32_t FirstSector = 2048;
+
+// 1 GiB from sector 2048 of a FAT32 volume (16 MiB in a smoke run).
+std::uint32_t Sectors() { return static_cast<std::uint32_t>(Scaled(2097152, 32768)); }
+
+const Image& Volume() {
+    static const Image image("fat32.img", static_cast<unsigned>(Scaled(1100 * 1024, 40 * 1024)), "-F 32");
+    return image;
+}
+
+// Runs the command once an iteration; the output file is removed
+// beforehand, untimed.
+void TimeCommand(benchmark::State& state, const std::vector<std::string>& words,
+                 const std::filesystem::path& output) {
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(output);
+        state.ResumeTiming();
+        pid_t child = 0;
+        int status = -1;
+        if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
+            ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            state.SkipWithError(("failed: " + words[0]).c_str());
+    }
+    std::filesystem::remove(output);
+}
+
+void ZelvanRead(benchmark::State& state) {
+    const auto output = ScratchFile("zelvan-read.bin");
+    TimeCommand(state,
+                {ZELVAN_TOOL, "--drive", "C=" + Volume().path().string(), "read", "C", std::to_string(FirstSector),
+                 std::to_string(Sectors()), "-o", output.string()},
+                output);
+}
+
+void DdRead(benchmark::State& state) {
+    const auto output = ScratchFile("dd-read.bin");
+    TimeCommand(state,
+                {"dd", "if=" + Volume().path().string(), "of=" + output.string(), "bs=8M",
+                 "iflag=skip_bytes,count_bytes", "skip=" + std::to_string(std::uint64_t{FirstSector} * 512),
+                 "count=" + std::to_string(std::uint64_t{Sectors()} * 512), "status=none"},
+                output);
+}
+
+} // namespace
+
+void RegisterToolRows() {
+    Register({"tool_1gib", "zelvan read C 2048 2097152 -o FILE (1 GiB; FAT32 image; whole processes)",
+              "dd bs=8M of the same bytes", 1.15, ZelvanRead, DdRead});
+}
+
+} // namespace bench
