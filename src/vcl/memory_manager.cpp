@@ -1,5 +1,6 @@
 #include "vcl/memory_manager.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -8,16 +9,36 @@ namespace vcl {
 
 namespace {
 
-// Each block of the default manager starts with its capacity, so that
-// FreeMem knows a large block without being told its size.
+// Each block of the default manager lies behind a header that says where
+// its memory came from and how much it holds, so that FreeMem knows a large
+// block without being told its size. Large blocks start on a page: the
+// system moves whole pages into them fastest.
 struct alignas(std::max_align_t) BlockHeader {
+    void* raw;
     std::size_t capacity;
 };
+constexpr std::size_t PageSize = 4096;
 
 std::mutex keptMutex;
 BlockHeader* kept = nullptr; // the large block kept for the next GetMem
 
 BlockHeader* HeaderOf(void* P) { return static_cast<BlockHeader*>(P) - 1; }
+
+BlockHeader* Allocate(std::size_t Size) {
+    const std::size_t padding = Size >= LargeBlockSize ? PageSize : 0;
+    if (Size > SIZE_MAX - sizeof(BlockHeader) - padding) return nullptr;
+    void* raw = std::malloc(sizeof(BlockHeader) + padding + Size);
+    if (!raw) return nullptr;
+    std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw) + sizeof(BlockHeader);
+    if (padding) start = (start + PageSize - 1) / PageSize * PageSize;
+    BlockHeader* header = reinterpret_cast<BlockHeader*>(start) - 1;
+    *header = {raw, Size};
+    return header;
+}
+
+void Release(BlockHeader* block) {
+    if (block) std::free(block->raw);
+}
 
 void* DefaultGetMem(std::size_t Size) {
     if (Size >= LargeBlockSize) {
@@ -27,13 +48,10 @@ void* DefaultGetMem(std::size_t Size) {
             std::swap(block, kept);
         }
         if (block && block->capacity >= Size) return block + 1;
-        std::free(block);
+        Release(block);
     }
-    if (Size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
-    auto* block = static_cast<BlockHeader*>(std::malloc(sizeof(BlockHeader) + Size));
-    if (!block) return nullptr;
-    block->capacity = Size;
-    return block + 1;
+    BlockHeader* block = Allocate(Size);
+    return block ? block + 1 : nullptr;
 }
 
 void DefaultFreeMem(void* P) {
@@ -42,7 +60,7 @@ void DefaultFreeMem(void* P) {
         const std::lock_guard lock(keptMutex);
         std::swap(block, kept);
     }
-    std::free(block);
+    Release(block);
 }
 
 TMemoryManager manager{DefaultGetMem, DefaultFreeMem};

@@ -4,7 +4,8 @@
 // The default manager keeps the last large block freed (one block, of at
 // most KeptBlockLimit bytes) and hands it to the next GetMem it can hold,
 // so that a program that moves a long run block after block finds its
-// memory already in place instead of fresh from the system.
+// memory already in place instead of fresh from the system. Large blocks
+// start on a 4 KiB page.
 #pragma once
 
 #include <cstddef>

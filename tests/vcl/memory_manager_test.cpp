@@ -1,5 +1,6 @@
 // The runtime's memory manager: uninitialised blocks, the large block kept
 // for the next request, and a manager the program puts in its place.
+#include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <new>
@@ -15,6 +16,7 @@ using vcl::GetMem;
 TEST(MemoryManager, TheLastLargeBlockFreedServesTheNextRequestItHolds) {
     const std::size_t size = 8 << 20;
     auto* first = static_cast<unsigned char*>(GetMem(size));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(first) % 4096, 0u) << "a large block starts on a page";
     std::memset(first, 0x5A, size);
     FreeMem(first);
     // Kept as it was, contents and all: GetMem does not clear.
