@@ -1,11 +1,12 @@
 // The Windows NT road: the volume itself, opened as \\.\X:, read and written
 // in bytes through a temporary block.
+#include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "orvane/orvane.h"
 #include "orvane/rules.h"
 #include "orvane/unit.h"
+#include "vcl/memory_manager.h"
 
 namespace Orvane {
 
@@ -48,8 +49,10 @@ bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadI
     if (SetFilePointer(DiskHandle, Offset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
 
     const DWORD count = static_cast<DWORD>(Count);
-    // Zeroed, so that a failed read hands the caller no stale heap contents.
-    const auto block = std::make_unique<unsigned char[]>(count);
+    const vcl::TMemoryBlock block(count);
+    // The block comes uninitialised; of what a read hands the caller, the
+    // bytes no attempt has written are zeros, never what the block held.
+    DWORD written = 0;
     // The direction is the caller's word, not a pointer's: an empty run's
     // buffer may be null either way. An attempt that moves fewer bytes than
     // the run has not transferred it.
@@ -57,7 +60,11 @@ bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadI
         if (Write && count) std::memcpy(block.get(), WriteFrom, count);
         const BOOL done = Write ? WriteFile(DiskHandle, block.get(), count, &BytesReturned, nullptr)
                                 : ReadFile(DiskHandle, block.get(), count, &BytesReturned, nullptr);
-        if (!Write && count) std::memcpy(ReadInto, block.get(), count);
+        if (!Write && count) {
+            written = std::max(written, std::min(BytesReturned, count));
+            std::memset(block.get() + written, 0, count - written);
+            std::memcpy(ReadInto, block.get(), count);
+        }
         return done != 0 && BytesReturned == count;
     });
     // A failed transfer leaves the lock to end with the handle.

@@ -1,6 +1,6 @@
-// Watches the array allocations of one size in this test program: how many
-// were made and freed, and makes the next one fail on request. Counts every
-// allocation besides.
+// Watches the runtime's memory manager for blocks of one size: how many
+// were obtained (GetMem) and given back (FreeMem), and makes the next one
+// fail on request. Counts every operator new of this program besides.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,7 @@ struct AllocWatch {
     bool failNext = false;
 };
 
-// Watches `size` until the guard ends.
+// Watches `size` until the guard ends, in place of the runtime's manager.
 class WatchAllocations {
 public:
     explicit WatchAllocations(std::size_t size, bool failNext = false);

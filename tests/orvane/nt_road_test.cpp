@@ -176,6 +176,27 @@ TEST_F(NtRoadTest, AnEmptyWriteSectorsFailsWhenEveryWriteFileFails) {
     ExpectNothingLeftOpen();
 }
 
+// The temporary block may be one an earlier call used: what a failed read
+// hands the caller beyond the bytes its attempts read is zeros, never the
+// earlier call's data.
+TEST_F(NtRoadTest, AFailedReadHandsOverNoBytesOfAnEarlierCall) {
+    const int run = 1 << 20;
+    const Bytes earlier = testsupport::Pattern(run, 9);
+    ASSERT_TRUE(peer().WSNT('C', 512 * 1000, run, earlier.data(), run - 1));
+    Bytes buffer(run);
+    ASSERT_TRUE(peer().RSNT('C', 512 * 1000, run, buffer.data(), run - 1));
+    ASSERT_EQ(buffer, earlier);
+
+    // At the end of the volume the first attempt reads one sector, the
+    // second none; the sector read stays.
+    const auto size = static_cast<int>(std::filesystem::file_size(image));
+    Bytes expected = testsupport::Pattern(512, 4);
+    ASSERT_TRUE(peer().WSNT('C', size - 512, 512, expected.data(), 511));
+    EXPECT_FALSE(peer().RSNT('C', size - 512, run, buffer.data(), run - 1));
+    expected.resize(run, 0);
+    EXPECT_TRUE(testsupport::SameBytes(buffer, expected));
+}
+
 TEST_F(NtRoadTest, APositionThatCannotBeSetMovesNothing) {
     hosted::FailCall("SetFilePointer", {1});
     Bytes buffer(512);
