@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <map>
 #include <mutex>
+#include <vector>
 
 #include "win32/flat.h"
 #include "win32/hosted/flat_region.h"
@@ -13,11 +13,14 @@
 namespace {
 
 struct Region {
+    DWORD start;
     void* base;
     std::size_t length;
     std::uint64_t span; // address space taken, at least one byte
 };
 
+// The live regions in address order. A program has a few at a time, so a
+// vector that keeps its capacity serves every request without allocating.
 class FlatTable {
 public:
     DWORD Register(const void* base, std::size_t length) {
@@ -26,27 +29,29 @@ public:
         std::uint64_t span = (std::max<std::uint64_t>(length, 1) + alignment - 1) / alignment * alignment;
         // First fit: the lowest gap that holds the span and a guard after it.
         std::uint64_t candidate = firstAddress;
-        for (const auto& [start, region] : regions_) {
-            if (candidate + span + guard <= start) break;
-            candidate = start + region.span + guard;
+        auto at = regions_.begin();
+        for (; at != regions_.end(); ++at) {
+            if (candidate + span + guard <= at->start) break;
+            candidate = at->start + at->span + guard;
         }
         if (candidate + span > addressLimit) return 0;
         // A region may be written through when a request reads into it.
-        regions_.emplace(static_cast<DWORD>(candidate), Region{const_cast<void*>(base), length, span});
+        regions_.insert(at, Region{static_cast<DWORD>(candidate), const_cast<void*>(base), length, span});
         return static_cast<DWORD>(candidate);
     }
 
     void Unregister(DWORD address) {
         std::lock_guard lock(mutex_);
-        regions_.erase(address);
+        std::erase_if(regions_, [address](const Region& region) { return region.start == address; });
     }
 
     void* Resolve(DWORD address, std::size_t length) {
         std::lock_guard lock(mutex_);
-        auto after = regions_.upper_bound(address);
+        auto after = std::upper_bound(regions_.begin(), regions_.end(), address,
+                                      [](DWORD value, const Region& region) { return value < region.start; });
         if (after == regions_.begin()) return nullptr;
-        const auto& [start, region] = *std::prev(after);
-        std::size_t offset = address - start;
+        const Region& region = *std::prev(after);
+        std::size_t offset = address - region.start;
         if (offset > region.length || length > region.length - offset) return nullptr;
         return static_cast<char*>(region.base) + offset;
     }
@@ -59,7 +64,7 @@ private:
     static constexpr std::uint64_t addressLimit = std::uint64_t{1} << 32;
 
     std::mutex mutex_;
-    std::map<DWORD, Region> regions_;
+    std::vector<Region> regions_;
 };
 
 FlatTable& Table() {
