@@ -1,7 +1,9 @@
 #include "bench_setup.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <stdexcept>
 #include <unistd.h>
 #include <vector>
@@ -93,6 +95,12 @@ void Image::Map(char letter, bool removable) const {
 Image::~Image() {
     std::error_code ignored;
     fs::remove(path_, ignored);
+}
+
+PageBuffer::PageBuffer(std::size_t size)
+    : data_(static_cast<unsigned char*>(std::aligned_alloc(4096, (size + 4095) / 4096 * 4096))), size_(size) {
+    if (!data_) throw std::bad_alloc();
+    std::memset(data_.get(), 0, size);
 }
 
 const Image& DiskC() {

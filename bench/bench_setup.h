@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace bench {
@@ -32,6 +34,24 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// A caller's buffer or a scratch block: `size` bytes from a page boundary,
+// touched once so that its pages are in place. The system copies into
+// memory that starts on a page fastest, so both sides of a row get that.
+class PageBuffer {
+public:
+    explicit PageBuffer(std::size_t size);
+    unsigned char* data() const { return data_.get(); }
+    std::size_t size() const { return size_; }
+    int High() const { return static_cast<int>(size_) - 1; }
+
+private:
+    struct Free {
+        void operator()(unsigned char* p) const { std::free(p); }
+    };
+    std::unique_ptr<unsigned char, Free> data_;
+    std::size_t size_;
 };
 
 // C: of the benchmarks, mapped: 80 MiB of FAT16 (8 MiB in a smoke run).

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
-#include <vector>
 
 #include "bench_setup.h"
 #include "orvane/orvane.h"
@@ -29,15 +28,15 @@ void ReadFloppy(benchmark::State& state) {
     UsePlatform("95");
     Orvane::TZelvan z(nullptr);
     z.SetSectors(Sectors);
-    std::vector<unsigned char> buffer(std::size_t{Sectors} * SectorBytes);
+    const PageBuffer buffer(std::size_t{Sectors} * SectorBytes);
     for (auto _ : state)
-        if (!z.ReadFloppySectors('A', buffer.data(), static_cast<int>(buffer.size()) - 1, Orvane::D1440))
+        if (!z.ReadFloppySectors('A', buffer.data(), buffer.High(), Orvane::D1440))
             state.SkipWithError("ReadFloppySectors failed");
 }
 
 void PreadEachSector(benchmark::State& state) {
     const int fd = ::open(Floppy().path().c_str(), O_RDONLY | O_CLOEXEC);
-    std::vector<unsigned char> buffer(std::size_t{Sectors} * SectorBytes);
+    const PageBuffer buffer(std::size_t{Sectors} * SectorBytes);
     for (auto _ : state)
         for (std::uint32_t s = 0; s < Sectors; ++s)
             if (::pread(fd, buffer.data() + s * SectorBytes, SectorBytes, off_t{s} * SectorBytes) != SectorBytes)

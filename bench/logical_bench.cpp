@@ -6,7 +6,6 @@
 #include <fstream>
 #include <memory>
 #include <unistd.h>
-#include <vector>
 
 #include "bench_setup.h"
 #include "orvane/orvane.h"
@@ -35,9 +34,9 @@ std::unique_ptr<Orvane::TZelvan> Reader(const char* platform, std::uint64_t byte
 
 void ReadSectors(benchmark::State& state, const char* platform, std::uint64_t bytes) {
     const auto z = Reader(platform, bytes);
-    std::vector<unsigned char> buffer(bytes);
+    const PageBuffer buffer(bytes);
     for (auto _ : state)
-        if (!z->ReadSectors(buffer.data(), static_cast<int>(bytes) - 1)) state.SkipWithError("ReadSectors failed");
+        if (!z->ReadSectors(buffer.data(), buffer.High())) state.SkipWithError("ReadSectors failed");
 }
 
 class File {
@@ -64,7 +63,7 @@ void Win98Sector(benchmark::State& state) { ReadSectors(state, "98", SectorBytes
 // The least a road that must pass a temporary block can do.
 void PreadThroughWarmBlock(benchmark::State& state) {
     const File file;
-    std::vector<unsigned char> block(LongRun()), buffer(LongRun());
+    const PageBuffer block(LongRun()), buffer(LongRun());
     for (auto _ : state) {
         if (!Pread(file.get(), block.data(), block.size())) state.SkipWithError("pread failed");
         std::memcpy(buffer.data(), block.data(), buffer.size());
@@ -74,7 +73,7 @@ void PreadThroughWarmBlock(benchmark::State& state) {
 
 void OnePread(benchmark::State& state) {
     const File file;
-    std::vector<unsigned char> buffer(LongRun());
+    const PageBuffer buffer(LongRun());
     for (auto _ : state)
         if (!Pread(file.get(), buffer.data(), buffer.size())) state.SkipWithError("pread failed");
 }
@@ -104,9 +103,9 @@ void PeakOfLongNtRead(benchmark::State& state) {
     long growth = 0;
     for (auto _ : state) {
         const long before = StatusKiB("VmRSS");
-        std::vector<unsigned char> buffer(LongRun());
+        const PageBuffer buffer(LongRun());
         std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
-        if (!z->ReadSectors(buffer.data(), static_cast<int>(buffer.size()) - 1)) state.SkipWithError("ReadSectors failed");
+        if (!z->ReadSectors(buffer.data(), buffer.High())) state.SkipWithError("ReadSectors failed");
         growth = std::max(growth, StatusKiB("VmHWM") - before);
     }
     state.counters["peak_MiB"] = static_cast<double>(growth) / 1024;
