@@ -144,6 +144,37 @@ TEST_F(Int13Test, APlannedStatusComesBackInAhAndTheRetryIsServed) {
     EXPECT_FALSE(read().Carry());
 }
 
+// A device handle holds each disk it has reached until it closes, as a
+// drive holds its disk; a drive mapped anew is reached afresh.
+TEST_F(Int13Test, ADeviceHoldsItsDiskUntilItCloses) {
+    Bytes buffer(512);
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    const auto firstSector = [&](HANDLE on) {
+        DIOC_REGISTERS r{};
+        r.reg_EAX = 0x0201;
+        r.reg_ECX = 0x0001;
+        r.reg_EBX = region.Address();
+        EXPECT_FALSE(Send(on, VWIN32_DIOC_DOS_INT13, r).Carry());
+        return buffer;
+    };
+    const Bytes before = firstSector(device);
+    const std::filesystem::path other = dir / "other.img";
+    Bytes replacement = testsupport::ReadFile(floppy);
+    replacement[0] ^= 0xFF;
+    testsupport::WriteFile(other, replacement);
+    std::filesystem::rename(other, floppy);
+    EXPECT_EQ(firstSector(device), before) << "the disk it holds";
+    {
+        OwnedHandle fresh(OpenDevice());
+        EXPECT_EQ(firstSector(fresh.get()), Bytes(replacement.begin(), replacement.begin() + 512));
+    }
+    const std::filesystem::path second = dir / "second.img";
+    replacement[1] ^= 0xFF;
+    testsupport::WriteFile(second, replacement);
+    hosted::MapDrive('A', {second.string(), hosted::DriveKind::Removable});
+    EXPECT_EQ(firstSector(device), Bytes(replacement.begin(), replacement.begin() + 512));
+}
+
 TEST_F(Int13Test, RequestsAreJournalledWithRegistersAndAddress) {
     Bytes buffer(512);
     win32::FlatRegion region(buffer.data(), buffer.size());

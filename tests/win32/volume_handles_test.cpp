@@ -6,6 +6,8 @@
 namespace hostedtest {
 namespace {
 
+using testsupport::Bytes;
+
 class VolumeHandleTest : public HostedTest {
 protected:
     void SetUp() override {
@@ -152,6 +154,35 @@ TEST_F(VolumeHandleTest, ClosingTheHandleEndsItsLock) {
     OwnedHandle next(OpenVolume('C'));
     ASSERT_TRUE(next.valid());
     EXPECT_TRUE(Control(next.get(), FSCTL_LOCK_VOLUME));
+}
+
+// The machine keeps a closed handle's medium for the next handle of the
+// drive: nothing of that shows, neither a lock left behind nor a file that
+// was replaced or changed since.
+TEST_F(VolumeHandleTest, AClosedHandleLeavesNoLockAndTheNextFindsTheFileAsItIsNow) {
+    const std::string path = image.string();
+    {
+        OwnedHandle volume(OpenVolume('C'));
+        ASSERT_TRUE(Control(volume.get(), FSCTL_LOCK_VOLUME));
+        EXPECT_EQ(ReadVolume(volume.get(), 0, 512), testsupport::DdRead(image, 0, 512));
+    }
+    EXPECT_EQ(testsupport::Run("flock --nonblock --exclusive '" + path + "' true").status, 0);
+
+    // Changed in place, then replaced by another file under the same name.
+    testsupport::RunOk("dd if=/dev/urandom of='" + path + "' bs=512 seek=5 count=1 conv=notrunc status=none");
+    {
+        OwnedHandle volume(OpenVolume('C'));
+        EXPECT_EQ(ReadVolume(volume.get(), 5 * 512, 512), testsupport::DdRead(image, 5 * 512, 512));
+    }
+    const std::filesystem::path other = dir / "other.img";
+    const Bytes changed = testsupport::Pattern(512, 61);
+    Bytes replacement = testsupport::ReadFile(image);
+    std::copy(changed.begin(), changed.end(), replacement.begin() + 7 * 512);
+    testsupport::WriteFile(other, replacement);
+    std::filesystem::rename(other, image);
+    OwnedHandle volume(OpenVolume('C'));
+    EXPECT_EQ(ReadVolume(volume.get(), 7 * 512, 512), changed);
+    EXPECT_EQ(testsupport::Run("flock --nonblock --exclusive '" + path + "' true").status, 1) << "the open one shares it";
 }
 
 TEST_F(VolumeHandleTest, OtherControlsAndMissingPointers) {

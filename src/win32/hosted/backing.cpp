@@ -20,32 +20,45 @@ int MediumTypeError(mode_t mode) {
 
 std::int64_t Nanoseconds(const timespec& time) { return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec; }
 
+PathStatus StatusOf(const struct stat& info) { return {IdentityOf(info), Nanoseconds(info.st_ctim)}; }
+
 } // namespace
 
-std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error) {
-    // The type is known before the open, and the open does not wait: a FIFO
-    // or a terminal put in place between the two is found by fstat.
+std::optional<PathStatus> Backing::Examine(const std::string& path, int& error) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         error = errno;
         return std::nullopt;
     }
     if ((error = MediumTypeError(info.st_mode)) != 0) return std::nullopt;
+    return StatusOf(info);
+}
+
+std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error, Examined) {
+    // The open does not wait: a FIFO or a terminal put in place since
+    // Examine looked is found by fstat.
     UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
         error = errno;
         return std::nullopt;
     }
     if ((error = MediumTypeError(info.st_mode)) != 0) return std::nullopt;
-    if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
-        error = errno;
-        return std::nullopt;
-    }
     unsigned sectorSize = 512;
-    int logical = 0;
-    if (S_ISBLK(info.st_mode) && ::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0)
-        sectorSize = static_cast<unsigned>(logical);
-    return Backing(std::move(fd), sectorSize);
+    if (S_ISBLK(info.st_mode)) {
+        // A regular file ignores O_NONBLOCK; a device's reads must wait.
+        if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
+            error = errno;
+            return std::nullopt;
+        }
+        int logical = 0;
+        if (::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0) sectorSize = static_cast<unsigned>(logical);
+    }
+    return Backing(std::move(fd), sectorSize, StatusOf(info), writable);
+}
+
+std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error) {
+    return Examine(path, error) ? Open(path, writable, error, Examined{}) : std::nullopt;
 }
 
 std::optional<std::uint64_t> Backing::Size() const {
@@ -95,5 +108,6 @@ Backing::Transfer Backing::WriteAt(const void* buffer, std::size_t length, std::
 
 bool Backing::TryShare() const { return ::flock(fd_.get(), LOCK_SH | LOCK_NB) == 0; }
 bool Backing::TryExclusive() const { return ::flock(fd_.get(), LOCK_EX | LOCK_NB) == 0; }
+void Backing::Unlock() const { ::flock(fd_.get(), LOCK_UN); }
 
 } // namespace hosted

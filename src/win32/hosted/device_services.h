@@ -14,6 +14,7 @@ namespace hosted {
 struct ServiceContext {
     Machine& machine;
     std::uintptr_t owner; // the device handle's key
+    DeviceHandle& device;
     std::string note;     // what the journal adds after the registers
     bool journalled;      // whether a note is wanted at all
 };
@@ -23,6 +24,14 @@ void Int25(ServiceContext& context, DIOC_REGISTERS& registers);      // absolute
 void Int26(ServiceContext& context, DIOC_REGISTERS& registers);      // absolute disk write
 void Int21_7305(ServiceContext& context, DIOC_REGISTERS& registers); // extended absolute read/write
 void Int13(ServiceContext& context, DIOC_REGISTERS& registers);      // BIOS disk read/write
+
+// The medium of `drive` (its letter `letter`) for a request that writes
+// when `writable`, held by the device from its first request on; nullptr
+// with the Windows error in `error` when it cannot be opened.
+inline const HeldMedium* ReachMedium(ServiceContext& context, char letter, const DriveSpec& drive, bool writable,
+                                     DWORD& error) {
+    return ReachMedium(context.machine.shelf, context.device.media, letter, drive, writable, error);
+}
 
 // Register access.
 inline BYTE LowByte(DWORD value) { return static_cast<BYTE>(value & 0xFF); }

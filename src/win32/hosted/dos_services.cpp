@@ -110,10 +110,10 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
                      const DosCodes& codes) {
     const DriveSpec* drive = context.machine.Drive(request.letter);
     if (!drive) return Refuse(registers, codes.noDrive);
-    MediumOpening opening = OpenMedium(*drive, request.write && !drive->readOnly);
-    if (!opening.medium)
-        return Refuse(registers, opening.error == ERROR_ACCESS_DENIED ? codes.writeProtect : codes.notReady);
-    VolumeProbe probe = ProbeVolume(*opening.medium, false);
+    DWORD error = ERROR_SUCCESS;
+    const HeldMedium* medium = ReachMedium(context, request.letter, *drive, request.write && !drive->readOnly, error);
+    if (!medium) return Refuse(registers, error == ERROR_ACCESS_DENIED ? codes.writeProtect : codes.notReady);
+    VolumeProbe probe = ProbeVolume(medium->medium, false);
     if (!probe.layout) return Refuse(registers, probe.error == ERROR_NOT_READY ? codes.notReady : codes.unknownMedia);
     const FatLayout& layout = *probe.layout;
     if (request.classic && layout.type == FatType::Fat32) return Refuse(registers, codes.unknownMedia);
@@ -125,9 +125,8 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
     if (request.write ? !owned || !LetsOwnerWrite(held->second)
                       : held != locks.end() && !owned && ShutsOthersOut(held->second))
         return Refuse(registers, codes.lockDenied);
-    std::optional<std::uint64_t> size = opening.medium->Size();
-    if (!size) return Refuse(registers, codes.notReady);
-    std::uint64_t sectors = std::min<std::uint64_t>(layout.totalSectors, *size / layout.bytesPerSector);
+    if (!medium->size) return Refuse(registers, codes.notReady);
+    std::uint64_t sectors = std::min<std::uint64_t>(layout.totalSectors, *medium->size / layout.bytesPerSector);
     if (std::uint64_t{request.first} + request.count > sectors) return Refuse(registers, codes.sectorNotFound);
     // No sector to move needs no memory.
     if (request.count == 0) return Complete(registers);
@@ -136,9 +135,9 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
     if (!memory) return Refuse(registers, codes.badAddress);
     std::uint64_t offset = std::uint64_t{request.first} * layout.bytesPerSector;
     if (request.write) {
-        if (opening.medium->WriteAt(memory, bytes, offset).error != 0) return Refuse(registers, codes.writeFault);
+        if (medium->medium.WriteAt(memory, bytes, offset).error != 0) return Refuse(registers, codes.writeFault);
     } else {
-        Backing::Transfer got = opening.medium->ReadAt(memory, bytes, offset);
+        Backing::Transfer got = medium->medium.ReadAt(memory, bytes, offset);
         if (got.error != 0 || got.bytes < bytes) return Refuse(registers, codes.readFault);
     }
     Complete(registers);

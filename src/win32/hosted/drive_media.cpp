@@ -12,12 +12,14 @@ MediumOpening OpenMedium(const DriveSpec& drive, bool writable) {
         opening.error = ERROR_ACCESS_DENIED;
         return opening;
     }
-    opening.medium = Backing::Open(drive.path, writable, opening.systemError);
-    if (!opening.medium) {
-        const int error = opening.systemError;
-        opening.error = (error == EACCES || error == EPERM || error == EROFS) ? ERROR_ACCESS_DENIED : ERROR_NOT_READY;
-    }
-    return opening;
+    int error = 0;
+    opening.medium = Backing::Open(drive.path, writable, error);
+    return opening.medium ? std::move(opening) : FailedOpening(error);
+}
+
+MediumOpening FailedOpening(int systemError) {
+    const bool refused = systemError == EACCES || systemError == EPERM || systemError == EROFS;
+    return {std::nullopt, refused ? ERROR_ACCESS_DENIED : ERROR_NOT_READY, systemError};
 }
 
 namespace {

@@ -18,6 +18,8 @@ struct MediumOpening {
 // Write access to a read-only drive or file is ERROR_ACCESS_DENIED; a
 // missing, empty-named or non-medium path is ERROR_NOT_READY.
 MediumOpening OpenMedium(const DriveSpec& drive, bool writable);
+// The opening that failed with errno `systemError`, with its Windows error.
+MediumOpening FailedOpening(int systemError);
 
 // Why `path` could not be opened as a medium, from the errno of the open:
 // "does not exist", "is a FIFO, not a disk image or block device".

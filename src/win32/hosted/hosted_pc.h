@@ -41,6 +41,13 @@
 //   character device, a folder) is not opened at all.
 // - The free clusters of a volume are counted once, when it is first
 //   measured, and kept until its medium changes or this machine writes to it.
+// - The machine keeps a medium open between uses, as a drive keeps its disk:
+//   a closed volume handle's medium, without its lock, serves the next handle
+//   of the drive when the drive's path still names that file with no change
+//   to it since (its identity and status-change time). A VWIN32 handle holds
+//   each medium its requests reach until it closes: a file replaced under
+//   the drive's path meanwhile is seen by the next handle, a drive mapped
+//   anew by the next request.
 // - A volume handle holds a shared flock(2) on its medium, FSCTL_LOCK_VOLUME
 //   an exclusive one, and so does a VWIN32 volume lock: volume handles and
 //   locks of other processes, and tools using flock, see each other.

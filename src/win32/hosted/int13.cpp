@@ -51,15 +51,16 @@ struct DiskRequest {
     DWORD buffer;
 };
 
-BYTE Transfer(Machine& machine, const DiskRequest& request) {
+BYTE Transfer(ServiceContext& context, const DiskRequest& request) {
     if (request.drive > 3) return status::notReady;
-    const DriveSpec* drive = machine.Drive(static_cast<char>('A' + request.drive));
+    const char letter = static_cast<char>('A' + request.drive);
+    const DriveSpec* drive = context.machine.Drive(letter);
     if (!drive || drive->kind != DriveKind::Removable) return status::notReady;
-    MediumOpening opening = OpenMedium(*drive, request.write && !drive->readOnly);
-    if (!opening.medium) return request.write && opening.error == ERROR_ACCESS_DENIED ? status::writeProtected : status::notReady;
-    std::optional<std::uint64_t> size = opening.medium->Size();
-    if (!size || *size == 0) return status::notReady;
-    const FloppyGeometry* geometry = GeometryOfSize(*size);
+    DWORD error = ERROR_SUCCESS;
+    const HeldMedium* medium = ReachMedium(context, letter, *drive, request.write && !drive->readOnly, error);
+    if (!medium) return request.write && error == ERROR_ACCESS_DENIED ? status::writeProtected : status::notReady;
+    if (!medium->size || *medium->size == 0) return status::notReady;
+    const FloppyGeometry* geometry = GeometryOfSize(*medium->size);
     if (!geometry) return status::mediaUnknown;
     if (request.write && drive->readOnly) return status::writeProtected;
     if (request.count == 0) return status::badCommand;
@@ -74,8 +75,8 @@ BYTE Transfer(Machine& machine, const DiskRequest& request) {
     std::size_t bytes = std::size_t{request.count} * sectorBytes;
     void* memory = ResolveFlat(request.buffer, bytes);
     if (!memory) return status::boundaryError;
-    if (request.write) return opening.medium->WriteAt(memory, bytes, first * sectorBytes).error == 0 ? status::success : status::controllerFailure;
-    Backing::Transfer got = opening.medium->ReadAt(memory, bytes, first * sectorBytes);
+    if (request.write) return medium->medium.WriteAt(memory, bytes, first * sectorBytes).error == 0 ? status::success : status::controllerFailure;
+    Backing::Transfer got = medium->medium.ReadAt(memory, bytes, first * sectorBytes);
     return got.error == 0 && got.bytes == bytes ? status::success : status::readError;
 }
 
@@ -99,7 +100,7 @@ void Int13(ServiceContext& context, DIOC_REGISTERS& registers) {
     if (context.journalled)
         context.note = "chs(" + std::to_string(request.cylinder) + "/" + std::to_string(request.head) + "/" +
                        std::to_string(request.sector) + ")";
-    BYTE result = Transfer(context.machine, request);
+    BYTE result = Transfer(context, request);
     if (result != status::success) return Refuse(registers, static_cast<WORD>(result << 8));
     SetAx(registers, request.count);
     Complete(registers);

@@ -117,6 +117,7 @@ void Machine::Reset() {
     lastMessage.reset();
     deviceRefusal.reset();
     mounts.Clear();
+    shelf.Clear();
     journal.Keep(false);
     faults.Clear();
     errorMode = 0;

@@ -20,6 +20,7 @@
 #include "win32/hosted/fault_plan.h"
 #include "win32/hosted/hosted_pc.h"
 #include "win32/hosted/journal.h"
+#include "win32/hosted/media_shelf.h"
 #include "win32/hosted/modules.h"
 #include "win32/hosted/volume_mounts.h"
 
@@ -36,8 +37,11 @@ struct VolumeHandle {
     bool writeProtected = false; // opened for writing on a read-only drive or file
 };
 
-// "\\.\vwin32" opened on a Windows 95/98 identity.
-struct DeviceHandle {};
+// "\\.\vwin32" opened on a Windows 95/98 identity, with the media its
+// requests have reached.
+struct DeviceHandle {
+    std::vector<HeldMedium> media;
+};
 
 using OpenObject = std::variant<VolumeHandle, DeviceHandle>;
 
@@ -62,6 +66,7 @@ struct Machine {
     std::optional<ShownMessage> lastMessage;
     std::optional<DeviceRefusal> deviceRefusal;
     VolumeMounts mounts;
+    MediaShelf shelf;
     CallJournal journal;
     FaultPlan faults;
     std::map<std::uintptr_t, OpenObject> handles;

@@ -48,14 +48,17 @@ HANDLE OpenVolume(Machine& machine, Call& call, char letter, DWORD access, DWORD
         else if (refusal == ERROR_SUCCESS && ShareConflict(held, access, share)) refusal = ERROR_SHARING_VIOLATION;
     });
     if (refusal != ERROR_SUCCESS) return fail(refusal);
-    MediumOpening opening = OpenMedium(*drive, Writes(access));
+    MediumOpening opening = machine.shelf.Take(letter, *drive, Writes(access));
     // Windows opens a write-protected medium for writing all the same and
     // fails its writes; so does a read-only drive or file here.
     const bool writeProtected = !opening.medium && Writes(access) && opening.error == ERROR_ACCESS_DENIED;
-    if (writeProtected) opening = OpenMedium(*drive, false);
+    if (writeProtected) opening = machine.shelf.Take(letter, *drive, false);
     if (!opening.medium) return fail(opening.error);
     // Another process holds the volume locked.
-    if (!opening.medium->TryShare()) return fail(ERROR_ACCESS_DENIED);
+    if (!opening.medium->TryShare()) {
+        machine.shelf.Keep(letter, drive->path, std::move(*opening.medium));
+        return fail(ERROR_ACCESS_DENIED);
+    }
     HANDLE handle =
         machine.AddHandle(VolumeHandle{letter, std::move(*opening.medium), access, share, 0, false, writeProtected});
     call.Finish([&] { return HandleArg(handle); });
@@ -189,7 +192,15 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
     if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hObject);
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
-    if (std::holds_alternative<DeviceHandle>(machine->handles.at(*key))) ReleaseDeviceLocks(*machine, *key);
+    OpenObject& object = machine->handles.at(*key);
+    if (auto* device = std::get_if<DeviceHandle>(&object)) {
+        ReleaseDeviceLocks(*machine, *key);
+        GiveBack(machine->shelf, device->media);
+    } else if (auto& volume = std::get<VolumeHandle>(object); const DriveSpec* drive = machine->Drive(volume.letter)) {
+        // The medium stays with the drive, without the lock this handle held.
+        volume.medium.Unlock();
+        machine->shelf.Keep(volume.letter, drive->path, std::move(volume.medium));
+    }
     machine->handles.erase(*key);
     return call.Succeed();
 }
@@ -302,8 +313,9 @@ BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
     if (lpOverlapped || !lpBytesReturned) return call.Fail(ERROR_INVALID_PARAMETER);
     *lpBytesReturned = 0;
-    if (auto* volume = std::get_if<VolumeHandle>(&machine->handles.at(*key)))
+    OpenObject& object = machine->handles.at(*key);
+    if (auto* volume = std::get_if<VolumeHandle>(&object))
         return VolumeControl(*machine, call, *key, *volume, dwIoControlCode);
-    return Vwin32Control(*machine, call, *key,
+    return Vwin32Control(*machine, call, *key, std::get<DeviceHandle>(object),
                          {dwIoControlCode, lpInBuffer, nInBufferSize, lpOutBuffer, nOutBufferSize, lpBytesReturned});
 }

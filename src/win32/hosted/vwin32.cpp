@@ -46,7 +46,8 @@ std::string RegistersText(const DIOC_REGISTERS& r) {
 
 } // namespace
 
-BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const ControlRequest& request) {
+BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, DeviceHandle& device,
+                   const ControlRequest& request) {
     const ServiceEntry* entry = nullptr;
     for (const ServiceEntry& candidate : services)
         if (candidate.code.get() == request.code) entry = &candidate;
@@ -58,7 +59,7 @@ BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const Con
     DIOC_REGISTERS registers;
     std::memcpy(&registers, request.in, sizeof registers);
     const DIOC_REGISTERS sent = registers;
-    ServiceContext context{machine, owner, {}, call.Journalled()};
+    ServiceContext context{machine, owner, device, {}, call.Journalled()};
     if (std::optional<DWORD> status = machine.faults.Strike(row.name, std::nullopt, row.plannedStatus)) {
         AnswerPlanned(registers, row, *status);
         if (call.Journalled()) context.note = "planned fault";

@@ -18,7 +18,8 @@ struct ControlRequest {
 };
 
 // Runs one request of the device handle `owner` and finishes `call`.
-BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, const ControlRequest& request);
+BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, DeviceHandle& device,
+                   const ControlRequest& request);
 
 // Releases every volume lock the device handle `owner` holds (it is closing).
 void ReleaseDeviceLocks(Machine& machine, std::uintptr_t owner);
