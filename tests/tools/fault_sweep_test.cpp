@@ -7,6 +7,8 @@
 #include <regex>
 #include <sstream>
 
+#include "zelvan/transfer.h"
+
 #include "zelvan_run.h"
 
 namespace tools_test {
@@ -144,15 +146,16 @@ TEST_P(FaultSweep, EveryCallOfAGoodRunFailsInTurn) {
     }
 }
 
-// A write of two pieces (8 MiB and 1 MiB) shows what the first left done.
-constexpr std::uint32_t twoPieces = (9u << 20) / 512;
+// A write of two pieces (a whole one and 1 MiB) shows what the first left done.
+constexpr std::uint32_t twoPieces = (zelvan_cli::pieceBytes + (1u << 20)) / 512;
+static_assert(twoPieces == 4096, "NtLongWrite's command names the count");
 
 INSTANTIATE_TEST_SUITE_P(
     Roads, FaultSweep,
     ::testing::Values(SweepCase{"NtRead", "--platform nt", "read C 100 3", false, 'C', 100, 3},
                       SweepCase{"NtWrite", "--platform nt", "write C 100 3", true, 'C', 100, 3},
                       SweepCase{"NtLockedWrite", "--platform nt --lock", "write C 100 3", true, 'C', 100, 3},
-                      SweepCase{"NtLongWrite", "--platform nt", "write C 100 18432", true, 'C', 100, twoPieces},
+                      SweepCase{"NtLongWrite", "--platform nt", "write C 100 4096", true, 'C', 100, twoPieces},
                       SweepCase{"Win95Read", "--platform 95", "read C 100 3", false, 'C', 100, 3},
                       SweepCase{"Win95Write", "--platform 95", "write C 100 3", true, 'C', 100, 3},
                       SweepCase{"Win98Read", "--platform 98 --lock", "read C 100 3", false, 'C', 100, 3},

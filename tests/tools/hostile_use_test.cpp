@@ -10,6 +10,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "zelvan/transfer.h"
+
 #include "zelvan_run.h"
 
 namespace tools_test {
@@ -169,7 +171,7 @@ TEST_F(HostileUse, AFloppyWriteSaysWhichSectorsWereWritten) {
 
 TEST_F(HostileUse, ALongWriteSaysWhichPiecesWereWritten) {
     const Bytes before = testsupport::ReadFile(images.disk());
-    const std::uint32_t first = 100, count = (9u << 20) / 512, perPiece = (8u << 20) / 512;
+    const std::uint32_t first = 100, count = (zelvan_cli::pieceBytes + (1u << 20)) / 512, perPiece = zelvan_cli::pieceBytes / 512;
     const fs::path input = Input("long.bin", count, 7);
     // Both attempts of both calls of the road for the second piece.
     ExpectFailure(FaultedWrite("write C 100 " + std::to_string(count), input, "WriteFile#2,3,4,5"),
@@ -184,12 +186,14 @@ TEST_F(HostileUse, ALongWriteSaysWhichPiecesWereWritten) {
 }
 
 TEST_F(HostileUse, LockingSaysWhatItLocksAndALockHeldElsewhereIsNamed) {
-    const std::uint32_t count = (9u << 20) / 512;
+    const std::uint32_t count = (zelvan_cli::pieceBytes + (1u << 20)) / 512;
     const ToolResult pieces =
         RunZelvan(images.Drives() + " --lock read C 0 " + std::to_string(count) + " -o " + Quote(images.dir() / "out.bin"));
     EXPECT_EQ(pieces.status, 0);
-    EXPECT_EQ(pieces.err, "zelvan: note: --lock locks the volume for each piece of at most 16384 sectors on its own, "
-                          "not for the whole run: between pieces another program may use the volume\n");
+    EXPECT_EQ(pieces.err, "zelvan: note: --lock locks the volume for each piece of at most " +
+                              std::to_string(zelvan_cli::pieceBytes / 512) +
+                              " sectors on its own, not for the whole run: between pieces another program may use "
+                              "the volume\n");
     EXPECT_NE(RunZelvan("--help").out.find("each locked on its own"), std::string::npos);
 
     // Another program holds the volume locked, as a volume lock of the hosted machine does.
@@ -311,7 +315,7 @@ TEST_F(HostileUse, AWriteFromAPipeStreams) {
 // the write at the piece it ends in, and the message says what was written.
 TEST_F(HostileUse, AStreamThatEndsEarlyStopsAtItsPiece) {
     const Bytes before = testsupport::ReadFile(images.disk());
-    const std::uint32_t count = (9u << 20) / 512, perPiece = (8u << 20) / 512;
+    const std::uint32_t count = (zelvan_cli::pieceBytes + (1u << 20)) / 512, perPiece = zelvan_cli::pieceBytes / 512;
     const fs::path input = Input("short.bin", perPiece + 10, 4);
     ExpectFailure(RunZelvan(images.Drives() + " --yes write C 100 " + std::to_string(count) + " -i - < " + Quote(input)),
                   "input (standard input) holds " + std::to_string((perPiece + 10) * 512) +

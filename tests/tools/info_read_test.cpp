@@ -1,6 +1,8 @@
 // zelvan info and zelvan read, checked against mtools and dd.
 #include <gtest/gtest.h>
 
+#include "zelvan/transfer.h"
+
 #include "zelvan_run.h"
 
 namespace tools_test {
@@ -93,10 +95,10 @@ TEST(ZelvanRead, HexDumpIsHexdumpOfDdsBytes) {
 TEST(ZelvanRead, LongRunMovesInPiecesAndStaysSilentOffATerminal) {
     const Images images;
     const FatGeometry geometry = ReadGeometry(images.disk());
-    // Nearly the whole size bound: more than one piece of 8 MiB.
+    // Nearly the whole size bound: more than one piece.
     const std::uint32_t first = 1, count = geometry.SizeBound() - 2;
     const std::uint64_t bytes = std::uint64_t{count} * geometry.bytesPerSector;
-    ASSERT_GT(bytes, 8u << 20);
+    ASSERT_GT(bytes, zelvan_cli::pieceBytes);
     const auto output = images.dir() / "long.bin";
     const ToolResult result = RunZelvan("--trace=" + Quote(images.dir() / "trace.log") + " " + images.Drives() +
                                         " read C " + std::to_string(first) + " " + std::to_string(count) + " -o " +
@@ -108,7 +110,7 @@ TEST(ZelvanRead, LongRunMovesInPiecesAndStaysSilentOffATerminal) {
     const std::string trace = Text(testsupport::ReadFile(images.dir() / "trace.log"));
     std::size_t reads = 0;
     for (std::size_t at = trace.find("\nReadFile("); at != trace.npos; at = trace.find("\nReadFile(", at + 1)) ++reads;
-    EXPECT_EQ(reads, (bytes + (8u << 20) - 1) / (8u << 20)) << trace;
+    EXPECT_EQ(reads, (bytes + zelvan_cli::pieceBytes - 1) / zelvan_cli::pieceBytes) << trace;
 }
 
 TEST(ZelvanRead, TraceShowsTheJournalOnStandardError) {

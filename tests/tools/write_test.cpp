@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "zelvan/transfer.h"
+
 #include "zelvan_run.h"
 
 namespace tools_test {
@@ -74,7 +76,7 @@ TEST(ZelvanWrite, StandardInputAndTheClassicRoadWriteTheSame) {
 TEST(ZelvanWrite, LongRunIsConfirmedOnceForAllItsPieces) {
     const Images images;
     const FatGeometry geometry = ReadGeometry(images.disk());
-    const std::uint32_t count = (9u << 20) / geometry.bytesPerSector; // two pieces
+    const std::uint32_t count = (zelvan_cli::pieceBytes + (1u << 20)) / geometry.bytesPerSector; // two pieces
     const std::uint32_t first = geometry.firstDataSector;
     const Bytes before = testsupport::ReadFile(images.disk());
     const Bytes bytes = testsupport::Pattern(std::size_t{count} * geometry.bytesPerSector, 5);

@@ -34,7 +34,7 @@ Options:
                 7305h road) or a platform id and build (example: --platform 1:1111)
   --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries)
   --lock        lock the volume around each transfer the component makes: a run
-                longer than 8 MiB moves in pieces, each locked on its own, so
+                longer than 1 MiB moves in pieces, each locked on its own, so
                 another program may use the volume between pieces (writes on
                 95/98 always lock)
   --no-warn     write without asking for confirmation
@@ -68,7 +68,7 @@ ReadSectors. Without -o the sectors are shown as a hex dump (offset, 16 bytes,
 printable characters, like hexdump -C); with -o FILE their raw bytes go to
 FILE, which is replaced only when the whole run was read (a link's target is
 replaced, a device or FIFO written in place; the backing of a drive is
-refused). Runs longer than 8 MiB move in pieces, with a progress bar when
+refused). Runs longer than 1 MiB move in pieces, with a progress bar when
 standard error is a terminal.
 
 Options:
@@ -84,7 +84,7 @@ Example:
 constexpr std::string_view writeHelp = R"(Writes COUNT sectors of drive LETTER, starting at sector FIRST, with
 WriteSectors. FILE (- for standard input) must hold exactly COUNT x bytes per
 sector bytes. A file of another length is refused before anything is written;
-standard input is read piece by piece (8 MiB at a time), so a stream that
+standard input is read piece by piece (1 MiB at a time), so a stream that
 ends early or runs on is found out at the piece where it does, and the
 message says which sectors were written. The component asks for
 confirmation once, before the first piece.

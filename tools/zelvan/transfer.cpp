@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 #include <vector>
 
 #include "common/outcome.h"
+#include "vcl/memory_manager.h"
 #include "zelvan/failure_words.h"
 #include "zelvan/floppy_check.h"
 #include "zelvan/machine_setup.h"
@@ -14,6 +16,8 @@
 namespace zelvan_cli {
 
 namespace {
+
+static_assert(pieceBytes >= vcl::LargeBlockSize, "a piece's block must be one the runtime keeps");
 
 // A FAT volume of this many clusters or more is FAT32: the count alone tells.
 constexpr DWORD firstFat32ClusterCount = 65525;
@@ -72,7 +76,7 @@ void CheckReach(TRoad road, const RunRequest& run, std::uint32_t bytesPerSector,
                              "; nothing was transferred");
 }
 
-bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::vector<std::uint8_t>& buffer) {
+bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::span<std::uint8_t> buffer) {
     const int high = static_cast<int>(buffer.size()) - 1;
     if (run.floppy)
         return direction == Direction::Read
@@ -145,7 +149,7 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
     return {reason + "; --trace shows the Win32 calls", left};
 }
 
-// Sectors per piece: 8 MiB, and one sector for a floppy write by BIOS
+// Sectors per piece: pieceBytes, and one sector for a floppy write by BIOS
 // requests, so that a failure tells exactly which sectors were written.
 std::uint32_t SectorsPerPiece(const RunRequest& run, Direction direction, TRoad road, std::uint32_t bytesPerSector) {
     if (run.floppy && direction == Direction::Write && road != TRoad::NT) return 1;
@@ -174,11 +178,13 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
 
     ProgressBar progress(std::uint64_t{run.count} * bytesPerSector, stderr,
                          run.count > perPiece && StandardErrorIsTerminal());
-    std::vector<std::uint8_t> buffer;
+    // One block for every piece, from the runtime, which starts a long one on
+    // a page: the system copies to and from such memory fastest.
+    const vcl::TMemoryBlock block(std::size_t{std::min(perPiece, run.count)} * bytesPerSector);
     for (std::uint32_t done = 0; done < run.count;) {
         const Piece piece{run.first + done, std::min(perPiece, run.count - done)};
         SelectRun(zelvan, drive, piece.first, piece.count);
-        buffer.resize(std::size_t{piece.count} * bytesPerSector);
+        const std::span<std::uint8_t> buffer(block.get(), std::size_t{piece.count} * bytesPerSector);
         if (direction == Direction::Write) {
             try {
                 bytes(buffer);
