@@ -192,8 +192,7 @@ TEST_F(FloppyTest, WithoutTheWarningNoQuestionAndTheFlagChangesNothing) {
     Run(40, 2);
     const Bytes before = testsupport::ReadFile(floppy);
     const Bytes data = testsupport::Pattern(1024, 6);
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 40 * 512);
+    const Bytes expected = testsupport::Overwritten(before, 40 * 512, data);
     // The same write with the flag false and true, each on the disk as it was.
     std::vector<std::string> journals[2];
     for (const bool flag : {false, true}) {
@@ -238,8 +237,7 @@ TEST_F(FloppyTest, ASectorThatFailsEveryAttemptEndsTheRunKeepingWhatWasDone) {
     const Bytes before = testsupport::ReadFile(floppy);
     const Bytes data = testsupport::Pattern(1536, 2);
     EXPECT_FALSE(Write(data));
-    Bytes expected = before;
-    std::copy(data.begin(), data.begin() + 1024, expected.begin() + 100 * 512);
+    const Bytes expected = testsupport::Overwritten(before, 100 * 512, Bytes(data.begin(), data.begin() + 1024));
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(floppy), expected));
     EXPECT_EQ(hosted::OpenHandleCount(), 0u);
 }
@@ -291,8 +289,7 @@ TEST_F(FloppyTest, OnNtAWriteIsOneVolumeTransferOfExactlyTheRun) {
     const Bytes before = testsupport::ReadFile(floppy);
     const Bytes data = testsupport::Pattern(5 * 512, 12);
     ASSERT_TRUE(Write(data));
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 70 * 512);
+    const Bytes expected = testsupport::Overwritten(before, 70 * 512, data);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(floppy), expected));
     ASSERT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode",
                                                  "SetFilePointer", "WriteFile", "CloseHandle"}));
@@ -433,8 +430,7 @@ TEST_F(FloppyTest, BIsWrittenAsBiosDrive1) {
     const Bytes before = testsupport::ReadFile(b);
     const Bytes data = testsupport::Pattern(512, 77);
     ASSERT_TRUE(Write(data, 'b'));
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 19 * 512);
+    const Bytes expected = testsupport::Overwritten(before, 19 * 512, data);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(b), expected));
     const auto requests = Vwin32Requests();
     ASSERT_EQ(requests.size(), 1u);

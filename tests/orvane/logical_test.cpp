@@ -54,8 +54,7 @@ TEST_P(LogicalTest, AConfirmedWriteChangesExactlyTheRun) {
     const Bytes before = testsupport::ReadFile(image);
     const Bytes data = testsupport::Pattern(1536, 9);
     ASSERT_TRUE(Write(data));
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 100 * 512);
+    const Bytes expected = testsupport::Overwritten(before, 100 * 512, data);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), expected));
 
     const auto shown = hosted::ShownMessages();

@@ -44,8 +44,7 @@ TEST_F(NtRoadTest, AWriteChangesExactlyTheRunAndNotTheCallersBuffer) {
     const Bytes data = testsupport::Pattern(1536, 7);
     const Bytes given = data;
     ASSERT_TRUE(peer().WSNT('C', 512 * 40, 1536, data.data(), 1535));
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 512 * 40);
+    const Bytes expected = testsupport::Overwritten(before, 512 * 40, data);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), expected));
     EXPECT_EQ(data, given);
     ExpectNothingLeftOpen();

@@ -34,6 +34,14 @@ protected:
         TZelvanTestPeer{*z}.BuildNumber() = build;
         return z;
     }
+    // WS95 of one sector of a pattern succeeds and changes the image there alone.
+    void ExpectOneSectorWritten(TZelvan& z, int sector, std::uint8_t seed) {
+        const Bytes before = testsupport::ReadFile(image);
+        const Bytes data = testsupport::Pattern(512, seed);
+        EXPECT_TRUE(TZelvanTestPeer{z}.WS95(DriveC, sector, 1, const_cast<std::uint8_t*>(data.data())));
+        EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image),
+                                           testsupport::Overwritten(before, std::size_t(sector) * 512, data)));
+    }
     void ExpectDeviceClosed() {
         EXPECT_EQ(Orvane::DeviceHandle, INVALID_HANDLE_VALUE);
         EXPECT_EQ(hosted::OpenHandleCount(), 0u);
@@ -122,8 +130,7 @@ TEST_F(Win95RoadTest, WritesAlwaysLockAndChangeExactlyTheRun) {
         const Bytes before = testsupport::ReadFile(image);
         const Bytes data = testsupport::Pattern(2 * 512, static_cast<std::uint8_t>(before[600]));
         ASSERT_TRUE(TZelvanTestPeer{*z}.WS95(DriveC, 300, 2, const_cast<std::uint8_t*>(data.data()))) << build;
-        Bytes expected = before;
-        std::copy(data.begin(), data.end(), expected.begin() + 300 * 512);
+        const Bytes expected = testsupport::Overwritten(before, 300 * 512, data);
         EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), expected)) << build;
 
         const auto requests = Vwin32Requests();
@@ -157,12 +164,7 @@ TEST_F(Win95RoadTest, WritesAlwaysLockAndChangeExactlyTheRun) {
 
 TEST_F(Win95RoadTest, AtBuild1000AWriteTakesTheClassicRequests) {
     auto z = Believing(1000);
-    const Bytes before = testsupport::ReadFile(image);
-    const Bytes data = testsupport::Pattern(512, 17);
-    ASSERT_TRUE(TZelvanTestPeer{*z}.WS95(DriveC, 44, 1, const_cast<std::uint8_t*>(data.data())));
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 44 * 512);
-    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), expected));
+    ExpectOneSectorWritten(*z, 44, 17);
     const auto requests = Vwin32Requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].in.at("ECX"), 0x084Au);
@@ -199,21 +201,14 @@ TEST_F(Win95RoadTest, ThePacketIsTenLittleEndianBytes) {
 TEST_F(Win95RoadTest, TheUnlockOutcomeNeverChangesTheResult) {
     auto z = On("950");
     hosted::FailCall("DeviceIoControl:0x1", {2});
-    const Bytes data = testsupport::Pattern(512, 8);
-    EXPECT_TRUE(TZelvanTestPeer{*z}.WS95(DriveC, 10, 1, const_cast<std::uint8_t*>(data.data())));
-    EXPECT_EQ(testsupport::DdRead(image, 10 * 512, 512), data);
+    ExpectOneSectorWritten(*z, 10, 8);
     ExpectDeviceClosed();
 }
 
 TEST_F(Win95RoadTest, AnUnlockAnsweredWithCarrySetChangesNothingEither) {
     auto z = On("1998");
     hosted::FailCall("INT21-440D", {2}, 0x00B0);
-    const Bytes before = testsupport::ReadFile(image);
-    const Bytes data = testsupport::Pattern(512, 23);
-    EXPECT_TRUE(TZelvanTestPeer{*z}.WS95(DriveC, 12, 1, const_cast<std::uint8_t*>(data.data())));
-    Bytes expected = before;
-    std::copy(data.begin(), data.end(), expected.begin() + 12 * 512);
-    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), expected));
+    ExpectOneSectorWritten(*z, 12, 23);
     const auto requests = Vwin32Requests();
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[2].out.at("Flags") & 1u, 1u);

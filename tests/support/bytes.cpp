@@ -38,4 +38,10 @@ Bytes Pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
+Bytes Overwritten(Bytes base, std::size_t offset, const Bytes& data) {
+    if (offset > base.size() || data.size() > base.size() - offset) throw std::out_of_range("Overwritten: past the end");
+    std::copy(data.begin(), data.end(), base.begin() + static_cast<std::ptrdiff_t>(offset));
+    return base;
+}
+
 } // namespace testsupport

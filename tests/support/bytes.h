@@ -17,5 +17,8 @@ void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 ::testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected);
 // A pattern that differs from sector to sector and byte to byte.
 Bytes Pattern(std::size_t size, std::uint8_t seed);
+// `base` with `data` written over it from byte `offset`: what a medium holds
+// after a write of exactly that run.
+Bytes Overwritten(Bytes base, std::size_t offset, const Bytes& data);
 
 } // namespace testsupport
