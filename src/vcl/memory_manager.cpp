@@ -5,6 +5,8 @@
 #include <mutex>
 #include <new>
 
+#include "vcl/shared_state.h"
+
 namespace vcl {
 
 namespace {
@@ -19,8 +21,8 @@ struct alignas(std::max_align_t) BlockHeader {
 };
 constexpr std::size_t PageSize = 4096;
 
-std::mutex keptMutex;
-BlockHeader* kept = nullptr; // the large block kept for the next GetMem
+// The large block kept for the next GetMem.
+TSharedState<BlockHeader*> kept;
 
 BlockHeader* HeaderOf(void* P) { return static_cast<BlockHeader*>(P) - 1; }
 
@@ -44,8 +46,8 @@ void* DefaultGetMem(std::size_t Size) {
     if (Size >= LargeBlockSize) {
         BlockHeader* block = nullptr;
         {
-            const std::lock_guard lock(keptMutex);
-            std::swap(block, kept);
+            const std::lock_guard lock(kept.lock);
+            std::swap(block, kept.value);
         }
         if (block && block->capacity >= Size) return block + 1;
         Release(block);
@@ -57,8 +59,8 @@ void* DefaultGetMem(std::size_t Size) {
 void DefaultFreeMem(void* P) {
     BlockHeader* block = HeaderOf(P);
     if (block->capacity >= LargeBlockSize && block->capacity <= KeptBlockLimit) {
-        const std::lock_guard lock(keptMutex);
-        std::swap(block, kept);
+        const std::lock_guard lock(kept.lock);
+        std::swap(block, kept.value);
     }
     Release(block);
 }
