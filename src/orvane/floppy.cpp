@@ -99,7 +99,6 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
     if (FloppyType > D1440) return false;
     const TFloppyFormat& format = FloppyFormats[FloppyType];
     const std::uint32_t sectors = static_cast<std::uint32_t>(FSectors);
-    const std::uint32_t first = static_cast<std::uint32_t>(FFirstSector);
     if (Length < std::uint64_t{sectors} * format.BytesPerSector) return false;
     if (Write && FNeedWriteWarn && !ConfirmWrite(Drive)) return false;
 
@@ -114,15 +113,14 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
             return FloppySectorLoop(Drive, Data, format, Write);
         }
         if (vcl::Win32Platform == WinNT) {
-            const std::uint64_t offset = std::uint64_t{first} * format.BytesPerSector;
-            if (!IsWithinNtReach(offset)) return false;
             if (!Write) DiskHandle = INVALID_HANDLE_VALUE;
             const int count = static_cast<int>(std::uint64_t{sectors} * format.BytesPerSector);
             const int high = static_cast<int>(Length - 1);
             const THandleRelease release(*this, THandleRelease::Both);
             if (!GetDiskHandle(Drive)) return false;
-            return Write ? WSNT(Drive, static_cast<int>(offset), count, Data, high)
-                         : RSNT(Drive, static_cast<int>(offset), count, Data, high);
+            const std::uint64_t offset = NtByteOffset(FFirstSector, format.BytesPerSector);
+            return Write ? WSNT(Drive, SplitOffset(offset), count, Data, high)
+                         : RSNT(Drive, SplitOffset(offset), count, Data, high);
         }
         return false;
     } catch (...) {

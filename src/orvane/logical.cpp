@@ -57,12 +57,11 @@ bool TZelvan::MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, 
         });
     }
     if (vcl::Win32Platform == WinNT) {
-        const std::uint64_t offset = std::uint64_t{static_cast<std::uint32_t>(FFirstSector)} * FBytesPerSector;
-        if (!IsWithinNtReach(offset)) return false;
+        const std::uint64_t offset = NtByteOffset(FFirstSector, FBytesPerSector);
         const int count = static_cast<int>(Bytes);
         return Attempt(retries, [&] {
-            return Write ? WSNT(FDriveName, static_cast<int>(offset), count, Data, High)
-                         : RSNT(FDriveName, static_cast<int>(offset), count, Data, High);
+            return Write ? WSNT(FDriveName, SplitOffset(offset), count, Data, High)
+                         : RSNT(FDriveName, SplitOffset(offset), count, Data, High);
         });
     }
     return false;

@@ -2,6 +2,7 @@
 // in bytes through a temporary block.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "orvane/orvane.h"
 #include "orvane/rules.h"
@@ -14,7 +15,20 @@ namespace {
 bool ControlVolume(DWORD ControlCode) {
     return DeviceIoControl(DiskHandle, ControlCode, nullptr, 0, nullptr, 0, &BytesReturned, nullptr) != 0;
 }
+
+// SetFilePointer gives the new position's low part as its result, and
+// INVALID_SET_FILE_POINTER is a failure only when the last error says so:
+// it is also the low part of a position just below a multiple of 4 GiB.
+bool SetPosition(DWORD Low, LONG High) {
+    return SetFilePointer(DiskHandle, static_cast<LONG>(Low), &High, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+           GetLastError() == ERROR_SUCCESS;
+}
 } // namespace
+
+int SplitOffset(std::uint64_t ByteOffset) {
+    OffsetHigh = static_cast<LONG>(ByteOffset >> 32);
+    return static_cast<int>(static_cast<std::uint32_t>(ByteOffset));
+}
 
 bool TZelvan::GetDiskHandle(char Drive) {
     if (DiskHandle == INVALID_HANDLE_VALUE) {
@@ -37,16 +51,17 @@ bool TZelvan::WSNT(char Drive, int Offset, int Count, const unsigned char* Buffe
 
 bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom,
                          bool Write) {
-    // A negative offset is one from beyond the reach that wrapped. Without an
+    // The high part belongs to this transfer, however it ends. Without an
     // attempt there is no transfer to report.
-    if (!IsWithinNtReach(static_cast<std::uint32_t>(Offset)) || FRetries == 0) return false;
+    const LONG high = std::exchange(OffsetHigh, 0);
+    if (FRetries == 0) return false;
 
     if (DiskHandle == INVALID_HANDLE_VALUE) HandleOpened = GetDiskHandle(Drive);
     const THandleRelease release(*this, THandleRelease::Opened);
     if (DiskHandle == INVALID_HANDLE_VALUE) return false;
 
     if (FNeedDiskLock && !ControlVolume(FSCTL_LOCK_VOLUME)) return false;
-    if (SetFilePointer(DiskHandle, Offset, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+    if (!SetPosition(static_cast<DWORD>(Offset), high)) return false;
 
     const DWORD count = static_cast<DWORD>(Count);
     const vcl::TMemoryBlock block(count);

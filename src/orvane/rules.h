@@ -1,7 +1,6 @@
 // The rules of unit Orvane that its roads and the programs around it share:
 // the letters DriveName takes, how a drive is measured and bounded, the road
-// a transfer takes, how far the NT road reaches, and the drives the floppy
-// methods take.
+// a transfer takes, and the drives the floppy methods take.
 #pragma once
 
 #include <cstdint>
@@ -66,12 +65,6 @@ constexpr TRoad RoadOf(int Win32Platform, std::uint16_t BuildNumber) {
     if (Win32Platform != Win95) return TRoad::None;
     return IsExtendedBuild(BuildNumber) ? TRoad::Win95Extended : TRoad::Win95Classic;
 }
-
-// The NT road positions with SetFilePointer's signed 32-bit distance, so a
-// transfer on it must start below byte 2^31 of the volume; one that starts
-// beyond would be moved somewhere else.
-constexpr std::uint64_t NtReach = std::uint64_t{1} << 31;
-constexpr bool IsWithinNtReach(std::uint64_t ByteOffset) { return ByteOffset < NtReach; }
 
 // The floppy methods take a removable drive only, and write to A: or B: only
 // (Drive upper case).

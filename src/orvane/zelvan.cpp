@@ -13,6 +13,7 @@ HANDLE DiskHandle = INVALID_HANDLE_VALUE;
 bool HandleOpened = false;
 DIOC_REGISTERS Registers{};
 DWORD BytesReturned = 0;
+LONG OffsetHigh = 0;
 DISKIO DiskIo{};
 
 TZelvan::TZelvan(vcl::TComponent* AOwner) : vcl::TComponent(AOwner) {

@@ -456,13 +456,19 @@ TEST_F(FloppyTest, AWholeDiskGoesThroughInterrupt13hSectorBySector) {
     EXPECT_NE(testsupport::RunOk("mdir -i '" + floppy.string() + "' ::").find("HELLO"), std::string::npos);
 }
 
-TEST_F(FloppyTest, OnNtAStartBeyondTheSignedDistanceIsRefused) {
-    MapFat('C', 2200 * 1024, "-F 32");
+// The NT road takes the floppy run as bytes of the volume, wherever it
+// starts: on a removable drive of 2.2 GiB, beyond 2 GiB too.
+TEST_F(FloppyTest, OnNtAStartBeyondTwoGiBIsReadWhereItIs) {
+    const auto large = MapFat('C', 2200 * 1024, "-F 32", hosted::DriveKind::Removable);
+    testsupport::WriteFile(dir / "mark.bin", testsupport::Pattern(1024, 9));
+    testsupport::RunOk("dd if='" + (dir / "mark.bin").string() + "' of='" + large.string() +
+                       "' bs=512 seek=4194304 conv=notrunc status=none");
     Use("nt");
-    Run(4194304, 1);
-    Bytes buffer(512);
-    EXPECT_FALSE(Read(buffer));
-    EXPECT_EQ(CountCalls("CreateFileA"), 0u);
+    Run(4194304, 2);
+    Bytes buffer(1024);
+    ASSERT_TRUE(Read(buffer, Orvane::D1440, 'C'));
+    EXPECT_EQ(buffer, testsupport::Pattern(1024, 9));
+    EXPECT_EQ(Lines("SetFilePointer").at(0), "SetFilePointer(h1, -2147483648, [0], FILE_BEGIN) = 2147483648 (high 0)");
 }
 
 } // namespace

@@ -219,59 +219,5 @@ TEST_F(MachineTest, OnAPlatformNeitherWindows95NorNtAWriteAsksThenMovesNothing) 
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
 }
 
-// A FAT32 volume a little over 4 GiB, sparse on disk.
-class LargeVolumeTest : public MachineTest {
-protected:
-    void SetUp() override {
-        MachineTest::SetUp();
-        image = MapFat('C', 4300 * 1024, "-F 32");
-        z = std::make_unique<TZelvan>(nullptr);
-    }
-    std::filesystem::path image;
-    std::unique_ptr<TZelvan> z;
-};
-
-TEST_F(LargeVolumeTest, TheLastSectorWithinTheSignedDistanceIsReachedOnNt) {
-    const Bytes mark = testsupport::Pattern(512, 5);
-    testsupport::RunOk("printf 'ZELVAN' | dd of='" + image.string() +
-                       "' bs=1 seek=2147483136 conv=notrunc status=none");
-    z->SetFirstSector(4194303);
-    ASSERT_EQ(z->FirstSector(), 4194303u);
-    Bytes buffer(512);
-    hosted::ClearJournal();
-    ASSERT_TRUE(z->ReadSectors(buffer.data(), 511));
-    EXPECT_EQ(buffer, testsupport::DdRead(image, 2147483136, 512));
-    EXPECT_EQ(std::string(buffer.begin(), buffer.begin() + 6), "ZELVAN");
-    ASSERT_EQ(CountCalls("SetFilePointer"), 1u);
-    EXPECT_NE(Lines("SetFilePointer")[0].find("2147483136"), std::string::npos) << Lines("SetFilePointer")[0];
-}
-
-TEST_F(LargeVolumeTest, AnOffsetBeyondTheSignedDistanceIsRefusedOnNtAndReachedOn95) {
-    z->SetFirstSector(4194304);
-    ASSERT_EQ(z->FirstSector(), 4194304u);
-    Bytes buffer(512);
-    hosted::ClearJournal();
-    EXPECT_FALSE(z->ReadSectors(buffer.data(), 511));
-    z->SetNeedWriteWarn(false);
-    EXPECT_FALSE(z->WriteSectors(buffer.data(), 511));
-    EXPECT_TRUE(hosted::Journal().empty()) << "never moved to another place of the volume";
-
-    UsePlatform("98");
-    TZelvan on98(nullptr);
-    on98.SetFirstSector(4194304);
-    ASSERT_TRUE(on98.ReadSectors(buffer.data(), 511));
-    EXPECT_EQ(buffer, testsupport::DdRead(image, 4194304ull * 512, 512));
-}
-
-TEST_F(LargeVolumeTest, ARunLongerThan32BitsOfBytesIsRefusedNotWrapped) {
-    // 2^23 sectors of 512 bytes are 2^32 bytes: wrapped, an empty run.
-    z->SetSectors(1u << 23);
-    ASSERT_EQ(z->Sectors(), 1u << 23);
-    hosted::ClearJournal();
-    EXPECT_FALSE(z->ReadSectors(nullptr, -1));
-    EXPECT_FALSE(z->WriteSectors(nullptr, -1));
-    EXPECT_TRUE(hosted::Journal().empty());
-}
-
 } // namespace
 } // namespace orvane_test

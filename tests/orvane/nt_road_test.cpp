@@ -197,11 +197,56 @@ TEST_F(NtRoadTest, AFailedReadHandsOverNoBytesOfAnEarlierCall) {
 }
 
 TEST_F(NtRoadTest, APositionThatCannotBeSetMovesNothing) {
-    hosted::FailCall("SetFilePointer", {1});
+    hosted::FailCall("SetFilePointer", {1, 2});
     Bytes buffer(512);
     EXPECT_FALSE(peer().RSNT('C', 512, 512, buffer.data(), 511));
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"SetErrorMode", "CreateFileA", "SetErrorMode", "SetFilePointer",
-                                                 "CloseHandle"}));
+    EXPECT_FALSE(peer().WSNT('C', 512, 512, buffer.data(), 511));
+    const std::vector<std::string> once{"SetErrorMode", "CreateFileA", "SetErrorMode", "SetFilePointer", "CloseHandle"};
+    std::vector<std::string> both = once;
+    both.insert(both.end(), once.begin(), once.end());
+    EXPECT_EQ(Calls(), both);
+    ExpectNothingLeftOpen();
+}
+
+// SetFilePointer's result INVALID_SET_FILE_POINTER with no error is the low
+// part 0xFFFFFFFF of a position, not a failure: the read is attempted there
+// (and refused by the volume, as it is no whole sector).
+TEST_F(NtRoadTest, ALowPartThatLooksLikeTheFailureValueIsAPosition) {
+    Bytes buffer(512);
+    EXPECT_FALSE(peer().RSNT('C', -1, 512, buffer.data(), 511));
+    EXPECT_EQ(Lines("ReadFile"), (std::vector<std::string>{
+                                     "ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_INVALID_PARAMETER)",
+                                     "ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_INVALID_PARAMETER)",
+                                 }));
+}
+
+// Offset is the low half of the byte offset, unsigned, and OffsetHigh the
+// high half; each transfer takes OffsetHigh and leaves 0, whichever way it ends.
+TEST_F(NtRoadTest, TheOffsetIsTheLowHalfAndOffsetHighTheHighHalf) {
+    const Bytes before = testsupport::ReadFile(image);
+    Bytes buffer(512);
+    Orvane::OffsetHigh = 1;
+    EXPECT_FALSE(peer().RSNT('C', 512, 512, buffer.data(), 511));
+    EXPECT_EQ(Orvane::OffsetHigh, 0);
+    EXPECT_FALSE(peer().WSNT('C', -512, 512, buffer.data(), 511));
+    ASSERT_TRUE(peer().RSNT('C', 1024, 512, buffer.data(), 511));
+    EXPECT_EQ(buffer, testsupport::DdRead(image, 1024, 512));
+    Orvane::OffsetHigh = 1;
+    z->SetRetries(0);
+    EXPECT_FALSE(peer().RSNT('C', 0, 512, buffer.data(), 511));
+    EXPECT_EQ(Orvane::OffsetHigh, 0);
+
+    EXPECT_EQ(Lines("SetFilePointer"), (std::vector<std::string>{
+                                           "SetFilePointer(h1, 512, [1], FILE_BEGIN) = 512 (high 1)",
+                                           "SetFilePointer(h2, -512, [0], FILE_BEGIN) = 4294966784 (high 0)",
+                                           "SetFilePointer(h3, 1024, [0], FILE_BEGIN) = 1024 (high 0)",
+                                       }));
+    EXPECT_EQ(CountCalls("ReadFile"), 3u);
+    EXPECT_EQ(Lines("WriteFile"), (std::vector<std::string>{
+                                      "WriteFile(h2, ptr, 512, ptr, NULL) = FALSE (ERROR_HANDLE_EOF)",
+                                      "WriteFile(h2, ptr, 512, ptr, NULL) = FALSE (ERROR_HANDLE_EOF)",
+                                  }));
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
     ExpectNothingLeftOpen();
 }
 

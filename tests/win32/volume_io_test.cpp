@@ -106,6 +106,35 @@ TEST_F(VolumeIoTest, HighPartGivesSixtyFourBitPositions) {
     // Beyond 32 bits, a call without a high part cannot report the position.
     EXPECT_EQ(SetFilePointer(volume.get(), 1, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    // The same low part with a high part above 0: position 0x1FFFFFFFF.
+    high = 1;
+    SetLastError(ERROR_GEN_FAILURE);
+    EXPECT_EQ(SetFilePointer(volume.get(), static_cast<LONG>(0xFFFFFFFFu), &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(high, 1);
+}
+
+// A sum below 0 or beyond 63 bits fails with ERROR_NEGATIVE_SEEK and moves
+// nothing, neither the position nor the caller's high part.
+TEST_F(VolumeIoTest, ANegativeSixtyFourBitResultLeavesThePointerAndTheHighPart) {
+    OwnedHandle volume(OpenVolume('C'));
+    LONG high = 3;
+    ASSERT_EQ(SetFilePointer(volume.get(), 4096, &high, FILE_BEGIN), 4096u);
+    const std::uint64_t position = (std::uint64_t{3} << 32) + 4096;
+    struct Move {
+        LONG low, high;
+        DWORD method;
+    };
+    for (const Move move : {Move{0, -4, FILE_CURRENT}, Move{-8192, -1, FILE_BEGIN}, Move{0, INT32_MIN, FILE_BEGIN},
+                            Move{-1, INT32_MAX, FILE_CURRENT}}) {
+        high = move.high;
+        EXPECT_EQ(SetFilePointer(volume.get(), move.low, &high, move.method), INVALID_SET_FILE_POINTER) << move.high;
+        EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK) << move.high;
+        EXPECT_EQ(high, move.high);
+    }
+    high = 0;
+    EXPECT_EQ(SetFilePointer(volume.get(), 0, &high, FILE_CURRENT), static_cast<DWORD>(position));
+    EXPECT_EQ(high, 3);
 }
 
 // A read over the end says how much it read; one past the end names a

@@ -63,19 +63,6 @@ std::string WhatWasWritten(const RunRequest& run, Piece piece, Left left) {
     return text;
 }
 
-// The component refuses a piece that starts beyond the NT road's reach.
-// Finding that out at the last piece would leave a write half done, so look
-// before the first.
-void CheckReach(TRoad road, const RunRequest& run, std::uint32_t bytesPerSector, std::uint32_t perPiece) {
-    if (road != TRoad::NT) return;
-    const std::uint64_t lastStart = run.first + std::uint64_t{run.count - 1} / perPiece * perPiece;
-    const std::uint64_t offset = lastStart * bytesPerSector;
-    if (!Orvane::IsWithinNtReach(offset))
-        throw tools::Failure("the NT road reaches only the first 2 GiB of a volume (a signed 32-bit byte offset), and "
-                             "sector " + std::to_string(lastStart) + " starts at byte " + std::to_string(offset) +
-                             "; nothing was transferred");
-}
-
 bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::span<std::uint8_t> buffer) {
     const int high = static_cast<int>(buffer.size()) - 1;
     if (run.floppy)
@@ -168,7 +155,6 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
     SelectRun(zelvan, drive, run.first, run.count);
     const TRoad road = QueryPlatform().road;
     const std::uint32_t perPiece = SectorsPerPiece(run, direction, road, bytesPerSector);
-    CheckReach(road, run, bytesPerSector, perPiece);
     if (direction == Direction::Write && run.floppy && road != TRoad::NT)
         CheckFloppyFormat(run.letter, *run.floppy, run.first, options.force);
     if (zelvan.NeedDiskLock() && run.count > perPiece)

@@ -236,12 +236,13 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
         if (!size) return fail(ERROR_NOT_READY);
         base = *size;
     }
+    // NT adds in signed 64 bits: a sum below 0, or beyond what 63 bits hold,
+    // is a negative position.
     if (distance < 0 && static_cast<std::uint64_t>(-(distance + 1)) + 1 > base) return fail(ERROR_NEGATIVE_SEEK);
     std::uint64_t position = base + static_cast<std::uint64_t>(distance);
-    if (distance > 0 && position < base) return fail(ERROR_INVALID_PARAMETER);
-    if (position > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) ||
-        (!lpDistanceToMoveHigh && position > 0xFFFFFFFFu))
-        return fail(ERROR_INVALID_PARAMETER);
+    if (position > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+        return fail(ERROR_NEGATIVE_SEEK);
+    if (!lpDistanceToMoveHigh && position > 0xFFFFFFFFu) return fail(ERROR_INVALID_PARAMETER);
 
     volume->position = position;
     auto low = static_cast<DWORD>(position);
