@@ -82,6 +82,48 @@ std::uint64_t MdirFreeBytes(const fs::path& image) {
     return Figure(RunOk("mdir -i '" + image.string() + "' ::"), R"(([\d ]+) bytes free)", "free bytes");
 }
 
+namespace {
+fs::path HoleImage(const TempDir& dir, const std::string& name, std::uint64_t mib) {
+    fs::path image = dir / name;
+    RunOk("truncate -s " + std::to_string(mib) + "M '" + image.string() + "'");
+    return image;
+}
+} // namespace
+
+fs::path MakeNtfsImage(const TempDir& dir, const std::string& name, std::uint64_t mib, const std::string& options) {
+    fs::path image = HoleImage(dir, name, mib);
+    RunOk("mkntfs -F -Q -q " + options + " '" + image.string() + "'");
+    return image;
+}
+
+fs::path MakeExfatImage(const TempDir& dir, const std::string& name, std::uint64_t mib, const std::string& options) {
+    fs::path image = HoleImage(dir, name, mib);
+    RunOk("mkfs.exfat " + options + " '" + image.string() + "'");
+    return image;
+}
+
+std::ostream& operator<<(std::ostream& out, const VolumeFigures& f) {
+    return out << "{" << f.bytesPerSector << " bytes per sector, " << f.sectorsPerCluster << " per cluster, "
+               << f.totalClusters << " clusters, " << f.freeClusters << " free}";
+}
+
+VolumeFigures NtfsinfoFigures(const fs::path& image) {
+    std::string out = RunOk("ntfsinfo -m '" + image.string() + "'");
+    auto sector = static_cast<unsigned>(Figure(out, R"(Sector Size: (\d+))", "sector size"));
+    auto cluster = static_cast<unsigned>(Figure(out, R"(Cluster Size: (\d+))", "cluster size"));
+    return {sector, cluster / sector,
+            static_cast<std::uint32_t>(Figure(out, R"(Volume Size in Clusters: (\d+))", "cluster count")),
+            static_cast<std::uint32_t>(Figure(out, R"(Free Clusters: (\d+))", "free clusters"))};
+}
+
+VolumeFigures DumpExfatFigures(const fs::path& image) {
+    std::string out = RunOk("dump.exfat '" + image.string() + "'");
+    return {1u << Figure(out, R"(Sector Size Bits:\s+(\d+))", "sector size bits"),
+            1u << Figure(out, R"(Sector per Cluster bits:\s+(\d+))", "cluster bits"),
+            static_cast<std::uint32_t>(Figure(out, R"(Total Clusters:\s+(\d+))", "cluster count")),
+            static_cast<std::uint32_t>(Figure(out, R"(Free Clusters:\s+(\d+))", "free clusters"))};
+}
+
 fs::path MakeFloppyImage(const TempDir& dir, const std::string& name, unsigned kib) {
     fs::path image = dir / name;
     RunOk("mformat -C -f " + std::to_string(kib) + " -i '" + image.string() + "' ::");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,25 @@ struct FatFigures {
 FatFigures FsckFigures(const std::filesystem::path& image);
 // The free bytes mtools reports for a FAT image (mdir).
 std::uint64_t MdirFreeBytes(const std::filesystem::path& image);
+
+// A sparse image of `mib` MiB formatted by mkntfs (quick) or mkfs.exfat, with
+// `options` passed on as they are (e.g. "-c 4096"). Returns the image's path.
+std::filesystem::path MakeNtfsImage(const TempDir& dir, const std::string& name, std::uint64_t mib,
+                                    const std::string& options);
+std::filesystem::path MakeExfatImage(const TempDir& dir, const std::string& name, std::uint64_t mib,
+                                     const std::string& options);
+// The figures of an NTFS or exFAT volume as its own tools report them:
+// ntfsinfo -m and dump.exfat.
+struct VolumeFigures {
+    unsigned bytesPerSector;
+    unsigned sectorsPerCluster;
+    std::uint32_t totalClusters;
+    std::uint32_t freeClusters;
+    bool operator==(const VolumeFigures&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const VolumeFigures& figures);
+VolumeFigures NtfsinfoFigures(const std::filesystem::path& image);
+VolumeFigures DumpExfatFigures(const std::filesystem::path& image);
 
 // A standard floppy image of `kib` KiB (160 to 2880) made by mformat, and
 // the geometry mtools reports for an image (minfo).

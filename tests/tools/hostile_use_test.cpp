@@ -222,7 +222,7 @@ TEST_F(HostileUse, ADriveThatIsNoVolumeIsNamedWithItsBacking) {
         {folder, "is a folder, not a disk image or block device"},
         {fifo, "is a FIFO, not a disk image or block device"},
         {empty, "is empty"},
-        {ext2, "holds an ext2/3/4 file system, not a FAT volume"},
+        {ext2, "holds an ext2/3/4 file system, not a FAT, NTFS or exFAT volume"},
     };
     for (const auto& [path, problem] : cases)
         ExpectFailure(RunZelvan("--drive E=" + Quote(path) + " info E"),

@@ -52,7 +52,7 @@ TEST_F(DriveInspectionTest, EachBackingThatIsNoVolumeIsNamedWithItsFault) {
     EXPECT_EQ(ProblemOf(dir / "empty.img"), "is empty");
     EXPECT_EQ(ProblemOf(dir / "zeros.img"),
               "holds no FAT boot sector: it does not begin with a jump instruction (0xEB or 0xE9)");
-    EXPECT_EQ(ProblemOf(dir / "ext2.img"), "holds an ext2/3/4 file system, not a FAT volume");
+    EXPECT_EQ(ProblemOf(dir / "ext2.img"), "holds an ext2/3/4 file system, not a FAT, NTFS or exFAT volume");
     EXPECT_EQ(ProblemOf(PatchedBootSector("bps0.img", 11, {0, 0})),
               "holds no FAT boot sector: bytes per sector is 0, not a power of two from 512 to 4096");
     EXPECT_EQ(ProblemOf(PatchedBootSector("spc3.img", 13, {3})),

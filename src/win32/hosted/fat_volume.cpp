@@ -1,21 +1,14 @@
 #include "win32/hosted/fat_volume.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
-#include <string_view>
 #include <vector>
+
+#include "win32/hosted/little_endian.h"
 
 namespace hosted {
 
 namespace {
-
-std::uint16_t Le16(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-std::uint32_t Le32(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(Le16(b, at)) | (static_cast<std::uint32_t>(Le16(b, at + 2)) << 16);
-}
 
 bool IsFatMedia(std::uint8_t media) { return media == 0xF0 || media >= 0xF8; }
 
@@ -102,7 +95,7 @@ BootSectorReading ParseBootSector(std::span<const std::uint8_t> b) {
     return {layout, {}};
 }
 
-VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
+VolumeProbe ProbeVolume(const Backing& medium, const MediumStart& start, bool countFree) {
     VolumeProbe probe;
     auto fail = [&](DWORD error, std::string problem) {
         probe.layout.reset();
@@ -110,22 +103,15 @@ VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
         probe.problem = std::move(problem);
         return probe;
     };
-    std::array<std::uint8_t, 512> boot{};
-    Backing::Transfer got = medium.ReadAt(boot.data(), boot.size(), 0);
-    std::optional<std::uint64_t> size = medium.Size();
-    if (got.error != 0 || !size) return fail(ERROR_NOT_READY, "cannot be read at its first sector");
-    if (*size == 0) return fail(ERROR_NOT_READY, "is empty");
-    if (got.bytes < boot.size()) return fail(ERROR_NOT_READY, "is shorter than one sector of 512 bytes");
-    BootSectorReading reading = ParseBootSector(boot);
+    if (!start.problem.empty()) return fail(ERROR_NOT_READY, start.problem);
+    BootSectorReading reading = ParseBootSector(start.sector);
     if (!reading.layout) return fail(ERROR_UNRECOGNIZED_VOLUME, "holds no FAT boot sector: " + reading.problem);
     probe.layout = reading.layout;
     // A volume that claims more than its medium holds is not one to mount:
     // its FAT or its data would lie beyond the end.
-    const std::uint64_t claimed = std::uint64_t{probe.layout->totalSectors} * probe.layout->bytesPerSector;
-    if (claimed > *size)
-        return fail(ERROR_NOT_READY, "claims " + std::to_string(probe.layout->totalSectors) + " sectors (" +
-                                         std::to_string(claimed) + " bytes) in its boot sector, but holds only " +
-                                         std::to_string(*size) + " bytes");
+    if (auto beyond = ClaimBeyondMedium(probe.layout->totalSectors, probe.layout->bytesPerSector, start.size,
+                                        "boot sector"))
+        return fail(ERROR_NOT_READY, *beyond);
     if (!countFree) return probe;
 
     const FatLayout& layout = *probe.layout;
@@ -139,7 +125,7 @@ VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
     std::uint64_t fatStart = std::uint64_t{layout.reservedSectors} * layout.bytesPerSector;
     for (std::size_t offset = 0; offset < fatBytes; offset += step) {
         std::size_t length = std::min(step, fatBytes - offset);
-        got = medium.ReadAt(chunk.data(), length, fatStart + offset);
+        const Backing::Transfer got = medium.ReadAt(chunk.data(), length, fatStart + offset);
         if (got.error != 0 || got.bytes < length) return fail(ERROR_NOT_READY, "cannot be read where its first FAT lies");
         std::uint32_t first = static_cast<std::uint32_t>(offset * 8 / bits);
         std::uint32_t count = bits == 12 ? entries : static_cast<std::uint32_t>(length * 8 / bits);
@@ -149,19 +135,8 @@ VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
     return probe;
 }
 
-const char* ForeignFileSystemOf(const Backing& medium) {
-    // The OEM name of an NTFS or exFAT boot sector; the magic number of an
-    // ext2/3/4 superblock, which begins at byte 1024.
-    std::array<std::uint8_t, 1082> start{};
-    const Backing::Transfer got = medium.ReadAt(start.data(), start.size(), 0);
-    const std::span<const std::uint8_t> bytes(start.data(), got.bytes);
-    auto oemName = [&](std::string_view name) {
-        return bytes.size() >= 11 && std::equal(name.begin(), name.end(), bytes.begin() + 3);
-    };
-    if (oemName("NTFS    ")) return "an NTFS file system";
-    if (oemName("EXFAT   ")) return "an exFAT file system";
-    if (bytes.size() >= 1082 && Le16(bytes, 1080) == 0xEF53) return "an ext2/3/4 file system";
-    return nullptr;
+VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
+    return ProbeVolume(medium, ReadMediumStart(medium), countFree);
 }
 
 } // namespace hosted

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win32/hosted/backing.h"
+#include "win32/hosted/volume_reading.h"
 #include "win32/win32.h"
 
 namespace hosted {
@@ -40,7 +41,7 @@ struct BootSectorReading {
 BootSectorReading ParseBootSector(std::span<const std::uint8_t> sector);
 
 // Reads the boot sector, checks the volume against the medium's size, and
-// counts the free clusters of the first FAT.
+// counts the free clusters of the first FAT when `countFree` asks.
 struct VolumeProbe {
     std::optional<FatLayout> layout;
     std::uint32_t freeClusters = 0;
@@ -48,9 +49,7 @@ struct VolumeProbe {
     std::string problem;         // what is wrong, in words, when there is no layout
 };
 VolumeProbe ProbeVolume(const Backing& medium, bool countFree);
-
-// A file system other than FAT that the medium's signatures show, for saying
-// what a drive holds instead: "an NTFS file system"; nullptr when none shows.
-const char* ForeignFileSystemOf(const Backing& medium);
+// The same, from the medium's start read already.
+VolumeProbe ProbeVolume(const Backing& medium, const MediumStart& start, bool countFree);
 
 } // namespace hosted

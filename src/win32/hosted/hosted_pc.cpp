@@ -2,7 +2,6 @@
 #include <utility>
 
 #include "win32/hosted/drive_media.h"
-#include "win32/hosted/fat_volume.h"
 #include "win32/hosted/machine_state.h"
 
 namespace hosted {
@@ -46,11 +45,8 @@ std::optional<DriveInspection> InspectDrive(char letter) {
     }
     inspection.bytes = opening.medium->Size();
     inspection.sectorBytes = opening.medium->SectorSize();
-    VolumeProbe probe = ProbeVolume(*opening.medium, false);
-    if (probe.layout) return inspection;
-    inspection.problem = probe.problem;
-    if (const char* foreign = ForeignFileSystemOf(*opening.medium))
-        inspection.problem = std::string("holds ") + foreign + ", not a FAT volume";
+    // What GetDiskFreeSpaceA found, or finds now.
+    inspection.problem = machine->mounts.Measure(upper, *opening.medium, machine->IsNt()).problem;
     return inspection;
 }
 

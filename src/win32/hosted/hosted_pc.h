@@ -129,10 +129,12 @@ struct DriveInspection {
     bool readOnly = false;
     std::optional<std::uint64_t> bytes; // the medium's size, when it opens
     unsigned sectorBytes = 0;           // the device's sector size, when it opens
-    // Empty when the medium holds a FAT volume the machine reads; otherwise
-    // what is wrong with it, to follow its name: "does not exist", "is a
-    // FIFO, not a disk image or block device", "is empty", "holds no FAT
-    // boot sector: sectors per cluster is 3, not a power of two from 1 to 128".
+    // Empty when the medium holds a volume the machine mounts (FAT; on NT
+    // also NTFS and exFAT); otherwise what is wrong with it, to follow its
+    // name: "does not exist", "is a FIFO, not a disk image or block device",
+    // "is empty", "holds no FAT boot sector: sectors per cluster is 3, not a
+    // power of two from 1 to 128", "holds an NTFS file system, which Windows
+    // 95/98 does not recognise".
     std::string problem;
 };
 std::optional<DriveInspection> InspectDrive(char letter);

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "win32/hosted/drive_media.h"
-#include "win32/hosted/fat_volume.h"
 #include "win32/hosted/machine_state.h"
 #include "win32/hosted/paths.h"
 #include "win32/hosted/win_errors.h"
@@ -116,18 +115,18 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     if (!drive) return call.Fail(ERROR_PATH_NOT_FOUND);
     MediumOpening opening = OpenMedium(*drive, false);
     if (!opening.medium) return call.Fail(ERROR_NOT_READY);
-    VolumeProbe probe = machine->mounts.Measure(*letter, *opening.medium);
-    if (!probe.layout) return call.Fail(probe.error);
-    const FatLayout& layout = *probe.layout;
+    const VolumeReading reading = machine->mounts.Measure(*letter, *opening.medium, machine->IsNt());
+    if (!reading.volume) return call.Fail(reading.error);
+    const MountedVolume& volume = *reading.volume;
     // Null out-pointers are skipped rather than written through.
-    if (lpSectorsPerCluster) *lpSectorsPerCluster = layout.sectorsPerCluster;
-    if (lpBytesPerSector) *lpBytesPerSector = layout.bytesPerSector;
-    if (lpNumberOfFreeClusters) *lpNumberOfFreeClusters = probe.freeClusters;
-    if (lpTotalNumberOfClusters) *lpTotalNumberOfClusters = layout.dataClusters;
+    if (lpSectorsPerCluster) *lpSectorsPerCluster = volume.sectorsPerCluster;
+    if (lpBytesPerSector) *lpBytesPerSector = volume.bytesPerSector;
+    if (lpNumberOfFreeClusters) *lpNumberOfFreeClusters = volume.freeClusters;
+    if (lpTotalNumberOfClusters) *lpTotalNumberOfClusters = volume.totalClusters;
     return call.Succeed([&] {
         char detail[80];
-        std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", layout.sectorsPerCluster, layout.bytesPerSector,
-                      unsigned(probe.freeClusters), unsigned(layout.dataClusters));
+        std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", volume.sectorsPerCluster, volume.bytesPerSector,
+                      unsigned(volume.freeClusters), unsigned(volume.totalClusters));
         return std::string(detail);
     });
 }

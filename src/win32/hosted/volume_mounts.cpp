@@ -2,16 +2,16 @@
 
 namespace hosted {
 
-VolumeProbe VolumeMounts::Measure(char letter, const Backing& medium) {
+VolumeReading VolumeMounts::Measure(char letter, const Backing& medium, bool nt) {
     // Stamped before the scan: a change made during it shows at the next measurement.
     const std::optional<MediumStamp> stamp = medium.Stamp();
-    if (auto mounted = mounts_.find(letter); mounted != mounts_.end()) {
-        if (stamp && mounted->second.stamp == *stamp) return mounted->second.probe;
-        mounts_.erase(mounted);
+    if (auto mounted = counted_.find(letter); mounted != counted_.end()) {
+        if (stamp && mounted->second.stamp == *stamp && mounted->second.nt == nt) return mounted->second.reading;
+        counted_.erase(mounted);
     }
-    VolumeProbe probe = ProbeVolume(medium, true);
-    if (stamp && probe.layout) mounts_.insert_or_assign(letter, Mount{*stamp, probe});
-    return probe;
+    VolumeReading reading = ReadVolume(medium, nt, true);
+    if (stamp && reading.volume) counted_.insert_or_assign(letter, Count{*stamp, nt, reading});
+    return reading;
 }
 
 } // namespace hosted

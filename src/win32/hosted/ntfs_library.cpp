@@ -1,0 +1,125 @@
+#include "win32/hosted/ntfs_library.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+
+#include "win32/hosted/ntfs3g.h"
+
+namespace hosted {
+
+namespace {
+
+// libntfs-3g reads the volume through these operations, from the medium the
+// hosted PC has open, and writes nothing.
+struct DeviceState {
+    const Backing* medium;
+    s64 position = 0;
+};
+
+DeviceState& StateOf(ntfs_device* device) { return *static_cast<DeviceState*>(device->d_private); }
+
+s64 ReadFromMedium(ntfs_device* device, void* buffer, s64 count, s64 offset) {
+    if (count < 0 || offset < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    const Backing::Transfer got =
+        StateOf(device).medium->ReadAt(buffer, static_cast<std::size_t>(count), static_cast<std::uint64_t>(offset));
+    if (got.error != 0) {
+        errno = got.error;
+        return -1;
+    }
+    return static_cast<s64>(got.bytes);
+}
+
+int Refuse(int error) {
+    errno = error;
+    return -1;
+}
+
+ntfs_device_operations readOnlyMedium = {
+    [](ntfs_device* device, int flags) {
+        if ((flags & O_ACCMODE) != O_RDONLY) return Refuse(EROFS);
+        NDevSetOpen(device);
+        NDevSetReadOnly(device);
+        return 0;
+    },
+    [](ntfs_device* device) {
+        NDevClearOpen(device);
+        return 0;
+    },
+    [](ntfs_device* device, s64 offset, int whence) -> s64 {
+        DeviceState& state = StateOf(device);
+        s64 base = 0;
+        if (whence == SEEK_CUR) base = state.position;
+        if (whence == SEEK_END) {
+            const std::optional<std::uint64_t> size = state.medium->Size();
+            if (!size) return Refuse(EIO);
+            base = static_cast<s64>(*size);
+        }
+        if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return Refuse(EINVAL);
+        if (base + offset < 0) return Refuse(EINVAL);
+        return state.position = base + offset;
+    },
+    [](ntfs_device* device, void* buffer, s64 count) -> s64 {
+        DeviceState& state = StateOf(device);
+        const s64 got = ReadFromMedium(device, buffer, count, state.position);
+        if (got > 0) state.position += got;
+        return got;
+    },
+    [](ntfs_device*, const void*, s64) -> s64 { return Refuse(EROFS); },
+    ReadFromMedium,
+    [](ntfs_device*, const void*, s64, s64) -> s64 { return Refuse(EROFS); },
+    [](ntfs_device*) { return 0; },
+    [](ntfs_device* device, struct stat* info) {
+        const std::optional<std::uint64_t> size = StateOf(device).medium->Size();
+        if (!size) return Refuse(EIO);
+        *info = {};
+        info->st_mode = S_IFREG | S_IRUSR;
+        info->st_size = static_cast<off_t>(*size);
+        return 0;
+    },
+    [](ntfs_device*, unsigned long, void*) { return Refuse(ENOTTY); },
+};
+
+struct DeviceFree {
+    void operator()(ntfs_device* device) const { ntfs_device_free(device); }
+};
+// Unmounting also frees the device.
+struct VolumeUnmount {
+    void operator()(ntfs_volume* volume) const { ntfs_umount(volume, FALSE); }
+};
+
+} // namespace
+
+NtfsMount MountNtfs(const Backing& medium) {
+    // The library's messages would go to standard error; Windows' go nowhere.
+    static const bool quiet = (ntfs_log_set_handler(ntfs_log_handler_null), true);
+    (void)quiet;
+    NtfsMount result;
+    DeviceState state{&medium};
+    std::unique_ptr<ntfs_device, DeviceFree> device(ntfs_device_alloc("hosted", 0, &readOnlyMedium, &state));
+    if (!device) {
+        result.reason = std::strerror(errno);
+        return result;
+    }
+    const std::unique_ptr<ntfs_volume, VolumeUnmount> volume(ntfs_device_mount(device.get(), NTFS_MNT_RDONLY));
+    if (!volume) {
+        result.reason = std::strerror(errno);
+        return result;
+    }
+    device.release();
+    if (ntfs_volume_get_free_space(volume.get()) != 0 || volume->free_clusters < 0) {
+        result.reason = "its $Bitmap cannot be read";
+        return result;
+    }
+    result.mounted = true;
+    result.freeClusters = static_cast<std::uint64_t>(volume->free_clusters);
+    return result;
+}
+
+} // namespace hosted

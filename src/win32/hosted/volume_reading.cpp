@@ -1,0 +1,86 @@
+#include "win32/hosted/volume_reading.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "win32/hosted/exfat_volume.h"
+#include "win32/hosted/fat_volume.h"
+#include "win32/hosted/little_endian.h"
+#include "win32/hosted/ntfs_volume.h"
+
+namespace hosted {
+
+namespace {
+
+bool HasOemName(const MediumStart& start, std::string_view name) {
+    return std::equal(name.begin(), name.end(), start.sector.begin() + 3);
+}
+
+// A file system other than FAT that the medium's signatures show: the OEM
+// name of an NTFS or exFAT boot sector, the magic number of an ext2/3/4
+// superblock, which begins at byte 1024.
+const char* ForeignFileSystemOf(const Backing& medium, const MediumStart& start) {
+    if (HasOemName(start, "NTFS    ")) return "an NTFS file system";
+    if (HasOemName(start, "EXFAT   ")) return "an exFAT file system";
+    std::array<std::uint8_t, 2> magic{};
+    const Backing::Transfer got = medium.ReadAt(magic.data(), magic.size(), 1080);
+    if (got.error == 0 && got.bytes == magic.size() && Le16(magic, 0) == 0xEF53) return "an ext2/3/4 file system";
+    return nullptr;
+}
+
+VolumeReading ReadFatVolume(const Backing& medium, const MediumStart& start, bool countFree) {
+    const VolumeProbe probe = ProbeVolume(medium, start, countFree);
+    if (!probe.layout) return VolumeReading::Failed(probe.error, probe.problem);
+    const FatLayout& layout = *probe.layout;
+    const FileSystem type = layout.type == FatType::Fat12   ? FileSystem::Fat12
+                            : layout.type == FatType::Fat16 ? FileSystem::Fat16
+                                                            : FileSystem::Fat32;
+    return {MountedVolume{type, layout.bytesPerSector, layout.sectorsPerCluster, layout.dataClusters,
+                          probe.freeClusters, std::uint64_t{layout.reservedSectors} * layout.bytesPerSector,
+                          std::uint64_t{layout.totalSectors} * layout.bytesPerSector},
+            ERROR_SUCCESS,
+            {}};
+}
+
+} // namespace
+
+MediumStart ReadMediumStart(const Backing& medium) {
+    MediumStart start;
+    const Backing::Transfer got = medium.ReadAt(start.sector.data(), start.sector.size(), 0);
+    const std::optional<std::uint64_t> size = medium.Size();
+    if (got.error != 0 || !size)
+        start.problem = "cannot be read at its first sector";
+    else if (*size == 0)
+        start.problem = "is empty";
+    else if (got.bytes < start.sector.size())
+        start.problem = "is shorter than one sector of 512 bytes";
+    start.size = size.value_or(0);
+    return start;
+}
+
+std::optional<std::string> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector, std::uint64_t mediumBytes,
+                                             const char* where) {
+    // Sectors are at most 4096 bytes, so the product stays within 64 bits.
+    const std::uint64_t claimed = std::min<std::uint64_t>(sectors, UINT64_MAX / bytesPerSector) * bytesPerSector;
+    if (claimed <= mediumBytes) return std::nullopt;
+    return "claims " + std::to_string(sectors) + " sectors (" + std::to_string(claimed) + " bytes) in its " + where +
+           ", but holds only " + std::to_string(mediumBytes) + " bytes";
+}
+
+VolumeReading ReadVolume(const Backing& medium, bool nt, bool countFree) {
+    const MediumStart start = ReadMediumStart(medium);
+    if (!start.problem.empty()) return VolumeReading::Failed(ERROR_NOT_READY, start.problem);
+    if (nt && HasOemName(start, "NTFS    ")) return ReadNtfsVolume(medium, start, countFree);
+    if (nt && HasOemName(start, "EXFAT   ")) return ReadExfatVolume(medium, start, countFree);
+    VolumeReading fat = ReadFatVolume(medium, start, countFree);
+    if (fat.volume) return fat;
+    if (const char* foreign = ForeignFileSystemOf(medium, start)) {
+        const bool mountedOnNt = HasOemName(start, "NTFS    ") || HasOemName(start, "EXFAT   ");
+        fat.problem = std::string("holds ") + foreign +
+                      (mountedOnNt ? ", which Windows 95/98 does not recognise" : nt ? ", not a FAT, NTFS or exFAT volume"
+                                                                                    : ", not a FAT volume");
+    }
+    return fat;
+}
+
+} // namespace hosted
