@@ -96,6 +96,7 @@ constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
 
 constexpr DWORD FSCTL_LOCK_VOLUME = 0x00090018;
 constexpr DWORD FSCTL_UNLOCK_VOLUME = 0x0009001C;
+constexpr DWORD FSCTL_DISMOUNT_VOLUME = 0x00090020;
 
 // A resource named by number instead of by text.
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<WORD>(i))))

@@ -31,7 +31,10 @@ TEST_F(IdentityTest, NamedPlatformsReportTheirVersions) {
         DWORD platform, build, major, minor;
     };
     for (const Expected& e : {Expected{"nt", 2, 1381, 4, 0}, Expected{"95", 1, 950, 4, 0}, Expected{"98", 1, 1998, 4, 10},
-                              Expected{"1:1111", 1, 1111, 4, 0}, Expected{"2:2195", 2, 2195, 5, 0}}) {
+                              Expected{"1:1111", 1, 1111, 4, 0}, Expected{"2:2195", 2, 2195, 5, 0},
+                              Expected{"2:3790", 2, 3790, 5, 2}, Expected{"2:6002", 2, 6002, 6, 0},
+                              Expected{"2:7601", 2, 7601, 6, 1}, Expected{"2:9600", 2, 9600, 6, 3},
+                              Expected{"10", 2, 19045, 10, 0}, Expected{"current", 2, 19045, 10, 0}}) {
         hosted::SetPlatform(e.name);
         OSVERSIONINFOA info = Version();
         EXPECT_EQ(info.dwPlatformId, e.platform) << e.name;

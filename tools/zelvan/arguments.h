@@ -18,7 +18,7 @@ namespace zelvan_cli {
 // Settings of the (hosted) machine, applied before the component is created.
 struct MachineOptions {
     std::vector<std::string> drives;        // each "L=PATH[:removable|:fixed][:ro]"
-    std::optional<std::string> platform;    // "nt", "95", "98" or "P:B"
+    std::optional<std::string> platform;    // "nt", "95", "98", "10" or "P:B"
     std::optional<bool> answer;             // --yes / --no
     std::optional<std::string> trace;       // a file, or "-" for standard error
 };

@@ -24,7 +24,7 @@ void Configure(const MachineOptions& options);
 
 // For the demo: throws UsageError on Windows, where the machine is not ours to set up.
 void RequireHosted(std::string_view what);
-// Switches the reported platform ("nt", "95", "98" or "P:B") and Win32Platform.
+// Switches the reported platform ("nt", "95", "98", "10" or "P:B") and Win32Platform.
 void UsePlatform(std::string_view platform);
 void MapDrive(char letter, const std::filesystem::path& image, bool removable);
 // The answer the next confirmations get; std::nullopt falls back to the environment or the terminal.

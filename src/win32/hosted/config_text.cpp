@@ -116,9 +116,11 @@ Identity ParsePlatform(std::string_view text) {
     if (name == "nt") return {VER_PLATFORM_WIN32_NT, 1381};
     if (name == "95") return {VER_PLATFORM_WIN32_WINDOWS, 950};
     if (name == "98") return {VER_PLATFORM_WIN32_WINDOWS, 1998};
+    // Windows 10 22H2, the Windows most machines run today.
+    if (name == "10" || name == "current") return {VER_PLATFORM_WIN32_NT, 19045};
     std::size_t colon = text.find(':');
     if (colon == std::string_view::npos)
-        throw ConfigError("platform " + Quoted(text) + " is not nt, 95, 98 or PLATFORM:BUILD");
+        throw ConfigError("platform " + Quoted(text) + " is not nt, 95, 98, 10 (or current) or PLATFORM:BUILD");
     return {ParseNumber(text.substr(0, colon), "platform id"), ParseNumber(text.substr(colon + 1), "build number")};
 }
 

@@ -19,7 +19,7 @@ char DriveLetter(char letter);
 // of letters, which is read as a flag). See MapDrives for what is refused.
 std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text);
 
-// "nt", "95", "98" or "PLATFORM:BUILD" in decimal.
+// "nt", "95", "98", "10" (also "current") or "PLATFORM:BUILD" in decimal.
 Identity ParsePlatform(std::string_view text);
 
 // "yes" or "no" (any case): IDYES or IDNO.

@@ -143,7 +143,8 @@ std::optional<DriveInspection> InspectDrive(char letter);
 std::optional<char> DriveBackedBy(const std::string& path);
 
 // Identity reported by GetVersionExA: "nt" (2, 1381), "95" (1, 950),
-// "98" (1, 1998) or "P:B", as ZELVAN_PLATFORM.
+// "98" (1, 1998), "10" or "current" (2, 19045: Windows 10 22H2) or "P:B", as
+// ZELVAN_PLATFORM.
 void SetPlatform(DWORD platformId, DWORD buildNumber);
 void SetPlatform(std::string_view text);
 

@@ -19,6 +19,7 @@
 #include "win32/hosted/config_text.h"
 #include "win32/hosted/fault_plan.h"
 #include "win32/hosted/hosted_pc.h"
+#include "win32/hosted/identity.h"
 #include "win32/hosted/journal.h"
 #include "win32/hosted/media_shelf.h"
 #include "win32/hosted/modules.h"
@@ -35,6 +36,7 @@ struct VolumeHandle {
     std::uint64_t position = 0;
     bool locked = false;
     bool writeProtected = false; // opened for writing on a read-only drive or file
+    bool dismounted = false;     // by FSCTL_DISMOUNT_VOLUME through this handle
 };
 
 // "\\.\vwin32" opened on a Windows 95/98 identity, with the media its
@@ -90,6 +92,9 @@ struct Machine {
     std::optional<std::uintptr_t> HandleKey(HANDLE handle) const;
     bool IsWindows95Family() const { return identity.platformId == VER_PLATFORM_WIN32_WINDOWS; }
     bool IsNt() const { return identity.platformId == VER_PLATFORM_WIN32_NT; }
+    // From Windows Vista on, a mounted file system keeps raw writes through a
+    // volume handle out of its space (see WriteFile).
+    bool GuardsMountedVolumes() const { return IsNt() && identity.buildNumber >= firstVistaBuild; }
     // Closes every handle and forgets what code configured.
     void Reset();
 };

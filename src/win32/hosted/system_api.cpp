@@ -17,7 +17,8 @@ struct OsVersion {
     const char* servicePack;
 };
 
-// The version numbers the real systems of each platform report.
+// The version numbers the real systems of each platform report (to a
+// program whose manifest names every one of them).
 OsVersion VersionOf(const Identity& identity) {
     DWORD build = identity.buildNumber;
     switch (identity.platformId) {
@@ -26,7 +27,13 @@ OsVersion VersionOf(const Identity& identity) {
         if (build == 1381) return {4, 0, "Service Pack 6"};
         if (build < 2195) return {4, 0, ""};
         if (build < 2600) return {5, 0, ""};
-        return {5, 1, ""};
+        if (build < 3790) return {5, 1, ""};
+        if (build < firstVistaBuild) return {5, 2, ""};
+        if (build < 7600) return {6, 0, ""};
+        if (build < 9200) return {6, 1, ""};
+        if (build < 9600) return {6, 2, ""};
+        if (build < 10240) return {6, 3, ""};
+        return {10, 0, ""};
     case VER_PLATFORM_WIN32_WINDOWS:
         if (build < 1998) return {4, 0, ""};
         if (build < 3000) return {4, 10, ""};

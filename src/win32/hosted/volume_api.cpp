@@ -7,6 +7,7 @@
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/machine_state.h"
 #include "win32/hosted/paths.h"
+#include "win32/hosted/volume_reading.h"
 #include "win32/hosted/vwin32.h"
 #include "win32/hosted/win_errors.h"
 
@@ -80,9 +81,17 @@ BOOL VolumeControl(Machine& machine, Call& call, std::uintptr_t key, VolumeHandl
         volume.locked = true;
         return call.Succeed();
     }
+    case FSCTL_DISMOUNT_VOLUME:
+        // The file system lets go of the volume; it mounts again on the next
+        // measurement, while this handle may write anywhere.
+        volume.dismounted = true;
+        machine.mounts.Forget(volume.letter);
+        return call.Succeed();
     case FSCTL_UNLOCK_VOLUME:
         if (!volume.locked) return call.Fail(ERROR_NOT_LOCKED);
         volume.locked = false;
+        // NT verifies the volume before its next use and mounts what it finds.
+        machine.mounts.Forget(volume.letter);
         volume.medium.TryShare();
         return call.Succeed();
     default:
@@ -154,6 +163,14 @@ std::optional<std::uint64_t> CheckedVolumeBytes(Call& call, VolumeHandle& volume
 
 std::string Bytes(std::size_t count) { return std::to_string(count) + " bytes"; }
 
+// Whether a write of `count` bytes at the handle's position reaches into the
+// space of the file system mounted on the volume: past its boot sectors and
+// not beyond its end. A raw volume has no such space.
+bool WritesIntoFileSystem(Machine& machine, const VolumeHandle& volume, DWORD count) {
+    const std::optional<MountedVolume> mounted = machine.mounts.Mounted(volume.letter, volume.medium);
+    return mounted && volume.position + count > mounted->bootBytes && volume.position < mounted->spanBytes;
+}
+
 } // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
@@ -196,10 +213,15 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
     if (auto* device = std::get_if<DeviceHandle>(&object)) {
         ReleaseDeviceLocks(*machine, *key);
         GiveBack(machine->shelf, device->media);
-    } else if (auto& volume = std::get<VolumeHandle>(object); const DriveSpec* drive = machine->Drive(volume.letter)) {
-        // The medium stays with the drive, without the lock this handle held.
-        volume.medium.Unlock();
-        machine->shelf.Keep(volume.letter, drive->path, std::move(volume.medium));
+    } else {
+        auto& volume = std::get<VolumeHandle>(object);
+        // A lock that ends with its handle ends as an unlock does.
+        if (volume.locked) machine->mounts.Forget(volume.letter);
+        if (const DriveSpec* drive = machine->Drive(volume.letter)) {
+            // The medium stays with the drive, without the lock this handle held.
+            volume.medium.Unlock();
+            machine->shelf.Keep(volume.letter, drive->path, std::move(volume.medium));
+        }
     }
     machine->handles.erase(*key);
     return call.Succeed();
@@ -287,10 +309,15 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
     if (nNumberOfBytesToWrite == 0) return call.Succeed("0 bytes");
     std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToWrite);
     if (!size) return FALSE;
+    // Vista's rule for raw writes: into a mounted file system's space only
+    // through a handle that locked or dismounted the volume.
+    if (machine->GuardsMountedVolumes() && !volume->locked && !volume->dismounted &&
+        WritesIntoFileSystem(*machine, *volume, nNumberOfBytesToWrite))
+        return call.Fail(ERROR_ACCESS_DENIED);
     if (volume->writeProtected) return call.Fail(ERROR_WRITE_PROTECT);
     // A volume does not grow: a write that does not fit is refused whole.
     if (volume->position > *size || nNumberOfBytesToWrite > *size - volume->position) return call.Fail(ERROR_HANDLE_EOF);
-    machine->mounts.Forget(volume->letter);
+    machine->mounts.Written(volume->letter);
     Backing::Transfer put = volume->medium.WriteAt(lpBuffer, nNumberOfBytesToWrite, volume->position);
     volume->position += put.bytes;
     *lpNumberOfBytesWritten = static_cast<DWORD>(put.bytes);

@@ -14,4 +14,9 @@ VolumeReading VolumeMounts::Measure(char letter, const Backing& medium, bool nt)
     return reading;
 }
 
+std::optional<MountedVolume> VolumeMounts::Mounted(char letter, const Backing& medium) {
+    if (auto mounted = mounted_.find(letter); mounted != mounted_.end()) return mounted->second;
+    return mounted_.emplace(letter, ReadVolume(medium, true, false).volume).first->second;
+}
+
 } // namespace hosted

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 
 #include "win32/hosted/backing.h"
 #include "win32/hosted/volume_reading.h"
@@ -17,8 +18,25 @@ public:
     // The volume on `medium`, which is drive `letter`'s, as NT mounts it
     // (`nt`) or as Windows 95/98 do, with its free clusters counted.
     VolumeReading Measure(char letter, const Backing& medium, bool nt);
-    void Forget(char letter) { counted_.erase(letter); }
-    void Clear() { counted_.clear(); }
+    // The file system NT has mounted on drive `letter`, whose space Vista's
+    // rule for raw writes guards: read from `medium` the first time it is
+    // asked for and kept, as the driver keeps its mount, until the volume is
+    // dismounted or unlocked, whatever is written to it meanwhile. Nothing
+    // when NT mounts none (the volume is raw).
+    std::optional<MountedVolume> Mounted(char letter, const Backing& medium);
+
+    // This machine wrote to the drive: its free clusters are counted afresh.
+    void Written(char letter) { counted_.erase(letter); }
+    // The drive's volume was dismounted, unlocked or given another medium:
+    // it is read afresh.
+    void Forget(char letter) {
+        counted_.erase(letter);
+        mounted_.erase(letter);
+    }
+    void Clear() {
+        counted_.clear();
+        mounted_.clear();
+    }
 
 private:
     struct Count {
@@ -27,6 +45,7 @@ private:
         VolumeReading reading;
     };
     std::map<char, Count> counted_;
+    std::map<char, std::optional<MountedVolume>> mounted_;
 };
 
 } // namespace hosted
