@@ -28,15 +28,18 @@ Options:
                 letter once; replaces what ZELVAN_DRIVES maps to L (example:
                 --drive A=floppy.img:removable). A read-only drive (:ro, or a
                 file you may not write) reads, and refuses every write
-  --platform nt|95|98|P:B
-                the Windows the machine reports: nt (default), 95 (transfers
-                take the classic INT 25h/26h road), 98 (the extended INT 21h
-                7305h road) or a platform id and build (example: --platform 1:1111)
+  --platform nt|95|98|10|P:B
+                the Windows the machine reports: nt (default, NT 4), 95
+                (transfers take the classic INT 25h/26h road), 98 (the extended
+                INT 21h 7305h road), 10 (Windows 10, which writes into a mounted
+                file system only with --lock) or a platform id and build
+                (example: --platform 1:1111)
   --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries)
   --lock        lock the volume around each transfer the component makes: a run
                 longer than 1 MiB moves in pieces, each locked on its own, so
                 another program may use the volume between pieces (writes on
-                95/98 always lock)
+                95/98 always lock; from Vista on a write into a mounted file
+                system needs it)
   --no-warn     write without asking for confirmation
   --yes, --no   the answer to the confirmation; otherwise ZELVAN_ANSWER, else
                 the question is asked on the terminal

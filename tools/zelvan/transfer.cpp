@@ -75,13 +75,19 @@ bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction directi
 
 // Why Windows refused the piece: the NT road's last error, or the first
 // service the VWIN32 device refused on the Windows 95 roads.
-FaultWords RefusalOf(const DriveFacts& drive, TRoad road, bool floppy, DWORD error,
-                     const std::optional<machine::DeviceRefusal>& refusal) {
+FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, const PlatformFacts& platform,
+                     Direction direction, bool floppy, DWORD error, const std::optional<machine::DeviceRefusal>& refusal) {
+    const TRoad road = platform.road;
     const bool nt = road == TRoad::NT;
     if (!nt && refusal)
         return DeviceRefusalWords(refusal->service, refusal->eax,
                                   !floppy && drive.geometry.TotalClusters >= firstFat32ClusterCount);
     if (!nt) return {"the VWIN32 device could not carry out the request (" + WindowsErrorName(error) + ")"};
+    if (error == ERROR_ACCESS_DENIED && direction == Direction::Write && !zelvan.NeedDiskLock() &&
+        platform.RefusesUnlockedWrites())
+        return {"the volume refused the write (ERROR_ACCESS_DENIED): from Windows Vista on, a write into the space of "
+                "a mounted file system needs the volume locked, which --lock does (unless another program has "
+                "locked it)"};
     FaultWords words = WindowsErrorWords(error);
     const std::optional<machine::DriveBacking> backing = machine::InspectDrive(drive.letter);
     if (error == ERROR_INVALID_PARAMETER && backing && backing->sectorBytes > 0)
@@ -96,9 +102,10 @@ struct Explanation {
 };
 
 Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run,
-                           Direction direction, TRoad road, bool asked, Piece piece, DWORD error,
+                           Direction direction, const PlatformFacts& platform, bool asked, Piece piece, DWORD error,
                            const std::optional<machine::DeviceRefusal>& refusal) {
     const char letter = run.letter;
+    const TRoad road = platform.road;
     if (run.floppy) {
         const UINT type = GetDriveTypeA(Orvane::TRootPath(letter).Text);
         if (!Orvane::IsFloppyDriveType(type))
@@ -122,7 +129,7 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
                 "(it knows Windows 95/98 and NT only)",
                 Left::Nothing};
     const unsigned attempts = zelvan.Retries();
-    const FaultWords words = RefusalOf(drive, road, run.floppy.has_value(), error, refusal);
+    const FaultWords words = RefusalOf(zelvan, drive, platform, direction, run.floppy.has_value(), error, refusal);
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
                          Sectors(piece.first, piece.Last(), letter) + " (" + std::to_string(attempts) +
                          (attempts == 1 ? " attempt" : " attempts");
@@ -153,7 +160,8 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
                  const TransferOptions& options, const PieceBytes& bytes) {
     const std::uint32_t bytesPerSector = BytesPerSector(run, drive);
     SelectRun(zelvan, drive, run.first, run.count);
-    const TRoad road = QueryPlatform().road;
+    const PlatformFacts platform = QueryPlatform();
+    const TRoad road = platform.road;
     const std::uint32_t perPiece = SectorsPerPiece(run, direction, road, bytesPerSector);
     if (direction == Direction::Write && run.floppy && road != TRoad::NT)
         CheckFloppyFormat(run.letter, *run.floppy, run.first, options.force);
@@ -185,7 +193,7 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
         if (!MovePiece(zelvan, run, direction, buffer)) {
             const DWORD error = GetLastError();
             const Explanation explanation =
-                ExplainFailure(zelvan, drive, run, direction, road, asked, piece, error, machine::TakeDeviceRefusal());
+                ExplainFailure(zelvan, drive, run, direction, platform, asked, piece, error, machine::TakeDeviceRefusal());
             throw tools::Failure(explanation.reason +
                                  (direction == Direction::Write ? WhatWasWritten(run, piece, explanation.left) : ""));
         }

@@ -1,0 +1,116 @@
+// zelvan on today's volumes: NTFS and exFAT images made by their own tools,
+// and the rule of Windows from Vista on that a write into a mounted file
+// system needs the volume locked.
+#include <gtest/gtest.h>
+
+#include "sparse_image.h"
+#include "zelvan_run.h"
+
+namespace tools_test {
+namespace {
+
+using testsupport::Bytes;
+using testsupport::SparseImage;
+
+struct Volume {
+    const char* name;
+    bool ntfs;
+    std::uint64_t mib;
+    const char* options;
+};
+
+std::filesystem::path Make(const testsupport::TempDir& dir, const Volume& volume) {
+    const std::string file = std::string(volume.name) + ".img";
+    return volume.ntfs ? testsupport::MakeNtfsImage(dir, file, volume.mib, volume.options)
+                       : testsupport::MakeExfatImage(dir, file, volume.mib, volume.options);
+}
+
+std::string Operands(std::uint64_t first, std::uint64_t count) { return std::to_string(first) + " " + std::to_string(count); }
+
+class TodaysVolumes : public ::testing::TestWithParam<Volume> {
+protected:
+    testsupport::TempDir dir;
+};
+
+// info gives ntfsinfo's or dump.exfat's figures; a read gives dd's bytes and
+// a write changes the image by exactly its run.
+TEST_P(TodaysVolumes, InfoReadAndWriteAgreeWithTheirTools) {
+    const Volume& volume = GetParam();
+    const auto image = Make(dir, volume);
+    const testsupport::VolumeFigures figures =
+        volume.ntfs ? testsupport::NtfsinfoFigures(image) : testsupport::DumpExfatFigures(image);
+    const std::string drive = "--drive C=" + Quote(image);
+    const ToolResult info = RunZelvan(drive + " info C");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(Field(info.out, "bytes per sector"), std::to_string(figures.bytesPerSector));
+    EXPECT_EQ(Field(info.out, "sectors per cluster"), std::to_string(figures.sectorsPerCluster));
+    EXPECT_EQ(Field(info.out, "total clusters"), std::to_string(figures.totalClusters));
+    EXPECT_EQ(Field(info.out, "free clusters"), std::to_string(figures.freeClusters));
+
+    // Past the middle of the volume, across a cluster's end.
+    const std::uint64_t sector = volume.mib * (1 << 20) / 2 / figures.bytesPerSector + figures.sectorsPerCluster - 1;
+    const std::uint64_t offset = sector * figures.bytesPerSector, bytes = 3ull * figures.bytesPerSector;
+    const auto output = dir / "read.bin";
+    const ToolResult read = RunZelvan(drive + " read C " + Operands(sector, 3) + " -o " + Quote(output));
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(testsupport::ReadFile(output), testsupport::DdRead(image, offset, bytes));
+
+    SparseImage expected = SparseImage::Read(image);
+    const Bytes data = testsupport::Pattern(bytes, 29);
+    expected.Write(offset, data);
+    testsupport::WriteFile(dir / "data.bin", data);
+    const ToolResult write = RunZelvan(drive + " --yes write C " + Operands(sector, 3) + " -i " + Quote(dir / "data.bin"));
+    ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_TRUE(testsupport::SameImage(SparseImage::Read(image), expected));
+}
+
+TEST_P(TodaysVolumes, Windows95And98RefuseThemAndSayWhy) {
+    const auto image = Make(dir, GetParam());
+    const std::string why = std::string("holds an ") + (GetParam().ntfs ? "NTFS" : "exFAT") +
+                            " file system, which Windows 95/98 does not recognise";
+    for (const char* platform : {"95", "98"}) {
+        ExpectFailure(RunZelvan("--drive C=" + Quote(image) + " --platform " + platform + " info C"), why);
+        ExpectFailure(RunZelvan("--drive C=" + Quote(image) + " --platform " + platform + " read C 0 1"), why);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TodaysVolumes,
+                         ::testing::Values(Volume{"Ntfs4K", true, 64, "-c 4096"},
+                                           Volume{"Ntfs512", true, 300, "-c 512"},
+                                           Volume{"Exfat4K", false, 64, "-c 4K"},
+                                           Volume{"Exfat128K", false, 600, "-c 128K"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// On Windows 10, a write into the FAT volume's data area is refused without
+// --lock, with the advice to give it, and changes nothing; with --lock it is
+// done, and the boot sector is written without.
+TEST(ZelvanOnWindows10, AWriteIntoTheFileSystemNeedsLock) {
+    const Images images;
+    const FatGeometry geometry = ReadGeometry(images.disk());
+    const std::uint32_t sector = geometry.firstDataSector + 5;
+    const std::uint64_t offset = std::uint64_t{sector} * geometry.bytesPerSector;
+    const Bytes data = testsupport::Pattern(geometry.bytesPerSector, 31);
+    testsupport::WriteFile(images.dir() / "one.bin", data);
+    const std::string write = images.Drives() + " --platform 10 --yes write C ";
+    const std::string input = " -i " + Quote(images.dir() / "one.bin");
+
+    SparseImage expected = SparseImage::Read(images.disk());
+    ExpectFailure(RunZelvan(write + Operands(sector, 1) + input),
+                  "could not write sectors " + std::to_string(sector) + " to " + std::to_string(sector) +
+                      " of C: (2 attempts): the volume refused the write (ERROR_ACCESS_DENIED): from Windows Vista on, "
+                      "a write into the space of a mounted file system needs the volume locked, which --lock does");
+    EXPECT_TRUE(testsupport::SameImage(SparseImage::Read(images.disk()), expected));
+
+    const ToolResult locked = RunZelvan(write + "--lock " + Operands(sector, 1) + input);
+    ASSERT_EQ(locked.status, 0) << locked.err;
+    expected.Write(offset, data);
+    EXPECT_TRUE(testsupport::SameImage(SparseImage::Read(images.disk()), expected));
+
+    const ToolResult boot = RunZelvan(write + Operands(0, 1) + input);
+    ASSERT_EQ(boot.status, 0) << boot.err;
+    expected.Write(0, data);
+    EXPECT_TRUE(testsupport::SameImage(SparseImage::Read(images.disk()), expected));
+}
+
+} // namespace
+} // namespace tools_test
