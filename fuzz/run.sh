@@ -1,8 +1,9 @@
 #!/bin/bash
 # Builds the fuzz targets with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer, writes their seed corpus (forms made by code,
-# and the resources of both builds of ZelvanPack as the resource compiler
-# wrote them), and runs each for a bounded time.
+# the resources of both builds of ZelvanPack as the resource compiler wrote
+# them, and the first 64 KiB of FAT, NTFS and exFAT volumes their own tools
+# made), and runs each for a bounded time.
 #
 #   bash fuzz/run.sh BUILD_DIR            (FUZZ_SECONDS per target, default 60)
 set -euo pipefail
@@ -18,20 +19,38 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -G Ninja \
   -DZELVAN_BUILD_FUZZERS=ON -DZELVAN_BUILD_TESTS=OFF -DZELVAN_SANITIZE=ON -DZELVAN_WERROR=ON \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
-cmake --build "$build" -j2 --target fuzz_form_binary fuzz_form_text fuzz_packageinfo fuzz_resources fuzz_make_seeds \
-  zelvanpack_vcl40 zelvanpack_vcl30
+cmake --build "$build" -j2 --target fuzz_form_binary fuzz_form_text fuzz_packageinfo fuzz_resources fuzz_boot_regions \
+  fuzz_make_seeds zelvanpack_vcl40 zelvanpack_vcl30
 
 corpus=$build/fuzz-corpus
 "$build/fuzz/fuzz_make_seeds" "$corpus/seeds" "$build"/src/package/zelvanpack_vcl*.resources/resources.res
-# target:seed folder
-for fuzzer in form_binary:binary form_text:text packageinfo:packageinfo resources:resources; do
+volumes=$corpus/seeds/boot_regions
+mkdir -p "$volumes"
+volume=$build/fuzz-volume.img
+seed_volume() { # NAME COMMAND...: formats a 4 MiB image, keeps its first 64 KiB
+  rm -f "$volume"
+  truncate -s 4M "$volume"
+  "${@:2}" "$volume" >/dev/null 2>&1
+  head -c 65536 "$volume" >"$volumes/$1"
+}
+seed_volume fat12 mkfs.fat -F 12
+seed_volume fat16 mkfs.fat -F 16 -s 1
+seed_volume fat32 mkfs.fat -F 32 -S 4096 -s 1
+seed_volume ntfs mkntfs -F -Q -q -c 4096
+seed_volume exfat mkfs.exfat -b 16K -c 4K
+rm -f "$volume"
+# target:seed folder:longest input
+for fuzzer in form_binary:binary:4096 form_text:text:4096 packageinfo:packageinfo:4096 resources:resources:4096 \
+    boot_regions:boot_regions:65536; do
   target=fuzz_${fuzzer%%:*}
   seeds=${fuzzer#*:}
+  max_len=${seeds#*:}
+  seeds=${seeds%%:*}
   mkdir -p "$corpus/$seeds"
   log=$build/$target.log
   echo "== $target for ${seconds}s (log: $log)"
   # The fuzzer's progress goes to the log; a finding is shown in full.
-  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
       -artifact_prefix="$build/$target-" "$corpus/$seeds" "$corpus/seeds/$seeds" >"$log" 2>&1; then
     tail -n 60 "$log" >&2
     exit 1

@@ -3,8 +3,8 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer with zelvan built on
 # the runtime packages; builds the component, the packages, the tools and
 # their tests for 32-bit Windows and runs them under Wine; and runs the fuzz
-# targets of the form readers and the package-information reader for a
-# bounded time.
+# targets of the form readers, the package-information reader, the resource
+# reader and the boot-region readers for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -36,6 +36,6 @@ bash scripts/windows-stage.sh | tee build-windows/stage.log
 read -r windows_passed windows_skipped < <(sed -n 's/^windows: \([0-9]*\) passed, 0 failed, \([0-9]*\) skipped$/\1 \2/p' build-windows/stage.log)
 passed=$((passed + windows_passed))
 skipped=$((skipped + windows_skipped))
-echo "== fuzzing the form readers, the package-information reader and the resource reader"
+echo "== fuzzing the form readers, the package-information reader, the resource reader and the boot-region readers"
 bash fuzz/run.sh build-fuzz
 echo "tests: $passed passed, 0 failed, $skipped skipped"
