@@ -23,7 +23,7 @@ std::vector<char*> Argv(const std::vector<std::string>& arguments) {
 
 #ifdef _WIN32
 
-std::optional<int> RunProgram(const std::vector<std::string>& arguments) {
+std::optional<int> RunProgram(const std::vector<std::string>& arguments, ProgramErrors) {
     const std::vector<char*> argv = Argv(arguments);
     const intptr_t status = _spawnvp(_P_WAIT, argv[0], argv.data());
     if (status == -1) return std::nullopt;
@@ -34,11 +34,13 @@ std::optional<int> RunProgram(const std::vector<std::string>& arguments) {
 
 extern "C" char** environ;
 
-std::optional<int> RunProgram(const std::vector<std::string>& arguments) {
+std::optional<int> RunProgram(const std::vector<std::string>& arguments, ProgramErrors errors) {
     const std::vector<char*> argv = Argv(arguments);
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) return std::nullopt;
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (errors == ProgramErrors::Discarded)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
     const int started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

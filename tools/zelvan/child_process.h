@@ -7,9 +7,12 @@
 
 namespace zelvan_cli {
 
+enum class ProgramErrors { Shown, Discarded };
+
 // Runs `arguments[0]`, found on the PATH, with its standard output discarded
-// and its standard error shown. Returns its exit status, or std::nullopt when
-// the program could not be started (not installed, not executable).
-std::optional<int> RunProgram(const std::vector<std::string>& arguments);
+// and its standard error shown or (but on Windows) discarded. Returns its exit status, or
+// std::nullopt when the program could not be started (not installed, not
+// executable).
+std::optional<int> RunProgram(const std::vector<std::string>& arguments, ProgramErrors errors = ProgramErrors::Shown);
 
 } // namespace zelvan_cli

@@ -49,19 +49,40 @@ private:
     fs::path path_;
 };
 
-fs::path MakeFatImage(const fs::path& folder, const std::string& name, unsigned kib, const std::string& fatBits) {
+// Runs the program that formats `image`; `package` provides it.
+void Format(const std::vector<std::string>& arguments, const fs::path& image, const std::string& package,
+            ProgramErrors errors = ProgramErrors::Shown) {
+    const std::optional<int> status = RunProgram(arguments, errors);
+    if (!status)
+        throw tools::Failure("the demo makes its disk images with " + arguments[0] + ", which was not found (install " +
+                             package + ")");
+    if (*status != 0)
+        throw tools::Failure(arguments[0] + " could not make " + image.string() + " (exit status " +
+                             std::to_string(*status) + ")");
+}
+
+fs::path MakeFatImage(const fs::path& folder, const std::string& name, std::uint64_t kib, const std::string& fatBits) {
     const fs::path image = folder / name;
-    const std::optional<int> status =
-        RunProgram({"mkfs.fat", "-C", "-F", fatBits, image.string(), std::to_string(kib)});
-    if (!status) throw tools::Failure("the demo makes its disk images with mkfs.fat, which was not found (install dosfstools)");
-    if (*status != 0) throw tools::Failure("mkfs.fat could not make " + image.string() + " (exit status " + std::to_string(*status) + ")");
+    Format({"mkfs.fat", "-C", "-F", fatBits, image.string(), std::to_string(kib)}, image, "dosfstools");
     return image;
 }
 
-Bytes FileStart(const fs::path& path, std::size_t count) {
+// mkntfs's quick format on a sparse image; what it says of an image that is
+// no block device is not shown.
+fs::path MakeNtfsImage(const fs::path& folder, const std::string& name, std::uint64_t mib) {
+    const fs::path image = folder / name;
+    std::ofstream(image, std::ios::binary).close();
+    fs::resize_file(image, mib << 20);
+    Format({"mkntfs", "-F", "-Q", "-q", image.string()}, image, "ntfs-3g", ProgramErrors::Discarded);
+    return image;
+}
+
+// `count` bytes of a file from byte `offset`, read past the component.
+Bytes FileBytes(const fs::path& path, std::uint64_t offset, std::size_t count) {
     Bytes bytes(count);
     std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count)))
+    if (!in.seekg(static_cast<std::streamoff>(offset)) ||
+        !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count)))
         throw tools::Failure("cannot read " + path.string());
     return bytes;
 }
@@ -87,15 +108,24 @@ void ShowSector(std::ostream& out, const Bytes& sector) {
 
 std::string Verdict(bool result) { return result ? "true" : "false"; }
 
+struct DemoImages {
+    fs::path floppy; // A:
+    fs::path disk;   // C:
+    fs::path ntfs;   // D:
+    fs::path large;  // E:
+};
+
 class Demo {
 public:
-    Demo(std::ostream& out, const fs::path& floppy, const fs::path& disk) : out_(out), floppy_(floppy), disk_(disk) {}
+    Demo(std::ostream& out, const DemoImages& images)
+        : out_(out), floppy_(images.floppy), disk_(images.disk), ntfs_(images.ntfs), large_(images.large) {}
 
     void Run() {
         out_ << "zelvan demo: the TZelvan component on a hosted PC\n"
              << indent << "A: " << floppy_.filename().string() << " (1.44 MB floppy, removable), C: "
-             << disk_.filename().string() << " (64 MB FAT16), made by mkfs.fat in " << floppy_.parent_path().string()
-             << "\n";
+             << disk_.filename().string() << " (64 MB FAT16), D: " << ntfs_.filename().string() << " (64 MB NTFS), E: "
+             << large_.filename().string() << " (5 GiB FAT32, sparse)\n"
+             << indent << "made by mkfs.fat and mkntfs in " << floppy_.parent_path().string() << "\n";
         Geometry();
         BootSectorOnThreeRoads();
         const std::uint32_t sector = diskBound_ / 2;
@@ -103,6 +133,8 @@ public:
         DeclinedWrite(sector, written);
         RefusedRuns();
         FloppyBootSector();
+        BeyondFourGiB();
+        NtfsBootSector();
         out_ << "\nDone; the temporary folder and its images are removed.\n";
     }
 
@@ -219,7 +251,7 @@ private:
 
     void FloppyBootSector() {
         Section(6, "A:'s boot sector by cylinder, head and sector (ReadFloppySectors, format 1440)");
-        const Bytes image = FileStart(floppy_, 512);
+        const Bytes image = FileBytes(floppy_, 0, 512);
         Bytes first;
         for (std::string_view platform : {"95", "nt"}) {
             DriveFacts drive;
@@ -241,9 +273,62 @@ private:
         ShowSector(out_, first);
     }
 
+    void BeyondFourGiB() {
+        constexpr std::uint32_t sector = 10000000;
+        Section(7, "Sector " + std::to_string(sector) + " of E:, beyond 4 GiB, on NT (WriteSectors, ReadSectors)");
+        DriveFacts drive;
+        const auto zelvan = On("nt", 'E', drive);
+        const std::uint32_t bytesPerSector = drive.geometry.BytesPerSector;
+        const std::uint64_t offset = std::uint64_t{sector} * bytesPerSector;
+        out_ << indent << "FirstSector " << sector << " x " << bytesPerSector << " bytes = byte " << offset
+             << ": SetFilePointer's low part " << (offset & 0xFFFFFFFFu) << ", high part " << (offset >> 32) << '\n';
+        const std::string text = "Written by zelvan demo beyond 4 GiB. ";
+        Bytes bytes(bytesPerSector);
+        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(text[i % text.size()]);
+        zelvan->SetNeedWriteWarn(false);
+        SelectRun(*zelvan, drive, sector, 1);
+        if (!zelvan->WriteSectors(bytes.data(), static_cast<int>(bytes.size()) - 1))
+            throw tools::Failure("demo: WriteSectors returned false beyond 4 GiB");
+        const bool same = ReadSector(*zelvan, drive, sector, "the sector beyond 4 GiB") == bytes &&
+                          FileBytes(large_, offset, bytesPerSector) == bytes;
+        out_ << indent << "WriteSectors  ->  true; ReadSectors  ->  true, "
+             << (same ? "the bytes just written, which " + large_.filename().string() + " holds at that byte"
+                      : std::string("OTHER BYTES"))
+             << '\n';
+        if (!same) throw tools::Failure("demo: the sector beyond 4 GiB was not written in place");
+        ShowSector(out_, bytes);
+    }
+
+    void NtfsBootSector() {
+        Section(8, "D:, an NTFS volume: measured and its boot sector read on NT, refused on Windows 98");
+        DriveFacts drive;
+        const auto zelvan = On("nt", 'D', drive);
+        const Orvane::TDiskGeometry& figures = drive.geometry;
+        out_ << indent << "GetDiskFreeSpaceA: " << figures.BytesPerSector << " bytes per sector, "
+             << figures.SectorsPerCluster << " sectors per cluster, " << figures.TotalClusters << " clusters, "
+             << figures.FreeClusters << " free (as ntfsinfo -m reports them)\n";
+        const Bytes sector = ReadSector(*zelvan, drive, 0, "D:'s boot sector");
+        if (sector != FileBytes(ntfs_, 0, sector.size()))
+            throw tools::Failure("demo: the NTFS boot sector differs from the image file");
+        out_ << indent << "ReadSectors of sector 0  ->  true, the image's first " << sector.size()
+             << " bytes (\"NTFS    \" from byte 3)\n";
+        ShowSector(out_, sector);
+        machine::UsePlatform("98");
+        Orvane::TZelvan on98(nullptr);
+        try {
+            SelectDrive(on98, 'D');
+        } catch (const tools::Failure& refusal) {
+            out_ << indent << "98: " << refusal.what() << '\n';
+            return;
+        }
+        throw tools::Failure("demo: Windows 98 measured an NTFS volume");
+    }
+
     std::ostream& out_;
     fs::path floppy_;
     fs::path disk_;
+    fs::path ntfs_;
+    fs::path large_;
     std::uint32_t diskBound_ = 0;
 };
 
@@ -252,11 +337,15 @@ private:
 void RunDemo(const Invocation&) {
     machine::RequireHosted("demo");
     const ScratchFolder folder;
-    const fs::path floppy = MakeFatImage(folder.path(), "floppy.img", 1440, "12");
-    const fs::path disk = MakeFatImage(folder.path(), "disk.img", 64 * 1024, "16");
-    machine::MapDrive('A', floppy, true);
-    machine::MapDrive('C', disk, false);
-    Demo(std::cout, floppy, disk).Run();
+    const DemoImages images{MakeFatImage(folder.path(), "floppy.img", 1440, "12"),
+                            MakeFatImage(folder.path(), "disk.img", 64 * 1024, "16"),
+                            MakeNtfsImage(folder.path(), "ntfs.img", 64),
+                            MakeFatImage(folder.path(), "large.img", 5 * 1024 * 1024, "32")};
+    machine::MapDrive('A', images.floppy, true);
+    machine::MapDrive('C', images.disk, false);
+    machine::MapDrive('D', images.ntfs, false);
+    machine::MapDrive('E', images.large, false);
+    Demo(std::cout, images).Run();
 }
 
 } // namespace zelvan_cli
