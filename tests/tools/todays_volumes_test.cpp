@@ -81,6 +81,28 @@ INSTANTIATE_TEST_SUITE_P(Sizes, TodaysVolumes,
                                            Volume{"Exfat128K", false, 600, "-c 128K"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// On NT, zelvan reaches every sector of a 5 GiB FAT32 volume: a write across
+// 4 GiB changes exactly its run, and a read far beyond gives dd's bytes.
+TEST(ZelvanOnNt, ReachesEverySectorBeyondFourGiB) {
+    const testsupport::TempDir dir;
+    const auto image = testsupport::MakeFatImage(dir, "large.img", 5 * 1024 * 1024, "-F 32");
+    const std::string drive = "--drive E=" + Quote(image);
+    const std::uint64_t first = (std::uint64_t{1} << 32) / 512 - 8;
+    SparseImage expected = SparseImage::Read(image);
+    const Bytes data = testsupport::Pattern(16 * 512, 43);
+    expected.Write(first * 512, data);
+    testsupport::WriteFile(dir / "data.bin", data);
+    const ToolResult write = RunZelvan(drive + " --yes write E " + Operands(first, 16) + " -i " + Quote(dir / "data.bin"));
+    ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_TRUE(testsupport::SameImage(SparseImage::Read(image), expected));
+
+    testsupport::RunOk("printf 'far beyond' | dd of=" + Quote(image) +
+                       " bs=1 seek=5120000100 conv=notrunc status=none");
+    const ToolResult read = RunZelvan(drive + " read E 10000000 2 -o " + Quote(dir / "read.bin"));
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(testsupport::ReadFile(dir / "read.bin"), testsupport::DdRead(image, 5120000000, 1024));
+}
+
 // On Windows 10, a write into the FAT volume's data area is refused without
 // --lock, with the advice to give it, and changes nothing; with --lock it is
 // done, and the boot sector is written without.
