@@ -124,6 +124,16 @@ VolumeFigures DumpExfatFigures(const fs::path& image) {
             static_cast<std::uint32_t>(Figure(out, R"(Free Clusters:\s+(\d+))", "free clusters"))};
 }
 
+fs::path MakeVolume(const TempDir& dir, const TodaysVolume& volume) {
+    const std::string name = std::string(volume.name) + ".img";
+    return volume.ntfs ? MakeNtfsImage(dir, name, volume.mib, volume.options)
+                       : MakeExfatImage(dir, name, volume.mib, volume.options);
+}
+
+VolumeFigures ToolFigures(const TodaysVolume& volume, const fs::path& image) {
+    return volume.ntfs ? NtfsinfoFigures(image) : DumpExfatFigures(image);
+}
+
 fs::path MakeFloppyImage(const TempDir& dir, const std::string& name, unsigned kib) {
     fs::path image = dir / name;
     RunOk("mformat -C -f " + std::to_string(kib) + " -i '" + image.string() + "' ::");

@@ -72,6 +72,16 @@ struct VolumeFigures {
 std::ostream& operator<<(std::ostream& out, const VolumeFigures& figures);
 VolumeFigures NtfsinfoFigures(const std::filesystem::path& image);
 VolumeFigures DumpExfatFigures(const std::filesystem::path& image);
+// An NTFS or exFAT volume for a parameterised test: NAME.img, made and
+// measured by the file system's own tools.
+struct TodaysVolume {
+    const char* name;
+    bool ntfs;
+    std::uint64_t mib;
+    const char* options;
+};
+std::filesystem::path MakeVolume(const TempDir& dir, const TodaysVolume& volume);
+VolumeFigures ToolFigures(const TodaysVolume& volume, const std::filesystem::path& image);
 
 // A standard floppy image of `kib` KiB (160 to 2880) made by mformat, and
 // the geometry mtools reports for an image (minfo).

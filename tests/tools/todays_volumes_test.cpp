@@ -11,23 +11,11 @@ namespace {
 
 using testsupport::Bytes;
 using testsupport::SparseImage;
-
-struct Volume {
-    const char* name;
-    bool ntfs;
-    std::uint64_t mib;
-    const char* options;
-};
-
-std::filesystem::path Make(const testsupport::TempDir& dir, const Volume& volume) {
-    const std::string file = std::string(volume.name) + ".img";
-    return volume.ntfs ? testsupport::MakeNtfsImage(dir, file, volume.mib, volume.options)
-                       : testsupport::MakeExfatImage(dir, file, volume.mib, volume.options);
-}
+using testsupport::TodaysVolume;
 
 std::string Operands(std::uint64_t first, std::uint64_t count) { return std::to_string(first) + " " + std::to_string(count); }
 
-class TodaysVolumes : public ::testing::TestWithParam<Volume> {
+class TodaysVolumes : public ::testing::TestWithParam<TodaysVolume> {
 protected:
     testsupport::TempDir dir;
 };
@@ -35,10 +23,9 @@ protected:
 // info gives ntfsinfo's or dump.exfat's figures; a read gives dd's bytes and
 // a write changes the image by exactly its run.
 TEST_P(TodaysVolumes, InfoReadAndWriteAgreeWithTheirTools) {
-    const Volume& volume = GetParam();
-    const auto image = Make(dir, volume);
-    const testsupport::VolumeFigures figures =
-        volume.ntfs ? testsupport::NtfsinfoFigures(image) : testsupport::DumpExfatFigures(image);
+    const TodaysVolume& volume = GetParam();
+    const auto image = testsupport::MakeVolume(dir, volume);
+    const testsupport::VolumeFigures figures = testsupport::ToolFigures(volume, image);
     const std::string drive = "--drive C=" + Quote(image);
     const ToolResult info = RunZelvan(drive + " info C");
     ASSERT_EQ(info.status, 0) << info.err;
@@ -65,7 +52,7 @@ TEST_P(TodaysVolumes, InfoReadAndWriteAgreeWithTheirTools) {
 }
 
 TEST_P(TodaysVolumes, Windows95And98RefuseThemAndSayWhy) {
-    const auto image = Make(dir, GetParam());
+    const auto image = testsupport::MakeVolume(dir, GetParam());
     const std::string why = std::string("holds an ") + (GetParam().ntfs ? "NTFS" : "exFAT") +
                             " file system, which Windows 95/98 does not recognise";
     for (const char* platform : {"95", "98"}) {
@@ -75,10 +62,10 @@ TEST_P(TodaysVolumes, Windows95And98RefuseThemAndSayWhy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TodaysVolumes,
-                         ::testing::Values(Volume{"Ntfs4K", true, 64, "-c 4096"},
-                                           Volume{"Ntfs512", true, 300, "-c 512"},
-                                           Volume{"Exfat4K", false, 64, "-c 4K"},
-                                           Volume{"Exfat128K", false, 600, "-c 128K"}),
+                         ::testing::Values(TodaysVolume{"Ntfs4K", true, 64, "-c 4096"},
+                                           TodaysVolume{"Ntfs512", true, 300, "-c 512"},
+                                           TodaysVolume{"Exfat4K", false, 64, "-c 4K"},
+                                           TodaysVolume{"Exfat128K", false, 600, "-c 128K"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // On NT, zelvan reaches every sector of a 5 GiB FAT32 volume: a write across

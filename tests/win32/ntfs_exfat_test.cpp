@@ -12,24 +12,8 @@ namespace hostedtest {
 namespace {
 
 using testsupport::Bytes;
+using testsupport::TodaysVolume;
 using testsupport::VolumeFigures;
-
-struct VolumeCase {
-    const char* name;
-    bool ntfs;
-    std::uint64_t mib;
-    const char* options;
-};
-
-std::filesystem::path MakeVolume(const testsupport::TempDir& dir, const VolumeCase& volume) {
-    const std::string name = std::string(volume.name) + ".img";
-    return volume.ntfs ? testsupport::MakeNtfsImage(dir, name, volume.mib, volume.options)
-                       : testsupport::MakeExfatImage(dir, name, volume.mib, volume.options);
-}
-
-VolumeFigures ToolFigures(const VolumeCase& volume, const std::filesystem::path& image) {
-    return volume.ntfs ? testsupport::NtfsinfoFigures(image) : testsupport::DumpExfatFigures(image);
-}
 
 // GetDiskFreeSpaceA's figures for C:, or nothing with the test failed.
 std::optional<VolumeFigures> Measured(char letter = 'C') {
@@ -44,27 +28,27 @@ DWORD FailureOf(char letter) {
     return GetLastError();
 }
 
-class VolumeFiguresTest : public HostedTest, public ::testing::WithParamInterface<VolumeCase> {};
+class VolumeFiguresTest : public HostedTest, public ::testing::WithParamInterface<TodaysVolume> {};
 
 TEST_P(VolumeFiguresTest, EqualTheToolsFigures) {
-    const std::filesystem::path image = MakeVolume(dir, GetParam());
+    const std::filesystem::path image = testsupport::MakeVolume(dir, GetParam());
     if (GetParam().ntfs) {
         // Files make the free clusters something other than a fresh volume's.
         testsupport::WriteFile(dir / "data.bin", testsupport::Pattern(300000, 1));
         testsupport::RunOk("ntfscp -f '" + image.string() + "' '" + (dir / "data.bin").string() + "' data.bin");
     }
     hosted::MapDrive('C', {image.string()});
-    EXPECT_EQ(Measured(), ToolFigures(GetParam(), image));
+    EXPECT_EQ(Measured(), testsupport::ToolFigures(GetParam(), image));
     EXPECT_EQ(hosted::InspectDrive('C')->problem, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Today, VolumeFiguresTest,
-    ::testing::Values(VolumeCase{"Ntfs512", true, 64, "-c 512"}, VolumeCase{"Ntfs4K", true, 300, "-c 4096"},
-                      VolumeCase{"Ntfs64K", true, 2048, "-c 65536"},
-                      VolumeCase{"Ntfs4KSectors", true, 200, "-s 4096 -c 8192"},
-                      VolumeCase{"Exfat4K", false, 64, "-c 4K"}, VolumeCase{"Exfat32K", false, 300, "-c 32K"},
-                      VolumeCase{"Exfat1M", false, 4096, "-c 1M"}, VolumeCase{"Exfat512", false, 40, "-c 512"}),
+    ::testing::Values(TodaysVolume{"Ntfs512", true, 64, "-c 512"}, TodaysVolume{"Ntfs4K", true, 300, "-c 4096"},
+                      TodaysVolume{"Ntfs64K", true, 2048, "-c 65536"},
+                      TodaysVolume{"Ntfs4KSectors", true, 200, "-s 4096 -c 8192"},
+                      TodaysVolume{"Exfat4K", false, 64, "-c 4K"}, TodaysVolume{"Exfat32K", false, 300, "-c 32K"},
+                      TodaysVolume{"Exfat1M", false, 4096, "-c 1M"}, TodaysVolume{"Exfat512", false, 40, "-c 512"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class TodaysVolumeTest : public HostedTest {

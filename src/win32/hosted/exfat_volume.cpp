@@ -152,8 +152,8 @@ struct BitmapEntry {
 
 } // namespace
 
-ExfatBootReading ParseExfatBootSector(std::span<const std::uint8_t> b) {
-    auto none = [](std::string problem) { return ExfatBootReading{std::nullopt, std::move(problem)}; };
+BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](std::string problem) { return BootReading<ExfatLayout>{std::nullopt, std::move(problem)}; };
     if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
     if (b[0] != 0xEB || b[1] != 0x76 || b[2] != 0x90) return none("it does not begin with the jump EB 76 90");
     if (!std::equal(fileSystemName.begin(), fileSystemName.end(), b.begin() + 3))
@@ -174,7 +174,7 @@ ExfatBootReading ParseExfatBootSector(std::span<const std::uint8_t> b) {
     ExfatLayout layout{};
     layout.bytesPerSector = 1u << sectorShift;
     layout.sectorsPerCluster = 1u << clusterShift;
-    layout.volumeSectors = Le64(b, 72);
+    layout.totalSectors = Le64(b, 72);
     layout.fatOffset = Le32(b, 80);
     layout.fatLength = Le32(b, 84);
     layout.clusterHeapOffset = Le32(b, 88);
@@ -182,8 +182,8 @@ ExfatBootReading ParseExfatBootSector(std::span<const std::uint8_t> b) {
     layout.rootCluster = Le32(b, 96);
 
     const std::uint64_t minSectors = (std::uint64_t{1} << 20) >> sectorShift;
-    if (layout.volumeSectors < minSectors)
-        return none(Figure("the volume length", layout.volumeSectors,
+    if (layout.totalSectors < minSectors)
+        return none(Figure("the volume length", layout.totalSectors,
                            "less than 1 MiB (" + std::to_string(minSectors) + " sectors)"));
     if (layout.fatOffset < bootRegionSectors)
         return none(Figure("the FAT offset", layout.fatOffset, "inside the boot regions (below sector 24)"));
@@ -196,9 +196,9 @@ ExfatBootReading ParseExfatBootSector(std::span<const std::uint8_t> b) {
         return none(Figure("the cluster count", layout.clusterCount, "not 1 to " + std::to_string(maxClusterCount)));
     const std::uint64_t heapEnd =
         layout.clusterHeapOffset + (std::uint64_t{layout.clusterCount} << clusterShift);
-    if (heapEnd > layout.volumeSectors)
+    if (heapEnd > layout.totalSectors)
         return none("its " + std::to_string(layout.clusterCount) + " clusters end at sector " +
-                    std::to_string(heapEnd) + ", beyond the volume's " + std::to_string(layout.volumeSectors));
+                    std::to_string(heapEnd) + ", beyond the volume's " + std::to_string(layout.totalSectors));
     if (std::uint64_t{layout.fatLength} * layout.bytesPerSector < (std::uint64_t{layout.clusterCount} + 2) * 4)
         return none("a FAT of " + std::to_string(layout.fatLength) + " sectors cannot hold an entry for each of its " +
                     std::to_string(layout.clusterCount) + " clusters");
@@ -208,19 +208,11 @@ ExfatBootReading ParseExfatBootSector(std::span<const std::uint8_t> b) {
 }
 
 VolumeReading ReadExfatVolume(const Backing& medium, const MediumStart& start, bool countFree) {
-    const ExfatBootReading boot = ParseExfatBootSector(start.sector);
-    if (!boot.layout) return VolumeReading::Failed(ERROR_UNRECOGNIZED_VOLUME, "holds no exFAT boot sector: " + boot.problem);
+    const BootReading<ExfatLayout> boot = ParseExfatBootSector(start.sector);
+    if (auto refusal = RefusalOf(boot, "exFAT", start.size)) return *refusal;
     const ExfatLayout& layout = *boot.layout;
-    if (auto beyond = ClaimBeyondMedium(layout.volumeSectors, layout.bytesPerSector, start.size, "boot sector"))
-        return VolumeReading::Failed(ERROR_NOT_READY, *beyond);
-
-    MountedVolume volume{FileSystem::Exfat,
-                         layout.bytesPerSector,
-                         layout.sectorsPerCluster,
-                         layout.clusterCount,
-                         0,
-                         std::uint64_t{bootRegionSectors} * layout.bytesPerSector,
-                         layout.volumeSectors * layout.bytesPerSector};
+    MountedVolume volume = VolumeOf(FileSystem::Exfat, layout, layout.clusterCount,
+                                    std::uint64_t{bootRegionSectors} * layout.bytesPerSector);
     // The driver mounts a volume once it has found its allocation bitmap;
     // counting the bitmap walks its chain.
     // With two FATs, bit 0 of the volume flags names the active FAT and bitmap.

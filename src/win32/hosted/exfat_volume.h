@@ -15,7 +15,7 @@ namespace hosted {
 struct ExfatLayout {
     unsigned bytesPerSector;
     unsigned sectorsPerCluster;
-    std::uint64_t volumeSectors;
+    std::uint64_t totalSectors; // the volume length
     std::uint32_t fatOffset; // in sectors, as the next two
     std::uint32_t fatLength;
     std::uint32_t clusterHeapOffset;
@@ -24,12 +24,8 @@ struct ExfatLayout {
 };
 
 // The layout of a main boot sector whose fields are a consistent exFAT one,
-// or what makes it none ("bytes per sector shift is 8, not 9 to 12").
-struct ExfatBootReading {
-    std::optional<ExfatLayout> layout;
-    std::string problem;
-};
-ExfatBootReading ParseExfatBootSector(std::span<const std::uint8_t> sector);
+// or what makes it none.
+BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> sector);
 
 // The exFAT volume that begins `start`, checked against its medium; its free
 // clusters are those its allocation bitmap marks free, found through the

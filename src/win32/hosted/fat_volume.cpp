@@ -37,8 +37,8 @@ std::uint32_t EntryAt(const std::vector<std::uint8_t>& fat, FatType type, std::u
 
 } // namespace
 
-BootSectorReading ParseBootSector(std::span<const std::uint8_t> b) {
-    auto none = [](std::string problem) { return BootSectorReading{std::nullopt, std::move(problem)}; };
+BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](std::string problem) { return BootReading<FatLayout>{std::nullopt, std::move(problem)}; };
     auto figure = [](const char* name, std::uint64_t value, const char* rule) {
         return std::string(name) + " is " + std::to_string(value) + ", " + rule;
     };
@@ -104,14 +104,9 @@ VolumeProbe ProbeVolume(const Backing& medium, const MediumStart& start, bool co
         return probe;
     };
     if (!start.problem.empty()) return fail(ERROR_NOT_READY, start.problem);
-    BootSectorReading reading = ParseBootSector(start.sector);
-    if (!reading.layout) return fail(ERROR_UNRECOGNIZED_VOLUME, "holds no FAT boot sector: " + reading.problem);
+    const BootReading<FatLayout> reading = ParseBootSector(start.sector);
+    if (auto refusal = RefusalOf(reading, "FAT", start.size)) return fail(refusal->error, refusal->problem);
     probe.layout = reading.layout;
-    // A volume that claims more than its medium holds is not one to mount:
-    // its FAT or its data would lie beyond the end.
-    if (auto beyond = ClaimBeyondMedium(probe.layout->totalSectors, probe.layout->bytesPerSector, start.size,
-                                        "boot sector"))
-        return fail(ERROR_NOT_READY, *beyond);
     if (!countFree) return probe;
 
     const FatLayout& layout = *probe.layout;

@@ -32,13 +32,8 @@ struct FatLayout {
 constexpr std::uint32_t maxFat32Clusters = 0x0FFFFFF5;
 
 // The layout of a boot sector whose BIOS parameter block is a consistent FAT
-// one (the type follows from the cluster count alone), or what makes it none
-// ("bytes per sector is 0, not a power of two from 512 to 4096").
-struct BootSectorReading {
-    std::optional<FatLayout> layout;
-    std::string problem;
-};
-BootSectorReading ParseBootSector(std::span<const std::uint8_t> sector);
+// one (the type follows from the cluster count alone), or what makes it none.
+BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> sector);
 
 // Reads the boot sector, checks the volume against the medium's size, and
 // counts the free clusters of the first FAT when `countFree` asks.

@@ -43,8 +43,8 @@ std::optional<std::uint64_t> RecordBytes(std::uint8_t field, std::uint64_t clust
 
 } // namespace
 
-NtfsBootReading ParseNtfsBootSector(std::span<const std::uint8_t> b) {
-    auto none = [](std::string problem) { return NtfsBootReading{std::nullopt, std::move(problem)}; };
+BootReading<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](std::string problem) { return BootReading<NtfsLayout>{std::nullopt, std::move(problem)}; };
     if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
     if (!std::equal(oemName.begin(), oemName.end(), b.begin() + 3)) return none("its OEM name is not \"NTFS    \"");
     if (Le16(b, 510) != 0xAA55) return none("its boot signature is not 55 AA");
@@ -73,19 +73,10 @@ NtfsBootReading ParseNtfsBootSector(std::span<const std::uint8_t> b) {
 }
 
 VolumeReading ReadNtfsVolume(const Backing& medium, const MediumStart& start, bool countFree) {
-    const NtfsBootReading boot = ParseNtfsBootSector(start.sector);
-    if (!boot.layout) return VolumeReading::Failed(ERROR_UNRECOGNIZED_VOLUME, "holds no NTFS boot sector: " + boot.problem);
+    const BootReading<NtfsLayout> boot = ParseNtfsBootSector(start.sector);
+    if (auto refusal = RefusalOf(boot, "NTFS", start.size)) return *refusal;
     const NtfsLayout& layout = *boot.layout;
-    if (auto beyond = ClaimBeyondMedium(layout.totalSectors, layout.bytesPerSector, start.size, "boot sector"))
-        return VolumeReading::Failed(ERROR_NOT_READY, *beyond);
-
-    MountedVolume volume{FileSystem::Ntfs,
-                         layout.bytesPerSector,
-                         layout.sectorsPerCluster,
-                         layout.totalClusters,
-                         0,
-                         std::min(bootBytes, layout.totalSectors * layout.bytesPerSector),
-                         layout.totalSectors * layout.bytesPerSector};
+    MountedVolume volume = VolumeOf(FileSystem::Ntfs, layout, layout.totalClusters, bootBytes);
     if (!countFree) return {volume, ERROR_SUCCESS, {}};
     const NtfsMount mount = MountNtfs(medium);
     if (!mount.mounted)

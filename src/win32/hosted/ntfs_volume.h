@@ -20,12 +20,8 @@ struct NtfsLayout {
 };
 
 // The layout of a boot sector whose fields are a consistent NTFS one, or what
-// makes it none ("sectors per cluster is 3, not a power of two").
-struct NtfsBootReading {
-    std::optional<NtfsLayout> layout;
-    std::string problem;
-};
-NtfsBootReading ParseNtfsBootSector(std::span<const std::uint8_t> sector);
+// makes it none.
+BootReading<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> sector);
 
 // The NTFS volume that begins `start`, checked against its medium. When
 // `countFree` asks, libntfs-3g mounts it read-only and counts its free

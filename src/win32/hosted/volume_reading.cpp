@@ -35,11 +35,10 @@ VolumeReading ReadFatVolume(const Backing& medium, const MediumStart& start, boo
     const FileSystem type = layout.type == FatType::Fat12   ? FileSystem::Fat12
                             : layout.type == FatType::Fat16 ? FileSystem::Fat16
                                                             : FileSystem::Fat32;
-    return {MountedVolume{type, layout.bytesPerSector, layout.sectorsPerCluster, layout.dataClusters,
-                          probe.freeClusters, std::uint64_t{layout.reservedSectors} * layout.bytesPerSector,
-                          std::uint64_t{layout.totalSectors} * layout.bytesPerSector},
-            ERROR_SUCCESS,
-            {}};
+    MountedVolume volume =
+        VolumeOf(type, layout, layout.dataClusters, std::uint64_t{layout.reservedSectors} * layout.bytesPerSector);
+    volume.freeClusters = probe.freeClusters;
+    return {volume, ERROR_SUCCESS, {}};
 }
 
 } // namespace
@@ -58,13 +57,14 @@ MediumStart ReadMediumStart(const Backing& medium) {
     return start;
 }
 
-std::optional<std::string> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector, std::uint64_t mediumBytes,
-                                             const char* where) {
+std::optional<VolumeReading> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector,
+                                               std::uint64_t mediumBytes) {
     // Sectors are at most 4096 bytes, so the product stays within 64 bits.
     const std::uint64_t claimed = std::min<std::uint64_t>(sectors, UINT64_MAX / bytesPerSector) * bytesPerSector;
     if (claimed <= mediumBytes) return std::nullopt;
-    return "claims " + std::to_string(sectors) + " sectors (" + std::to_string(claimed) + " bytes) in its " + where +
-           ", but holds only " + std::to_string(mediumBytes) + " bytes";
+    return VolumeReading::Failed(ERROR_NOT_READY, "claims " + std::to_string(sectors) + " sectors (" +
+                                                      std::to_string(claimed) + " bytes) in its boot sector, but holds only " +
+                                                      std::to_string(mediumBytes) + " bytes");
 }
 
 VolumeReading ReadVolume(const Backing& medium, bool nt, bool countFree) {
