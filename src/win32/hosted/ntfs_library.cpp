@@ -62,8 +62,9 @@ ntfs_device_operations readOnlyMedium = {
             base = static_cast<s64>(*size);
         }
         if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return Refuse(EINVAL);
-        if (base + offset < 0) return Refuse(EINVAL);
-        return state.position = base + offset;
+        s64 position = 0;
+        if (__builtin_add_overflow(base, offset, &position) || position < 0) return Refuse(EINVAL);
+        return state.position = position;
     },
     [](ntfs_device* device, void* buffer, s64 count) -> s64 {
         DeviceState& state = StateOf(device);
