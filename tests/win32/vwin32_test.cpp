@@ -1,6 +1,7 @@
 // The VWIN32 device: who may open it, the logical-volume lock, and the
 // classic (INT 25h/26h) and extended (INT 21h 7305h) absolute transfers.
 #include "device_fixture.h"
+#include "sparse_image.h"
 #include "win32/hosted/flat_region.h"
 #include "win32/hosted/journal.h"
 
@@ -358,6 +359,34 @@ TEST_F(Vwin32Test, EachBuildOffersTheServicesItShippedWith) {
         EXPECT_EQ(Classic(device, false, 'D', packet.Address()).Ax(), 0x0207) << build;
         EXPECT_EQ(Extended(device, false, 'D', packet.Address()).Carry(), !extended) << build;
         EXPECT_EQ(buffer == testsupport::DdRead(fat32, 0, 512), extended) << build;
+    }
+}
+
+// Windows 95/98 know no NTFS or exFAT: every service finds an unknown
+// medium there, and neither the buffer nor the volume changes.
+TEST_F(Vwin32Test, NtfsAndExfatAreUnknownMedia) {
+    const std::pair<char, std::filesystem::path> volumes[] = {
+        {'N', testsupport::MakeNtfsImage(dir, "ntfs.img", 16, "-c 4096")},
+        {'X', testsupport::MakeExfatImage(dir, "exfat.img", 16, "-c 4K")}};
+    const Bytes sentinel = testsupport::Pattern(512, 7);
+    Bytes buffer = sentinel;
+    win32::FlatRegion region(buffer.data(), buffer.size());
+    DiskIo packet(40, 1, region.Address());
+    for (const auto& [letter, image] : volumes) {
+        hosted::MapDrive(letter, {image.string()});
+        const testsupport::SparseImage before = testsupport::SparseImage::Read(image);
+        ASSERT_FALSE(Lock(device, letter).Carry()) << letter;
+        for (const bool write : {false, true}) {
+            const Reply classic = Classic(device, write, letter, packet.Address());
+            EXPECT_TRUE(classic.Carry()) << letter;
+            EXPECT_EQ(classic.Ax(), 0x0207) << letter;
+            const Reply extended = Extended(device, write, letter, packet.Address());
+            EXPECT_TRUE(extended.Carry()) << letter;
+            EXPECT_EQ(extended.Ax(), 0x001A) << letter;
+        }
+        EXPECT_FALSE(Unlock(device, letter).Carry()) << letter;
+        EXPECT_EQ(buffer, sentinel) << letter;
+        EXPECT_TRUE(testsupport::SameImage(testsupport::SparseImage::Read(image), before)) << letter;
     }
 }
 
