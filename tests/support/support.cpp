@@ -124,6 +124,10 @@ VolumeFigures DumpExfatFigures(const fs::path& image) {
             static_cast<std::uint32_t>(Figure(out, R"(Free Clusters:\s+(\d+))", "free clusters"))};
 }
 
+std::ostream& operator<<(std::ostream& out, const TodaysVolume& volume) {
+    return out << volume.name << " (" << volume.mib << " MiB, " << volume.options << ")";
+}
+
 fs::path MakeVolume(const TempDir& dir, const TodaysVolume& volume) {
     const std::string name = std::string(volume.name) + ".img";
     return volume.ntfs ? MakeNtfsImage(dir, name, volume.mib, volume.options)

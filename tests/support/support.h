@@ -80,6 +80,8 @@ struct TodaysVolume {
     std::uint64_t mib;
     const char* options;
 };
+// Its name, for the messages of a failed test.
+std::ostream& operator<<(std::ostream& out, const TodaysVolume& volume);
 std::filesystem::path MakeVolume(const TempDir& dir, const TodaysVolume& volume);
 VolumeFigures ToolFigures(const TodaysVolume& volume, const std::filesystem::path& image);
 
