@@ -266,7 +266,7 @@ TEST_F(FloppyTest, OnNtTheRunIsOneVolumeTransfer) {
     EXPECT_EQ(Calls(), (std::vector<std::string>{"GetDriveTypeA", "SetErrorMode", "CreateFileA", "SetErrorMode",
                                                  "SetFilePointer", "ReadFile", "CloseHandle"}));
     ASSERT_EQ(CountCalls("ReadFile"), 1u);
-    EXPECT_EQ(Lines("SetFilePointer")[0], "SetFilePointer(h1, 10240, NULL, FILE_BEGIN) = 10240");
+    EXPECT_EQ(Lines("SetFilePointer")[0], "SetFilePointer(h1, 10240, [0], FILE_BEGIN) = 10240 (high 0)");
     EXPECT_EQ(Lines("ReadFile")[0], "ReadFile(h1, ptr, 20480, ptr, NULL) = TRUE (20480 bytes)");
     EXPECT_EQ(Orvane::DiskHandle, INVALID_HANDLE_VALUE);
     EXPECT_EQ(hosted::OpenHandleCount(), 0u);

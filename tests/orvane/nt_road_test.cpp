@@ -250,15 +250,6 @@ TEST_F(NtRoadTest, TheOffsetIsTheLowHalfAndOffsetHighTheHighHalf) {
     ExpectNothingLeftOpen();
 }
 
-TEST_F(NtRoadTest, AnOffsetThatWrappedBelowZeroIsRefusedBeforeAnyCall) {
-    const Bytes before = testsupport::ReadFile(image);
-    Bytes buffer(512);
-    EXPECT_FALSE(peer().RSNT('C', -512, 512, buffer.data(), 511));
-    EXPECT_FALSE(peer().WSNT('C', INT32_MIN, 512, buffer.data(), 511));
-    EXPECT_TRUE(hosted::Journal().empty());
-    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
-}
-
 TEST_F(NtRoadTest, NoAttemptIsNoTransfer) {
     z->SetRetries(0);
     z->SetNeedDiskLock(true);
