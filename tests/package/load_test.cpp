@@ -75,6 +75,21 @@ TEST_F(LoadTest, LoadingRunsNoInstanceNoHandleAndNoThread) {
     EXPECT_EQ(hosted::JournalOf("CreateFileA").size(), 0u);
 }
 
+TEST_F(LoadTest, ANameBindsOnlyAsTheWindowsPackageExportsIt) {
+    HMODULE package = vcl::LoadPackage(PackageFile().string());
+    void* table = Export<void>(package, "@GetPackageInfoTable");
+    EXPECT_NE(table, nullptr);
+    EXPECT_EQ(table, Export<void>(package, zelvanpack_names::GetPackageInfoTable));
+    EXPECT_EQ(table, Export<void>(package, zelvanpack_names::ZelvanPack_GetPackageInfoTable));
+    EXPECT_NE(Export<void>(package, zelvanpack_names::Orvane_Register), nullptr);
+    // A vcl30 name without its hash, and a C name with an '@' before it.
+    for (const char* absent : {"Orvane.Register", "Orvane.TZelvan.Create", "@Initialize"}) {
+        EXPECT_EQ(GetProcAddress(package, absent), nullptr) << absent;
+        EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND) << absent;
+    }
+    vcl::UnloadPackage(package);
+}
+
 TEST_F(LoadTest, APackageLoadedAgainIsCountedAndInitializedByItsCounters) {
     HMODULE package = vcl::LoadPackage(PackageFile().string());
     EXPECT_EQ(vcl::LoadPackage(PackageFile().string()), package);

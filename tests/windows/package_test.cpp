@@ -76,6 +76,21 @@ TEST(WindowsPackage, FinalizeReleasesTheTextAssignedToAttentionText) {
     vcl::UnloadPackage(module);
 }
 
+TEST(WindowsPackage, ANameBindsOnlyAsThePackageExportsIt) {
+    HMODULE module = LoadLibraryA(package.c_str());
+    ASSERT_NE(module, nullptr) << GetLastError();
+    void* table = Export<void>(module, "@GetPackageInfoTable");
+    EXPECT_NE(table, nullptr);
+    EXPECT_EQ(table, Export<void>(module, zelvanpack_names::GetPackageInfoTable));
+    EXPECT_EQ(table, Export<void>(module, zelvanpack_names::ZelvanPack_GetPackageInfoTable));
+    EXPECT_NE(Export<void>(module, zelvanpack_names::Orvane_Register), nullptr);
+    for (const char* absent : {"Orvane.Register", "Orvane.TZelvan.Create", "@Initialize"}) {
+        EXPECT_EQ(GetProcAddress(module, absent), nullptr) << absent;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND)) << absent;
+    }
+    EXPECT_TRUE(FreeLibrary(module));
+}
+
 TEST(WindowsPackage, TheThreadLocaleChoosesTheResourceModuleBesideThePackage) {
     char temporary[MAX_PATH];
     const std::string folder = std::string(temporary, GetTempPathA(sizeof temporary, temporary)) + "zelvan-localised\\";

@@ -140,4 +140,34 @@ ByteView LoadedResources(std::uintptr_t base) {
     return found;
 }
 
+std::vector<std::string> DefinedVersions(std::uintptr_t base) {
+    std::vector<std::string> names;
+    ForEachMapped([&](const dl_phdr_info& info) {
+        if (BaseOf(info) != base) return false;
+        // The loader turns some of the dynamic section's addresses from the
+        // module's own into the process's, and leaves others as they were.
+        auto address = [&](ElfW(Addr) value) { return value >= info.dlpi_addr ? value : info.dlpi_addr + value; };
+        ElfW(Addr) strings = 0, definitions = 0;
+        ElfW(Xword) count = 0;
+        for (ElfW(Half) i = 0; i < info.dlpi_phnum; ++i) {
+            const ElfW(Phdr)& segment = info.dlpi_phdr[i];
+            if (segment.p_type != PT_DYNAMIC) continue;
+            for (auto* entry = reinterpret_cast<const ElfW(Dyn)*>(info.dlpi_addr + segment.p_vaddr);
+                 entry->d_tag != DT_NULL; ++entry) {
+                if (entry->d_tag == DT_STRTAB) strings = address(entry->d_un.d_ptr);
+                if (entry->d_tag == DT_VERDEF) definitions = address(entry->d_un.d_ptr);
+                if (entry->d_tag == DT_VERDEFNUM) count = entry->d_un.d_val;
+            }
+        }
+        for (ElfW(Addr) at = definitions; strings && at && count-- > 0;) {
+            const auto* definition = reinterpret_cast<const ElfW(Verdef)*>(at);
+            const auto* name = reinterpret_cast<const ElfW(Verdaux)*>(at + definition->vd_aux);
+            names.emplace_back(reinterpret_cast<const char*>(strings + name->vda_name));
+            at = definition->vd_next ? at + definition->vd_next : 0;
+        }
+        return true;
+    });
+    return names;
+}
+
 } // namespace hosted

@@ -36,5 +36,8 @@ std::optional<LoadedModule> ModuleAt(std::uintptr_t base);
 std::optional<LoadedModule> ModuleContaining(const void* address);
 // The resources of a mapped module; empty when it has none.
 ByteView LoadedResources(std::uintptr_t base);
+// The names of the version nodes a mapped module defines, the base node
+// (the module's own name) first; empty when it defines none.
+std::vector<std::string> DefinedVersions(std::uintptr_t base);
 
 } // namespace hosted

@@ -94,21 +94,29 @@ std::optional<LoadedModule> Lookup(LPCSTR nameOrAddress, bool byAddress) {
     return std::nullopt;
 }
 
-// A name ending in '@' and eight hexadecimal digits is the name of a
-// symbol in the version node named after those digits ("H1A2B3C4D"): where
-// a PE module exports "Unit.Class.Member@1A2B3C4D", an ELF one has the name
-// "Unit.Class.Member" in that node, since '@' in an ELF name separates the
-// version.
-void* FindExport(void* library, const char* name) {
+bool IsHash(std::string_view digits) {
     constexpr std::size_t hashDigits = 8;
-    const std::string_view text(name);
-    const std::size_t at = text.rfind('@');
-    const bool hashed = at != std::string_view::npos && text.size() - at - 1 == hashDigits &&
-                        text.find_first_not_of("0123456789ABCDEFabcdef", at + 1) == std::string_view::npos;
-    if (!hashed) return ::dlsym(library, name);
-    const std::string symbol(text.substr(0, at));
-    const std::string version = "H" + std::string(text.substr(at + 1));
-    return ::dlvsym(library, symbol.c_str(), version.c_str());
+    return digits.size() == hashDigits && digits.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
+}
+
+// A module's export by the name a Windows module of the same build exports
+// it under, spelled as an ELF module can spell it. '@' separates an ELF
+// symbol's version, so "Unit.Class.Member@1A2B3C4D" is "Unit.Class.Member"
+// in the version node "H1A2B3C4D"; a name without that ending is a symbol
+// in no such node, whose Windows name carries its hash. A package exports
+// its unit table as "@GetPackageInfoTable", which no ELF name can begin
+// with: there it is GetPackageInfoTable.
+void* FindExport(void* library, std::uintptr_t base, std::string_view name) {
+    const std::size_t at = name.rfind('@');
+    if (at != std::string_view::npos && at > 0 && IsHash(name.substr(at + 1)))
+        return ::dlvsym(library, std::string(name.substr(0, at)).c_str(), ("H" + std::string(name.substr(at + 1))).c_str());
+    if (name == "@GetPackageInfoTable") name.remove_prefix(1);
+    const std::string symbol(name);
+    for (const std::string& node : DefinedVersions(base))
+        if (node.starts_with('H') && IsHash(std::string_view(node).substr(1)) &&
+            ::dlvsym(library, symbol.c_str(), node.c_str()))
+            return nullptr;
+    return ::dlsym(library, symbol.c_str());
 }
 
 } // namespace
@@ -184,11 +192,11 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     if (IS_INTRESOURCE(lpProcName)) return call.FailNull(ERROR_PROC_NOT_FOUND);
     void* library = ::dlopen(hModule ? module->path.c_str() : nullptr, RTLD_LAZY | RTLD_NOLOAD);
     if (!library) return call.FailNull(ERROR_MOD_NOT_FOUND);
-    void* found = FindExport(library, lpProcName);
+    const std::uintptr_t base = hModule ? Key(hModule) : LoadedModules().front().base;
+    void* found = FindExport(library, base, lpProcName);
     ::dlclose(library);
     // dlsym also searches what the module needs; Windows looks at its exports alone.
     const std::optional<LoadedModule> owner = found ? ModuleContaining(found) : std::nullopt;
-    const std::uintptr_t base = hModule ? Key(hModule) : LoadedModules().front().base;
     if (!owner || owner->base != base) return call.FailNull(ERROR_PROC_NOT_FOUND);
     call.Finish("ptr");
     return reinterpret_cast<FARPROC>(found);
