@@ -22,9 +22,9 @@ endif()
 
 # The public headers only: what a program that uses the libraries includes.
 set(zelvan_headers ${CMAKE_INSTALL_INCLUDEDIR}/zelvan)
-install(FILES src/win32/win32.h src/win32/flat.h DESTINATION ${zelvan_headers}/win32)
+install(FILES src/win32/win32.h src/win32/flat.h src/win32/service_status.h DESTINATION ${zelvan_headers}/win32)
 if(NOT WIN32)
-  install(FILES src/win32/hosted/hosted_pc.h src/win32/hosted/call_table.h src/win32/hosted/win_errors.h
+  install(FILES src/win32/hosted/hosted_pc.h src/win32/hosted/call_table.h
           DESTINATION ${zelvan_headers}/win32/hosted)
 endif()
 install(DIRECTORY src/vcl DESTINATION ${zelvan_headers} FILES_MATCHING PATTERN "*.h")

@@ -134,16 +134,12 @@ bool TZelvan::FloppySectorLoop(char Drive, unsigned char* Data, const TFloppyFor
     if (n == 0) return false;
     const auto drive = static_cast<std::uint8_t>(GetDriveNo(Drive));
     for (std::uint32_t i = 0; i < n; ++i) {
-        const Cardinal s = vcl::WrappingAdd(FFirstSector, static_cast<Cardinal>(i));
-        const Cardinal track = s / static_cast<Cardinal>(Format.SectorsPerTrack);
-        const Cardinal head = track % static_cast<Cardinal>(Format.Heads);
-        const Cardinal cylinder = track / static_cast<Cardinal>(Format.Heads);
-        const Cardinal sector = s % static_cast<Cardinal>(Format.SectorsPerTrack) + 1;
-        if (static_cast<std::uint32_t>(cylinder) > LastCylinder) return false;
+        const TChs chs = ChsOf(Format, vcl::WrappingAdd(FFirstSector, static_cast<Cardinal>(i)));
+        if (static_cast<std::uint32_t>(chs.Cylinder) > LastCylinder) return false;
         void* address = Data + std::uint64_t{i} * Format.BytesPerSector;
         const bool done = Attempt(FRetries, [&] {
-            const auto h = static_cast<std::uint8_t>(head), c = static_cast<std::uint8_t>(cylinder),
-                       r = static_cast<std::uint8_t>(sector);
+            const auto h = static_cast<std::uint8_t>(chs.Head), c = static_cast<std::uint8_t>(chs.Cylinder),
+                       r = static_cast<std::uint8_t>(chs.Sector);
             return (Write ? WF95(drive, h, c, r, address) : RF95(drive, h, c, r, address)) == 0;
         });
         // Sectors already moved stay moved; the rest are not touched.

@@ -41,4 +41,22 @@ static_assert([] {
     return true;
 }());
 
+// Where sector Sector of a disk of Format lies for the BIOS: tracks run head
+// by head within a cylinder, and the BIOS counts a track's sectors from 1.
+// Cardinal arithmetic, as the component divides.
+struct TChs {
+    Cardinal Cylinder, Head, Sector;
+};
+constexpr TChs ChsOf(const TFloppyFormat& Format, Cardinal Sector) {
+    const Cardinal track = Sector / static_cast<Cardinal>(Format.SectorsPerTrack);
+    return {track / static_cast<Cardinal>(Format.Heads), track % static_cast<Cardinal>(Format.Heads),
+            Sector % static_cast<Cardinal>(Format.SectorsPerTrack) + 1};
+}
+// The sector at Chs on a disk of Format, which has that head and sector.
+constexpr std::uint64_t SectorAt(const TFloppyFormat& Format, const TChs& Chs) {
+    return (std::uint64_t{static_cast<std::uint32_t>(Chs.Cylinder)} * Format.Heads + static_cast<std::uint32_t>(Chs.Head)) *
+               Format.SectorsPerTrack +
+           static_cast<std::uint32_t>(Chs.Sector) - 1;
+}
+
 } // namespace Orvane

@@ -8,6 +8,7 @@
 #include "vcl/shared_state.h"
 #include "vcl/sysutils.h"
 #include "win32/unique_module.h"
+#include "win32/win_errors.h"
 
 namespace vcl {
 
@@ -50,7 +51,10 @@ std::string LoadError(DWORD error) {
     case ERROR_BAD_EXE_FORMAT: return "it is not a module for this system (damaged, cut short, or built for another)";
     case ERROR_PROC_NOT_FOUND: return "a function it imports was not found";
     case ERROR_ACCESS_DENIED: return "it cannot be read";
-    default: return "the system refused it (error " + std::to_string(error) + ")";
+    default: {
+        const win32::Win32Error* known = win32::FindWin32Error(error);
+        return "the system refused it (" + (known ? std::string(known->name) : "error " + std::to_string(error)) + ")";
+    }
     }
 }
 

@@ -129,6 +129,9 @@ TEST_F(LoadTest, FilesThatAreNoPackagesAreRefusedNamingFileAndFault) {
     // A module of resources, without the package's.
     EXPECT_EQ(LoadRefusal(GermanResources()),
               refused(GermanResources(), "it has no PACKAGEINFO resource, so it is not a package"));
+    // An error the loader has no words of its own for is named.
+    hosted::FailCall("LoadLibraryExA", {1}, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(LoadRefusal(PackageFile()), refused(PackageFile(), "the system refused it (ERROR_NOT_ENOUGH_MEMORY)"));
 }
 
 TEST_F(LoadTest, ADamagedOrForeignPackageInformationIsRefused) {

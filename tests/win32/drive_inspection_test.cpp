@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 
 #include "hosted_fixture.h"
-#include "win32/hosted/win_errors.h"
 
 namespace hostedtest {
 namespace {

@@ -4,7 +4,6 @@
 #include <fstream>
 
 #include "hosted_fixture.h"
-#include "win32/hosted/win_errors.h"
 
 namespace hostedtest {
 namespace {
@@ -59,7 +58,7 @@ TEST_F(DiskFreeSpaceTest, RootPathFormsAndMalformedPaths) {
     DWORD value = 0;
     for (const char* root : {"C:\\", "c:\\", "C:", "c:"}) EXPECT_TRUE(GetDiskFreeSpaceA(root, &value, &value, &value, &value)) << root;
     for (const char* root : {"C", "C:/", "CC:\\", "1:\\", "C:\\dir", "", static_cast<const char*>(nullptr)})
-        EXPECT_EQ(FailureOf(root), hosted::ERROR_INVALID_NAME) << (root ? root : "NULL");
+        EXPECT_EQ(FailureOf(root), ERROR_INVALID_NAME) << (root ? root : "NULL");
 }
 
 TEST_F(DiskFreeSpaceTest, MediumProblemsGiveTheWindowsErrors) {

@@ -1,7 +1,6 @@
 // Volume handles: the handle table, paths and dispositions, share modes and
 // the volume lock, within this process and against other processes.
 #include "hosted_fixture.h"
-#include "win32/hosted/win_errors.h"
 
 namespace hostedtest {
 namespace {
@@ -68,7 +67,7 @@ TEST_F(VolumeHandleTest, VolumesNeedOpenExisting) {
     EXPECT_EQ(Open("\\\\.\\C:", 6), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(Open("\\\\.\\C:", CREATE_NEW), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), hosted::ERROR_FILE_EXISTS);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
     for (DWORD disposition : {CREATE_ALWAYS, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
         EXPECT_EQ(Open("\\\\.\\C:", disposition), INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);

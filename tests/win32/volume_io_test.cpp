@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "hosted_fixture.h"
-#include "win32/hosted/win_errors.h"
 
 namespace hostedtest {
 namespace {
@@ -196,7 +195,7 @@ TEST_F(VolumeIoTest, ZeroLengthAndMissingPointers) {
     EXPECT_FALSE(WriteFile(volume.get(), buffer.data(), 512, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(ReadFile(volume.get(), nullptr, 512, &done, nullptr));
-    EXPECT_EQ(GetLastError(), hosted::ERROR_NOACCESS);
+    EXPECT_EQ(GetLastError(), ERROR_NOACCESS);
     EXPECT_EQ(Position(volume.get()), 0u);
 }
 

@@ -38,11 +38,6 @@ PlatformFacts QueryPlatform() {
     return facts;
 }
 
-bool PlatformFacts::RefusesUnlockedWrites() const {
-    constexpr std::uint16_t firstVistaBuild = 6000;
-    return platformId == VER_PLATFORM_WIN32_NT && Orvane::BuildNumberOf(buildNumber) >= firstVistaBuild;
-}
-
 std::string PlatformName(const PlatformFacts& platform) {
     const std::string family = platform.platformId == VER_PLATFORM_WIN32_NT        ? "Windows NT"
                                : platform.platformId == VER_PLATFORM_WIN32_WINDOWS ? "Windows 95/98"

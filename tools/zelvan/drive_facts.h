@@ -34,10 +34,6 @@ struct PlatformFacts {
     DWORD buildNumber = 0;
     int win32Platform = 0;       // what the runtime publishes
     TRoad road = TRoad::None;
-
-    // From Windows Vista on, NT refuses a raw write into the space of a
-    // mounted file system (ERROR_ACCESS_DENIED) unless the volume is locked.
-    bool RefusesUnlockedWrites() const;
 };
 
 PlatformFacts QueryPlatform();

@@ -15,20 +15,10 @@ std::uint64_t BytesOf(const Orvane::TFloppyFormat& format) {
     return std::uint64_t{format.TotalSectors} * format.BytesPerSector;
 }
 
-struct Chs {
-    std::uint32_t cylinder, head, sector; // sector from 1, as the BIOS counts
-};
-
-Chs ChsOf(const Orvane::TFloppyFormat& format, std::uint32_t sector) {
-    const std::uint32_t track = sector / format.SectorsPerTrack;
-    return {track / format.Heads, track % format.Heads, sector % format.SectorsPerTrack + 1};
-}
-
 // Where `chs` lies on a disk of `format`: ", which on this disk is sector 18".
-std::string Landing(const Orvane::TFloppyFormat& format, Chs chs) {
-    if (chs.head >= format.Heads || chs.sector > format.SectorsPerTrack) return ", which this disk does not have";
-    const std::uint32_t sector = (chs.cylinder * format.Heads + chs.head) * format.SectorsPerTrack + chs.sector - 1;
-    return ", which on this disk is sector " + std::to_string(sector);
+std::string Landing(const Orvane::TFloppyFormat& format, const Orvane::TChs& chs) {
+    if (chs.Head >= format.Heads || chs.Sector > format.SectorsPerTrack) return ", which this disk does not have";
+    return ", which on this disk is sector " + std::to_string(Orvane::SectorAt(format, chs));
 }
 
 } // namespace
@@ -38,12 +28,12 @@ void CheckFloppyFormat(char letter, Orvane::TFloppyType format, std::uint32_t fi
     if (!backing || !backing->bytes) return;
     const Orvane::TFloppyFormat& named = Orvane::FloppyFormats[format];
     if (BytesOf(named) == *backing->bytes) return;
-    const Chs chs = ChsOf(named, first);
+    const Orvane::TChs chs = Orvane::ChsOf(named, first);
     std::string text = "FORMAT " + std::to_string(named.TotalSectors / 2) + " describes a disk of " +
                        std::to_string(BytesOf(named)) + " bytes, but the medium in " + std::string{letter, ':'} +
                        " holds " + std::to_string(*backing->bytes) + ": on Windows 95/98 sector " +
-                       std::to_string(first) + " goes to the BIOS as cylinder " + std::to_string(chs.cylinder) +
-                       ", head " + std::to_string(chs.head) + ", sector " + std::to_string(chs.sector);
+                       std::to_string(first) + " goes to the BIOS as cylinder " + std::to_string(chs.Cylinder) +
+                       ", head " + std::to_string(chs.Head) + ", sector " + std::to_string(chs.Sector);
     for (const Orvane::TFloppyFormat& actual : Orvane::FloppyFormats)
         if (BytesOf(actual) == *backing->bytes) {
             text += Landing(actual, chs);

@@ -7,6 +7,8 @@
 
 #include "common/outcome.h"
 #include "vcl/memory_manager.h"
+#include "win32/fat_type.h"
+#include "win32/windows_versions.h"
 #include "zelvan/failure_words.h"
 #include "zelvan/floppy_check.h"
 #include "zelvan/machine_setup.h"
@@ -18,9 +20,6 @@ namespace zelvan_cli {
 namespace {
 
 static_assert(pieceBytes >= vcl::LargeBlockSize, "a piece's block must be one the runtime keeps");
-
-// A FAT volume of this many clusters or more is FAT32: the count alone tells.
-constexpr DWORD firstFat32ClusterCount = 65525;
 
 struct Piece {
     std::uint32_t first;
@@ -81,10 +80,10 @@ FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, con
     const bool nt = road == TRoad::NT;
     if (!nt && refusal)
         return DeviceRefusalWords(refusal->service, refusal->eax,
-                                  !floppy && drive.geometry.TotalClusters >= firstFat32ClusterCount);
+                                  !floppy && win32::FatTypeOf(drive.geometry.TotalClusters) == win32::FatType::Fat32);
     if (!nt) return {"the VWIN32 device could not carry out the request (" + WindowsErrorName(error) + ")"};
     if (error == ERROR_ACCESS_DENIED && direction == Direction::Write && !zelvan.NeedDiskLock() &&
-        platform.RefusesUnlockedWrites())
+        win32::GuardsMountedVolumes(platform.platformId, platform.buildNumber))
         return {"the volume refused the write (ERROR_ACCESS_DENIED): from Windows Vista on, a write into the space of "
                 "a mounted file system needs the volume locked, which --lock does (unless another program has "
                 "locked it)"};

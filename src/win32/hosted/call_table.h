@@ -17,7 +17,7 @@
 #include <optional>
 #include <string_view>
 
-#include "win32/hosted/win_errors.h"
+#include "win32/service_status.h"
 #include "win32/win32.h"
 
 namespace hosted {
@@ -95,11 +95,11 @@ struct HostedService {
 };
 
 inline constexpr HostedService hostedServices[] = {
-    {"INT21-440D", VWIN32_DIOC_DOS_IOCTL, false, 0x0005},     // access denied
-    {"INT25", VWIN32_DIOC_DOS_INT25, false, 0x100B},          // data error, read fault
-    {"INT26", VWIN32_DIOC_DOS_INT26, false, 0x200A},          // controller failure, write fault
-    {"INT13", VWIN32_DIOC_DOS_INT13, true, 0x80},             // timeout, drive not ready
-    {"INT21-7305", VWIN32_DIOC_DOS_DRIVEINFO, false, 0x001F}, // general failure
+    {"INT21-440D", VWIN32_DIOC_DOS_IOCTL, false, win32::DosError("ERROR_ACCESS_DENIED")},
+    {"INT25", VWIN32_DIOC_DOS_INT25, false, win32::AbsoluteDiskStatus("CRC_ERROR", "READ_FAULT")},
+    {"INT26", VWIN32_DIOC_DOS_INT26, false, win32::AbsoluteDiskStatus("CONTROLLER_FAILURE", "WRITE_FAULT")},
+    {"INT13", VWIN32_DIOC_DOS_INT13, true, win32::BiosStatus("TIMEOUT")},
+    {"INT21-7305", VWIN32_DIOC_DOS_DRIVEINFO, false, win32::DosError("ERROR_GEN_FAILURE")},
 };
 
 inline constexpr std::size_t noHostedService = std::size(hostedServices);

@@ -6,6 +6,7 @@
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/fat_volume.h"
 #include "win32/hosted/flat_region.h"
+#include "win32/service_status.h"
 
 namespace hosted {
 
@@ -17,17 +18,36 @@ namespace {
 struct DosCodes {
     WORD noDrive, notReady, unknownMedia, sectorNotFound, writeProtect, lockDenied, badAddress, readFault, writeFault;
 };
-constexpr DosCodes absoluteCodes{0x0201, 0x8002, 0x0207, 0x0408, 0x0300, 0x000C, 0x080C, 0x100B, 0x200A};
-constexpr DosCodes extendedCodes{0x000F, 0x0015, 0x001A, 0x001B, 0x0013, 0x0005, 0x0009, 0x001E, 0x001D};
+constexpr DosCodes absoluteCodes{
+    .noDrive = win32::AbsoluteDiskStatus("ADDRESS_MARK_NOT_FOUND", "UNKNOWN_UNIT"),
+    .notReady = win32::AbsoluteDiskStatus("TIMEOUT", "NOT_READY"),
+    .unknownMedia = win32::AbsoluteDiskStatus("ADDRESS_MARK_NOT_FOUND", "UNKNOWN_MEDIA"),
+    .sectorNotFound = win32::AbsoluteDiskStatus("SECTOR_NOT_FOUND", "SECTOR_NOT_FOUND"),
+    .writeProtect = win32::AbsoluteDiskStatus("WRITE_PROTECTED", "WRITE_PROTECT"),
+    .lockDenied = win32::CriticalError("GENERAL_FAILURE"),
+    .badAddress = win32::AbsoluteDiskStatus("DMA_OVERRUN", "GENERAL_FAILURE"),
+    .readFault = win32::AbsoluteDiskStatus("CRC_ERROR", "READ_FAULT"),
+    .writeFault = win32::AbsoluteDiskStatus("CONTROLLER_FAILURE", "WRITE_FAULT"),
+};
+constexpr DosCodes extendedCodes{
+    .noDrive = win32::DosError("ERROR_INVALID_DRIVE"),
+    .notReady = win32::DosError("ERROR_NOT_READY"),
+    .unknownMedia = win32::DosError("ERROR_NOT_DOS_DISK"),
+    .sectorNotFound = win32::DosError("ERROR_SECTOR_NOT_FOUND"),
+    .writeProtect = win32::DosError("ERROR_WRITE_PROTECT"),
+    .lockDenied = win32::DosError("ERROR_ACCESS_DENIED"),
+    .badAddress = win32::DosError("ERROR_INVALID_BLOCK"),
+    .readFault = win32::DosError("ERROR_READ_FAULT"),
+    .writeFault = win32::DosError("ERROR_WRITE_FAULT"),
+};
 
-constexpr WORD invalidFunction = 0x0001;
-constexpr WORD invalidDrive = 0x000F;
-constexpr WORD accessDenied = 0x0005;
-constexpr WORD notReady = 0x0015;
-constexpr WORD invalidParameter = 0x0057;
-constexpr WORD volumeNotLocked = 0x00B0;
-// AL = 0 with AH unchanged: the DOS 7 answer for a 73xxh function it lacks.
-constexpr WORD unsupported7305 = 0x7300;
+constexpr WORD invalidFunction = win32::DosError("ERROR_INVALID_FUNCTION");
+constexpr WORD invalidDrive = win32::DosError("ERROR_INVALID_DRIVE");
+constexpr WORD accessDenied = win32::DosError("ERROR_ACCESS_DENIED");
+constexpr WORD notReady = win32::DosError("ERROR_NOT_READY");
+constexpr WORD invalidParameter = win32::DosError("ERROR_INVALID_PARAMETER");
+constexpr WORD volumeNotLocked = win32::DosError("ERROR_VOLUME_NOT_LOCKED");
+constexpr WORD unsupported7305 = win32::DosError("UNSUPPORTED_73XX");
 
 // The extended interfaces (IOCTL category 48h, function 7305h) came with
 // the FAT32 releases, the first of which is OSR2, build 1111; build 950 and
@@ -116,7 +136,9 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
     VolumeProbe probe = ProbeVolume(medium->medium, false);
     if (!probe.layout) return Refuse(registers, probe.error == ERROR_NOT_READY ? codes.notReady : codes.unknownMedia);
     const FatLayout& layout = *probe.layout;
-    if (request.classic && layout.type == FatType::Fat32) return Refuse(registers, codes.unknownMedia);
+    // INT 25h/26h do not reach FAT32, and without a packet no volume whose
+    // sector numbers need more than 16 bits.
+    if (request.classic && layout.type == win32::FatType::Fat32) return Refuse(registers, codes.unknownMedia);
     if (request.oldForm && layout.totalSectors > 0xFFFF) return Refuse(registers, codes.unknownMedia);
     if (request.write && drive->readOnly) return Refuse(registers, codes.writeProtect);
     const auto& locks = context.machine.deviceLocks;

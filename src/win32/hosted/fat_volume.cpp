@@ -13,24 +13,24 @@ namespace {
 bool IsFatMedia(std::uint8_t media) { return media == 0xF0 || media >= 0xF8; }
 
 // Bits of one FAT entry.
-unsigned EntryBits(FatType type) {
+unsigned EntryBits(win32::FatType type) {
     switch (type) {
-    case FatType::Fat12: return 12;
-    case FatType::Fat16: return 16;
-    case FatType::Fat32: return 32;
+    case win32::FatType::Fat12: return 12;
+    case win32::FatType::Fat16: return 16;
+    case win32::FatType::Fat32: return 32;
     }
     return 32;
 }
 
-std::uint32_t EntryAt(const std::vector<std::uint8_t>& fat, FatType type, std::uint32_t cluster) {
+std::uint32_t EntryAt(const std::vector<std::uint8_t>& fat, win32::FatType type, std::uint32_t cluster) {
     switch (type) {
-    case FatType::Fat12: {
+    case win32::FatType::Fat12: {
         std::size_t at = cluster + cluster / 2;
         std::uint32_t pair = fat[at] | (fat[at + 1] << 8);
         return (cluster & 1) ? pair >> 4 : pair & 0x0FFF;
     }
-    case FatType::Fat16: return Le16(fat, std::size_t{cluster} * 2);
-    case FatType::Fat32: return Le32(fat, std::size_t{cluster} * 4) & 0x0FFFFFFF;
+    case win32::FatType::Fat16: return Le16(fat, std::size_t{cluster} * 2);
+    case win32::FatType::Fat32: return Le32(fat, std::size_t{cluster} * 4) & 0x0FFFFFFF;
     }
     return 0;
 }
@@ -75,13 +75,11 @@ BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
                     std::to_string(layout.totalSectors) + ", leaving none for data");
     layout.dataClusters = static_cast<std::uint32_t>((layout.totalSectors - meta) / layout.sectorsPerCluster);
 
-    if (layout.dataClusters < 4085) layout.type = FatType::Fat12;
-    else if (layout.dataClusters < 65525) layout.type = FatType::Fat16;
-    else layout.type = FatType::Fat32;
+    layout.type = win32::FatTypeOf(layout.dataClusters);
     bool fat32Shape = rootEntries == 0 && fat16 == 0;
-    if ((layout.type == FatType::Fat32) != fat32Shape)
+    if ((layout.type == win32::FatType::Fat32) != fat32Shape)
         return none(std::to_string(layout.dataClusters) + " clusters make it " +
-                    (layout.type == FatType::Fat32 ? "FAT32, but its fields are those of FAT12/16"
+                    (layout.type == win32::FatType::Fat32 ? "FAT32, but its fields are those of FAT12/16"
                                                    : "FAT12/16, but its fields are those of FAT32"));
     if (layout.dataClusters > maxFat32Clusters)
         return none(std::to_string(layout.dataClusters) + " clusters are more than FAT32's 28-bit cluster numbers reach (" +

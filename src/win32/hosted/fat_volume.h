@@ -9,14 +9,13 @@
 
 #include "win32/hosted/backing.h"
 #include "win32/hosted/volume_reading.h"
+#include "win32/fat_type.h"
 #include "win32/win32.h"
 
 namespace hosted {
 
-enum class FatType { Fat12, Fat16, Fat32 };
-
 struct FatLayout {
-    FatType type;
+    win32::FatType type;
     unsigned bytesPerSector;
     unsigned sectorsPerCluster;
     std::uint32_t reservedSectors;

@@ -92,21 +92,6 @@ public:
     using std::invalid_argument::invalid_argument;
 };
 
-// The VWIN32 services answer with carry set and, in AX:
-//                       INT 25h/26h   INT 21h 7305h/440Dh   INT 13h (AH)
-//   no such drive         0x0201        0x000F              0x80 not ready
-//   no medium             0x8002        0x0015              0x80
-//   no FAT volume         0x0207        0x001A              0x0C unknown medium
-//   sector out of range   0x0408        0x001B              0x04
-//   read-only medium      0x0300        0x0013              0x03
-//   refused by the lock   0x000C        0x0005              (no lock needed)
-//   address not resolved  0x080C        0x0009              0x09
-//   lock held elsewhere       -         0x0005
-//   unlock without lock       -         0x00B0
-//   other function        0x0001 (7305h on build 950: 0x7300)  0x01
-// INT 25h/26h also refuse a FAT32 volume, and their packet-less form a
-// volume of more than 65535 sectors, with 0x0207.
-
 // Drives. A letter is 'A'..'Z' (lower case is folded); anything else throws.
 // The backing is opened when a handle or a service needs it, so a file that
 // vanishes later gives the Windows error at that point, not here. Mapping a

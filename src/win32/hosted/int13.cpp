@@ -6,6 +6,7 @@
 #include "win32/hosted/device_services.h"
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/flat_region.h"
+#include "win32/service_status.h"
 
 namespace hosted {
 
@@ -13,14 +14,14 @@ namespace {
 
 namespace status {
 constexpr BYTE success = 0x00;
-constexpr BYTE badCommand = 0x01;
-constexpr BYTE writeProtected = 0x03;
-constexpr BYTE sectorNotFound = 0x04;
-constexpr BYTE boundaryError = 0x09;
-constexpr BYTE mediaUnknown = 0x0C;
-constexpr BYTE readError = 0x10;
-constexpr BYTE controllerFailure = 0x20;
-constexpr BYTE notReady = 0x80;
+constexpr BYTE badCommand = win32::BiosStatus("BAD_COMMAND");
+constexpr BYTE writeProtected = win32::BiosStatus("WRITE_PROTECTED");
+constexpr BYTE sectorNotFound = win32::BiosStatus("SECTOR_NOT_FOUND");
+constexpr BYTE boundaryError = win32::BiosStatus("DMA_BOUNDARY");
+constexpr BYTE mediaUnknown = win32::BiosStatus("MEDIA_UNKNOWN");
+constexpr BYTE readError = win32::BiosStatus("CRC_ERROR");
+constexpr BYTE controllerFailure = win32::BiosStatus("CONTROLLER_FAILURE");
+constexpr BYTE notReady = win32::BiosStatus("TIMEOUT");
 } // namespace status
 
 // The BIOS's own knowledge of floppy media, kept apart from the component's

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "win32/hosted/win_errors.h"
+#include "win32/win_errors.h"
 
 namespace hosted {
 
@@ -143,7 +143,7 @@ void Call::Write(std::string_view result, std::string_view detail) {
 
 void Call::FinishFailed(std::string_view result, DWORD error) {
     LastError() = error;
-    Finish(result, [&] { return ErrorName(error) + (planned_ ? ", planned fault" : ""); });
+    Finish(result, [&] { return win32::ErrorName(error) + (planned_ ? ", planned fault" : ""); });
 }
 
 } // namespace hosted

@@ -24,6 +24,7 @@
 #include "win32/hosted/media_shelf.h"
 #include "win32/hosted/modules.h"
 #include "win32/hosted/volume_mounts.h"
+#include "win32/windows_versions.h"
 
 namespace hosted {
 
@@ -92,9 +93,8 @@ struct Machine {
     std::optional<std::uintptr_t> HandleKey(HANDLE handle) const;
     bool IsWindows95Family() const { return identity.platformId == VER_PLATFORM_WIN32_WINDOWS; }
     bool IsNt() const { return identity.platformId == VER_PLATFORM_WIN32_NT; }
-    // From Windows Vista on, a mounted file system keeps raw writes through a
-    // volume handle out of its space (see WriteFile).
-    bool GuardsMountedVolumes() const { return IsNt() && identity.buildNumber >= firstVistaBuild; }
+    // Whether a mounted file system keeps raw writes out of its space (see WriteFile).
+    bool GuardsMountedVolumes() const { return win32::GuardsMountedVolumes(identity.platformId, identity.buildNumber); }
     // Closes every handle and forgets what code configured.
     void Reset();
 };

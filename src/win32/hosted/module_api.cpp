@@ -10,7 +10,6 @@
 #include <link.h>
 
 #include "win32/hosted/module_calls.h"
-#include "win32/hosted/win_errors.h"
 
 using namespace hosted;
 

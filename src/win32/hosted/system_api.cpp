@@ -5,7 +5,7 @@
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/machine_state.h"
 #include "win32/hosted/paths.h"
-#include "win32/hosted/win_errors.h"
+#include "win32/windows_versions.h"
 
 using namespace hosted;
 
@@ -28,7 +28,7 @@ OsVersion VersionOf(const Identity& identity) {
         if (build < 2195) return {4, 0, ""};
         if (build < 2600) return {5, 0, ""};
         if (build < 3790) return {5, 1, ""};
-        if (build < firstVistaBuild) return {5, 2, ""};
+        if (build < win32::firstVistaBuild) return {5, 2, ""};
         if (build < 7600) return {6, 0, ""};
         if (build < 9200) return {6, 1, ""};
         if (build < 9600) return {6, 2, ""};

@@ -9,7 +9,6 @@
 #include "win32/hosted/paths.h"
 #include "win32/hosted/volume_reading.h"
 #include "win32/hosted/vwin32.h"
-#include "win32/hosted/win_errors.h"
 
 using namespace hosted;
 

@@ -32,8 +32,8 @@ VolumeReading ReadFatVolume(const Backing& medium, const MediumStart& start, boo
     const VolumeProbe probe = ProbeVolume(medium, start, countFree);
     if (!probe.layout) return VolumeReading::Failed(probe.error, probe.problem);
     const FatLayout& layout = *probe.layout;
-    const FileSystem type = layout.type == FatType::Fat12   ? FileSystem::Fat12
-                            : layout.type == FatType::Fat16 ? FileSystem::Fat16
+    const FileSystem type = layout.type == win32::FatType::Fat12   ? FileSystem::Fat12
+                            : layout.type == win32::FatType::Fat16 ? FileSystem::Fat16
                                                             : FileSystem::Fat32;
     MountedVolume volume =
         VolumeOf(type, layout, layout.dataClusters, std::uint64_t{layout.reservedSectors} * layout.bytesPerSector);
