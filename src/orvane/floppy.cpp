@@ -114,13 +114,12 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
         }
         if (vcl::Win32Platform == WinNT) {
             if (!Write) DiskHandle = INVALID_HANDLE_VALUE;
-            const int count = static_cast<int>(std::uint64_t{sectors} * format.BytesPerSector);
-            const int high = static_cast<int>(Length - 1);
+            const auto count = static_cast<std::uint32_t>(std::uint64_t{sectors} * format.BytesPerSector);
             const THandleRelease release(*this, THandleRelease::Both);
             if (!GetDiskHandle(Drive)) return false;
             const std::uint64_t offset = NtByteOffset(FFirstSector, format.BytesPerSector);
-            return Write ? WSNT(Drive, SplitOffset(offset), count, Data, high)
-                         : RSNT(Drive, SplitOffset(offset), count, Data, high);
+            return Write ? TransferNT(Drive, offset, count, nullptr, Data, true)
+                         : TransferNT(Drive, offset, count, Data, nullptr, false);
         }
         return false;
     } catch (...) {

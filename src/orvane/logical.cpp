@@ -32,7 +32,7 @@ bool TZelvan::ReadSectors(unsigned char* Buffer, const int High) {
     std::uint32_t bytes = 0;
     if (!RunFits(FSectors, FBytesPerSector, High, bytes)) return false;
     if (!FDriveValid) return false;
-    return MoveRun(Buffer, High, bytes, false);
+    return MoveRun(Buffer, bytes, false);
 }
 
 bool TZelvan::WriteSectors(const unsigned char* Buffer, const int High) {
@@ -43,10 +43,10 @@ bool TZelvan::WriteSectors(const unsigned char* Buffer, const int High) {
     if (!RunFits(FSectors, FBytesPerSector, High, bytes)) return false;
     if (!FDriveValid) return false;
     if (FNeedWriteWarn && !ConfirmWrite(FDriveName)) return false;
-    return MoveRun(copy.data(), High, bytes, true);
+    return MoveRun(copy.data(), bytes, true);
 }
 
-bool TZelvan::MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, bool Write) {
+bool TZelvan::MoveRun(unsigned char* Data, std::uint32_t Bytes, bool Write) {
     const unsigned retries = FRetries;
     if (vcl::Win32Platform == Win95) {
         const int drive = GetDriveNo(FDriveName);
@@ -58,10 +58,9 @@ bool TZelvan::MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, 
     }
     if (vcl::Win32Platform == WinNT) {
         const std::uint64_t offset = NtByteOffset(FFirstSector, FBytesPerSector);
-        const int count = static_cast<int>(Bytes);
         return Attempt(retries, [&] {
-            return Write ? WSNT(FDriveName, SplitOffset(offset), count, Data, High)
-                         : RSNT(FDriveName, SplitOffset(offset), count, Data, High);
+            return Write ? TransferNT(FDriveName, offset, Bytes, nullptr, Data, true)
+                         : TransferNT(FDriveName, offset, Bytes, Data, nullptr, false);
         });
     }
     return false;

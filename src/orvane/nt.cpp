@@ -2,7 +2,6 @@
 // in bytes through a temporary block.
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #include "orvane/orvane.h"
 #include "orvane/rules.h"
@@ -19,16 +18,13 @@ bool ControlVolume(DWORD ControlCode) {
 // SetFilePointer gives the new position's low part as its result, and
 // INVALID_SET_FILE_POINTER is a failure only when the last error says so:
 // it is also the low part of a position just below a multiple of 4 GiB.
-bool SetPosition(DWORD Low, LONG High) {
-    return SetFilePointer(DiskHandle, static_cast<LONG>(Low), &High, FILE_BEGIN) != INVALID_SET_FILE_POINTER ||
+bool SetPosition(std::uint64_t ByteOffset) {
+    LONG high = static_cast<LONG>(ByteOffset >> 32);
+    return SetFilePointer(DiskHandle, static_cast<LONG>(static_cast<DWORD>(ByteOffset)), &high, FILE_BEGIN) !=
+               INVALID_SET_FILE_POINTER ||
            GetLastError() == ERROR_SUCCESS;
 }
 } // namespace
-
-int SplitOffset(std::uint64_t ByteOffset) {
-    OffsetHigh = static_cast<LONG>(ByteOffset >> 32);
-    return static_cast<int>(static_cast<std::uint32_t>(ByteOffset));
-}
 
 bool TZelvan::GetDiskHandle(char Drive) {
     if (DiskHandle == INVALID_HANDLE_VALUE) {
@@ -41,19 +37,23 @@ bool TZelvan::GetDiskHandle(char Drive) {
     return DiskHandle != INVALID_HANDLE_VALUE;
 }
 
+// Offset is a signed 32-bit byte offset: one below 0 names no byte of the
+// volume, and nothing is opened for it.
 bool TZelvan::RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int) {
-    return TransferNT(Drive, Offset, Count, Buffer, nullptr, false);
+    if (Offset < 0) return false;
+    return TransferNT(Drive, static_cast<std::uint64_t>(Offset), static_cast<std::uint32_t>(Count), Buffer, nullptr,
+                      false);
 }
 
 bool TZelvan::WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int) {
-    return TransferNT(Drive, Offset, Count, nullptr, Buffer, true);
+    if (Offset < 0) return false;
+    return TransferNT(Drive, static_cast<std::uint64_t>(Offset), static_cast<std::uint32_t>(Count), nullptr, Buffer,
+                      true);
 }
 
-bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom,
-                         bool Write) {
-    // The high part belongs to this transfer, however it ends. Without an
-    // attempt there is no transfer to report.
-    const LONG high = std::exchange(OffsetHigh, 0);
+bool TZelvan::TransferNT(char Drive, std::uint64_t ByteOffset, std::uint32_t Count, unsigned char* ReadInto,
+                         const unsigned char* WriteFrom, bool Write) {
+    // Without an attempt there is no transfer to report.
     if (FRetries == 0) return false;
 
     if (DiskHandle == INVALID_HANDLE_VALUE) HandleOpened = GetDiskHandle(Drive);
@@ -61,9 +61,9 @@ bool TZelvan::TransferNT(char Drive, int Offset, int Count, unsigned char* ReadI
     if (DiskHandle == INVALID_HANDLE_VALUE) return false;
 
     if (FNeedDiskLock && !ControlVolume(FSCTL_LOCK_VOLUME)) return false;
-    if (!SetPosition(static_cast<DWORD>(Offset), high)) return false;
+    if (!SetPosition(ByteOffset)) return false;
 
-    const DWORD count = static_cast<DWORD>(Count);
+    const DWORD count = Count;
     const vcl::TMemoryBlock block(count);
     // The block comes uninitialised; of what a read hands the caller, the
     // bytes no attempt has written are zeros, never what the block held.

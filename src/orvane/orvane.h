@@ -44,6 +44,15 @@ public:
     bool WriteFloppySectors(char Drive, const unsigned char* Buffer, const int High,
                             TFloppyType FloppyType, bool IgnoredFlag);
 
+    // The published properties' defaults: what a new component holds (drive
+    // C when it can be measured) and what a stored form leaves out.
+    static constexpr char DefaultDriveName = 'C';
+    static constexpr Cardinal DefaultFirstSector = 0;
+    static constexpr Cardinal DefaultSectors = 1;
+    static constexpr bool DefaultNeedDiskLock = false;
+    static constexpr bool DefaultNeedWriteWarn = true;
+    static constexpr TRetries DefaultRetries = 2;
+
     // Published properties, in declaration order.
     char DriveName() const { return FDriveName; }
     void SetDisk(char Value);
@@ -63,17 +72,17 @@ private:
 
     std::uint8_t FWinPlatform = 0;
     std::uint16_t FBuildNumber = 0;
-    char FDriveName = 0;
-    Cardinal FFirstSector = 0;
-    Cardinal FSectors = 0;
+    char FDriveName = 0; // until a letter is selected
+    Cardinal FFirstSector = DefaultFirstSector;
+    Cardinal FSectors = DefaultSectors;
     DWORD FSectorsPerCluster = 0;
     DWORD FBytesPerSector = 0;
     DWORD FFreeClusters = 0;
     DWORD FTotalClusters = 0;
-    bool FNeedDiskLock = false;
-    bool FNeedWriteWarn = false;
+    bool FNeedDiskLock = DefaultNeedDiskLock;
+    bool FNeedWriteWarn = DefaultNeedWriteWarn;
     bool FDriveValid = false;
-    TRetries FRetries = 0;
+    TRetries FRetries = DefaultRetries;
 
     // Model and drive selection.
     std::uint8_t GetWinPlatform();
@@ -85,7 +94,7 @@ private:
     class THandleRelease;
 
     // The road a logical transfer takes on the running platform.
-    bool MoveRun(unsigned char* Data, const int High, std::uint32_t Bytes, bool Write);
+    bool MoveRun(unsigned char* Data, std::uint32_t Bytes, bool Write);
 
     // Windows 95/98, through the VWIN32 device.
     bool GetDeviceHandle();
@@ -97,8 +106,10 @@ private:
     bool GetDiskHandle(char Drive);
     bool RSNT(char Drive, int Offset, int Count, unsigned char* Buffer, const int High);
     bool WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, const int High);
-    bool TransferNT(char Drive, int Offset, int Count, unsigned char* ReadInto, const unsigned char* WriteFrom,
-                    bool Write);
+    // The transfer of both, at a byte offset of 64 bits, which the logical and
+    // floppy roads hand over whole, so that every sector of a volume is reached.
+    bool TransferNT(char Drive, std::uint64_t ByteOffset, std::uint32_t Count, unsigned char* ReadInto,
+                    const unsigned char* WriteFrom, bool Write);
 
     // Physical floppy sectors on Windows 95/98, through interrupt 13h.
     int RF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer);

@@ -22,14 +22,6 @@ extern DIOC_REGISTERS Registers;
 // road compares it with the run.
 extern DWORD BytesReturned;
 
-// The NT road's byte offset is 64 bits wide, so that every sector of a volume
-// is reached. RSNT and WSNT take its low 32 bits as their Offset and its high
-// 32 bits from OffsetHigh, as SetFilePointer takes the two halves. Each
-// transfer takes OffsetHigh and leaves 0 behind: a caller that does not set
-// it stays within the first 4 GiB.
-extern LONG OffsetHigh;
-// Sets OffsetHigh from ByteOffset and returns the low part, for Offset.
-int SplitOffset(std::uint64_t ByteOffset);
 // Where a run that starts at FirstSector begins on the NT road: the product
 // in 64 bits, which nothing wraps.
 constexpr std::uint64_t NtByteOffset(Cardinal FirstSector, std::uint32_t BytesPerSector) {

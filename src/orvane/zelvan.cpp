@@ -13,16 +13,13 @@ HANDLE DiskHandle = INVALID_HANDLE_VALUE;
 bool HandleOpened = false;
 DIOC_REGISTERS Registers{};
 DWORD BytesReturned = 0;
-LONG OffsetHigh = 0;
 DISKIO DiskIo{};
 
+// The properties start at their defaults; DriveName by its setter, which
+// measures the drive.
 TZelvan::TZelvan(vcl::TComponent* AOwner) : vcl::TComponent(AOwner) {
-    FNeedDiskLock = false;
-    FNeedWriteWarn = true;
     FWinPlatform = GetWinPlatform();
-    FRetries = 2;
-    SetDisk('C');
-    FSectors = 1;
+    SetDisk(DefaultDriveName);
 }
 
 // Handles belong to the transfers, which close them before they return.

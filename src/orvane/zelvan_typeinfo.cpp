@@ -17,17 +17,17 @@ const vcl::TClassInfo& TZelvan::StaticClassInfo() {
     using namespace vcl;
     static const TPropInfo properties[] = {
         {"DriveName", &TypeInfoChar, ReadFrom<&TZelvan::FDriveName>("FDriveName"),
-         WriteThrough<&TZelvan::SetDisk>("SetDisk"), 'C'},
+         WriteThrough<&TZelvan::SetDisk>("SetDisk"), DefaultDriveName},
         {"FirstSector", &TypeInfoCardinal, ReadFrom<&TZelvan::FFirstSector>("FFirstSector"),
-         WriteThrough<&TZelvan::SetFirstSector>("SetFirstSector"), 0},
+         WriteThrough<&TZelvan::SetFirstSector>("SetFirstSector"), DefaultFirstSector},
         {"Sectors", &TypeInfoCardinal, ReadFrom<&TZelvan::FSectors>("FSectors"),
-         WriteThrough<&TZelvan::SetSectors>("SetSectors"), 1},
+         WriteThrough<&TZelvan::SetSectors>("SetSectors"), DefaultSectors},
         {"NeedDiskLock", &TypeInfoBoolean, ReadFrom<&TZelvan::FNeedDiskLock>("FNeedDiskLock"),
-         WriteTo<&TZelvan::FNeedDiskLock>("FNeedDiskLock"), false},
+         WriteTo<&TZelvan::FNeedDiskLock>("FNeedDiskLock"), DefaultNeedDiskLock},
         {"NeedWriteWarn", &TypeInfoBoolean, ReadFrom<&TZelvan::FNeedWriteWarn>("FNeedWriteWarn"),
-         WriteTo<&TZelvan::FNeedWriteWarn>("FNeedWriteWarn"), true},
+         WriteTo<&TZelvan::FNeedWriteWarn>("FNeedWriteWarn"), DefaultNeedWriteWarn},
         {"Retries", &TypeInfo_TRetries, ReadFrom<&TZelvan::FRetries>("FRetries"),
-         WriteTo<&TZelvan::FRetries>("FRetries"), 2},
+         WriteTo<&TZelvan::FRetries>("FRetries"), DefaultRetries},
     };
     static const TClassInfo info{"TZelvan", &TComponent::StaticClassInfo(), properties, &CreateComponent<TZelvan>};
     return info;

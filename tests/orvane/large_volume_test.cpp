@@ -1,8 +1,12 @@
 // A FAT32 volume of 5 GiB, sparse on disk: the NT road reaches every sector
 // by a 64-bit position, the offset that reaches SetFilePointer is exactly
 // FirstSector x bytes per sector, and nothing wraps.
+#include <atomic>
+#include <thread>
+
 #include "machine_fixture.h"
 #include "orvane/orvane.h"
+#include "peer.h"
 #include "sparse_image.h"
 
 namespace orvane_test {
@@ -94,6 +98,34 @@ TEST_F(LargeVolumeTest, TheWindows98RoadReadsTheSameBytes) {
     Bytes buffer(4096);
     ASSERT_TRUE(on98.ReadSectors(buffer.data(), 4095));
     EXPECT_EQ(buffer, mark);
+}
+
+// The 64-bit position travels with its transfer, not through anything the
+// unit shares: a transfer of another instance on another thread, which
+// makes no attempt and so opens nothing, cannot move this one's run to
+// another place. Outside the component's contract, but easy to do.
+TEST_F(LargeVolumeTest, ATransferOnAnotherThreadCannotMoveThisOnesPosition) {
+    const std::uint64_t first = 10000000;
+    const Bytes mark = testsupport::Pattern(512, 83);
+    Plant(first * 512, mark);
+    Plant(first * 512 - fourGiB, testsupport::Pattern(512, 89));
+    Run(*z, static_cast<Orvane::Cardinal>(first), 1);
+    hosted::KeepJournal(false);
+    TZelvan idle(nullptr);
+    idle.SetRetries(0);
+    std::atomic<bool> done = false;
+    std::thread other([&] {
+        Orvane::TZelvanTestPeer peer{idle};
+        while (!done) peer.RSNT('C', 0, 0, nullptr, -1);
+    });
+    unsigned wrong = 0;
+    for (int i = 0; i < 300; ++i) {
+        Bytes buffer(512);
+        if (!z->ReadSectors(buffer.data(), 511) || buffer != mark) ++wrong;
+    }
+    done = true;
+    other.join();
+    EXPECT_EQ(wrong, 0u);
 }
 
 TEST_F(LargeVolumeTest, ARunLongerThan32BitsOfBytesIsRefusedNotWrapped) {

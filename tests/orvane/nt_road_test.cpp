@@ -1,4 +1,6 @@
 // The NT road: the volume opened, locked, positioned and moved in one piece.
+#include <limits>
+
 #include "alloc_watch.h"
 #include "machine_fixture.h"
 #include "peer.h"
@@ -213,39 +215,49 @@ TEST_F(NtRoadTest, APositionThatCannotBeSetMovesNothing) {
 // (and refused by the volume, as it is no whole sector).
 TEST_F(NtRoadTest, ALowPartThatLooksLikeTheFailureValueIsAPosition) {
     Bytes buffer(512);
-    EXPECT_FALSE(peer().RSNT('C', -1, 512, buffer.data(), 511));
+    EXPECT_FALSE(peer().ReadAt('C', 0x1FFFFFFFFull, 512, buffer.data()));
+    EXPECT_EQ(Lines("SetFilePointer"),
+              std::vector<std::string>{"SetFilePointer(h1, -1, [1], FILE_BEGIN) = 4294967295 (high 1)"});
     EXPECT_EQ(Lines("ReadFile"), (std::vector<std::string>{
                                      "ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_INVALID_PARAMETER)",
                                      "ReadFile(h1, ptr, 512, ptr, NULL) = FALSE (ERROR_INVALID_PARAMETER)",
                                  }));
 }
 
-// Offset is the low half of the byte offset, unsigned, and OffsetHigh the
-// high half; each transfer takes OffsetHigh and leaves 0, whichever way it ends.
-TEST_F(NtRoadTest, TheOffsetIsTheLowHalfAndOffsetHighTheHighHalf) {
-    const Bytes before = testsupport::ReadFile(image);
+// Offset is a signed 32-bit byte offset: from 0 on it is the position, with
+// no high half; the top of its range is positioned as any other.
+TEST_F(NtRoadTest, AnOffsetFromZeroOnIsThePositionItself) {
     Bytes buffer(512);
-    Orvane::OffsetHigh = 1;
-    EXPECT_FALSE(peer().RSNT('C', 512, 512, buffer.data(), 511));
-    EXPECT_EQ(Orvane::OffsetHigh, 0);
-    EXPECT_FALSE(peer().WSNT('C', -512, 512, buffer.data(), 511));
     ASSERT_TRUE(peer().RSNT('C', 1024, 512, buffer.data(), 511));
     EXPECT_EQ(buffer, testsupport::DdRead(image, 1024, 512));
-    Orvane::OffsetHigh = 1;
-    z->SetRetries(0);
-    EXPECT_FALSE(peer().RSNT('C', 0, 512, buffer.data(), 511));
-    EXPECT_EQ(Orvane::OffsetHigh, 0);
-
+    EXPECT_FALSE(peer().RSNT('C', 2147483136, 512, buffer.data(), 511));
     EXPECT_EQ(Lines("SetFilePointer"), (std::vector<std::string>{
-                                           "SetFilePointer(h1, 512, [1], FILE_BEGIN) = 512 (high 1)",
-                                           "SetFilePointer(h2, -512, [0], FILE_BEGIN) = 4294966784 (high 0)",
-                                           "SetFilePointer(h3, 1024, [0], FILE_BEGIN) = 1024 (high 0)",
+                                           "SetFilePointer(h1, 1024, [0], FILE_BEGIN) = 1024 (high 0)",
+                                           "SetFilePointer(h2, 2147483136, [0], FILE_BEGIN) = 2147483136 (high 0)",
                                        }));
-    EXPECT_EQ(CountCalls("ReadFile"), 3u);
-    EXPECT_EQ(Lines("WriteFile"), (std::vector<std::string>{
-                                      "WriteFile(h2, ptr, 512, ptr, NULL) = FALSE (ERROR_HANDLE_EOF)",
-                                      "WriteFile(h2, ptr, 512, ptr, NULL) = FALSE (ERROR_HANDLE_EOF)",
-                                  }));
+    EXPECT_EQ(Lines("ReadFile").back(), "ReadFile(h2, ptr, 512, ptr, NULL) = FALSE (ERROR_SECTOR_NOT_FOUND)");
+    ExpectNothingLeftOpen();
+}
+
+// A negative Offset names no byte of the volume: false before anything is
+// opened, positioned or moved, also with a handle open on entry.
+TEST_F(NtRoadTest, ANegativeOffsetEndsWithFalseBeforeAnyCall) {
+    const Bytes before = testsupport::ReadFile(image);
+    Bytes buffer(512, 0xAB);
+    EXPECT_FALSE(peer().RSNT('C', -512, 512, buffer.data(), 511));
+    EXPECT_FALSE(peer().RSNT('C', -1, 512, buffer.data(), 511));
+    EXPECT_FALSE(peer().WSNT('C', std::numeric_limits<int>::min(), 512, buffer.data(), 511));
+    EXPECT_TRUE(hosted::Journal().empty());
+    ExpectNothingLeftOpen();
+
+    ASSERT_TRUE(peer().GetDiskHandle('C'));
+    hosted::ClearJournal();
+    EXPECT_FALSE(peer().WSNT('C', -512, 512, buffer.data(), 511));
+    EXPECT_TRUE(hosted::Journal().empty());
+    EXPECT_NE(Orvane::DiskHandle, INVALID_HANDLE_VALUE) << "a handle found open stays open";
+    peer().FreeHandle();
+
+    EXPECT_EQ(buffer, Bytes(512, 0xAB));
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
     ExpectNothingLeftOpen();
 }

@@ -35,6 +35,10 @@ struct TZelvanTestPeer {
     bool WSNT(char Drive, int Offset, int Count, const unsigned char* Buffer, int High) {
         return z.WSNT(Drive, Offset, Count, Buffer, High);
     }
+    // The NT road's transfer at a 64-bit byte offset, as the logical and floppy roads call it.
+    bool ReadAt(char Drive, std::uint64_t ByteOffset, std::uint32_t Count, unsigned char* Buffer) {
+        return z.TransferNT(Drive, ByteOffset, Count, Buffer, nullptr, false);
+    }
 
     int RF95(std::uint8_t Drive, std::uint8_t Head, std::uint8_t Cylinder, std::uint8_t Sector, void* Buffer) {
         return z.RF95(Drive, Head, Cylinder, Sector, Buffer);
