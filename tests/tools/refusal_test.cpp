@@ -41,6 +41,32 @@ TEST_F(ZelvanRefusal, RunThatReachesTheSizeBound) {
     EXPECT_NE(result.err.find("at most 4 sectors can be moved"), std::string::npos) << result.err;
 }
 
+// The component adds FIRST and COUNT in 32 bits, where a run that ends at
+// 2^32 sums to 0 and passes; zelvan adds them in 64 and moves nothing.
+TEST_F(ZelvanRefusal, RunThatEndsAtTwoToThe32) {
+    const std::uint32_t first = 1000, count = 0u - first;
+    const std::string operands = " " + std::to_string(first) + " " + std::to_string(count);
+    const std::string refused = "COUNT " + std::to_string(count) + " is refused: FIRST + COUNT = 4294967296 is not "
+                                "below drive C:'s size bound B = " + bound + " sectors";
+    const std::string room = "; from sector 1000 at most " + std::to_string(geometry.SizeBound() - first - 1) +
+                             " sectors can be moved";
+    // Two pieces and more of input, which a run that got under way would write.
+    const auto input = images.dir() / "input.bin";
+    testsupport::WriteFile(input, testsupport::Pattern(std::size_t{2049} * 1024, 2));
+    const Bytes before = testsupport::ReadFile(images.disk());
+    const ToolResult write = RunZelvan(images.Drives() + " --yes write C" + operands + " -i - < " + Quote(input));
+    ExpectFailure(write, refused);
+    EXPECT_NE(write.err.find("its 32-bit sum wraps to 0"), std::string::npos) << write.err;
+    EXPECT_NE(write.err.find(room + "; nothing was written\n"), std::string::npos) << write.err;
+    EXPECT_TRUE(testsupport::ReadFile(images.disk()) == before) << "the image changed";
+
+    const auto output = images.dir() / "out.bin";
+    const ToolResult read = RunZelvan(images.Drives() + " read C" + operands + " -o " + Quote(output));
+    ExpectFailure(read, refused);
+    EXPECT_NE(read.err.find(room + "\n"), std::string::npos) << read.err;
+    EXPECT_FALSE(std::filesystem::exists(output));
+}
+
 TEST_F(ZelvanRefusal, DeclinedConfirmation) {
     const ToolResult result = WriteUnchanged("--no write C", geometry.firstDataSector, 1);
     ExpectFailure(result, "the write was not confirmed (the answer to \"Dangerous! Do you want to write to the "

@@ -46,13 +46,20 @@ void SelectRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, std::uint32_t f
     if (zelvan.FirstSector() != first)
         throw tools::Failure("FIRST " + std::to_string(first) + " is refused: it is not below " + BoundText(drive));
     zelvan.SetSectors(count);
-    if (zelvan.Sectors() != count) {
-        const std::uint32_t bound = drive.SizeBound();
+    // The component adds FIRST and COUNT in 32 bits: a run that ends at 2^32
+    // or beyond wraps to a small sum and passes its test. The run is tested
+    // whole here, before anything moves.
+    const std::uint64_t end = std::uint64_t{first} + count;
+    const std::uint32_t bound = drive.SizeBound();
+    if (zelvan.Sectors() != count || end >= bound) {
         const std::uint32_t room = bound - first - 1; // first < bound here
-        throw tools::Failure("COUNT " + std::to_string(count) + " is refused: FIRST + COUNT = " +
-                      std::to_string(std::uint64_t{first} + count) + " is not below " + BoundText(drive) +
-                      "; from sector " + std::to_string(first) + " at most " + std::to_string(room) +
-                      " sectors can be moved");
+        const std::string wrapped = zelvan.Sectors() == count
+                                        ? " (the component takes it: its 32-bit sum wraps to " +
+                                              std::to_string(static_cast<std::uint32_t>(end)) + ")"
+                                        : "";
+        throw tools::Failure("COUNT " + std::to_string(count) + " is refused: FIRST + COUNT = " + std::to_string(end) +
+                             " is not below " + BoundText(drive) + wrapped + "; from sector " + std::to_string(first) +
+                             " at most " + std::to_string(room) + " sectors can be moved");
     }
 }
 

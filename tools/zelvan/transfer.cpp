@@ -158,7 +158,16 @@ std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive) {
 void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run, Direction direction,
                  const TransferOptions& options, const PieceBytes& bytes) {
     const std::uint32_t bytesPerSector = BytesPerSector(run, drive);
-    SelectRun(zelvan, drive, run.first, run.count);
+    // What stops a write before a piece moves says what the earlier pieces wrote.
+    const auto beforePiece = [&](Piece piece, const auto& step) {
+        try {
+            step();
+        } catch (const tools::Failure& failure) {
+            if (direction == Direction::Read) throw;
+            throw tools::Failure(failure.what() + WhatWasWritten(run, piece, Left::Nothing));
+        }
+    };
+    beforePiece(Piece{run.first, run.count}, [&] { SelectRun(zelvan, drive, run.first, run.count); });
     const PlatformFacts platform = QueryPlatform();
     const TRoad road = platform.road;
     const std::uint32_t perPiece = SectorsPerPiece(run, direction, road, bytesPerSector);
@@ -176,15 +185,11 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
     const vcl::TMemoryBlock block(std::size_t{std::min(perPiece, run.count)} * bytesPerSector);
     for (std::uint32_t done = 0; done < run.count;) {
         const Piece piece{run.first + done, std::min(perPiece, run.count - done)};
-        SelectRun(zelvan, drive, piece.first, piece.count);
         const std::span<std::uint8_t> buffer(block.get(), std::size_t{piece.count} * bytesPerSector);
-        if (direction == Direction::Write) {
-            try {
-                bytes(buffer);
-            } catch (const tools::Failure& failure) {
-                throw tools::Failure(failure.what() + WhatWasWritten(run, piece, Left::Nothing));
-            }
-        }
+        beforePiece(piece, [&] {
+            SelectRun(zelvan, drive, piece.first, piece.count);
+            if (direction == Direction::Write) bytes(buffer);
+        });
         const bool asked = direction == Direction::Write && zelvan.NeedWriteWarn();
         // What the piece's calls say when they fail, and nothing older.
         SetLastError(ERROR_SUCCESS);
