@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "win32/little_endian.h"
+
 namespace vcl {
 
 namespace {
@@ -44,8 +46,7 @@ private:
     std::uint64_t ReadLittleEndian(std::size_t size, std::string_view expected) {
         if (Left() < size)
             Fail(pos_, "unexpected end of the form inside " + std::string(expected));
-        std::uint64_t value = 0;
-        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{form_[pos_ + i]} << (8 * i);
+        const std::uint64_t value = win32::LittleEndian(form_, pos_, size);
         pos_ += size;
         return value;
     }

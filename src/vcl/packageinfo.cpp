@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "win32/little_endian.h"
+
 namespace vcl {
 
 namespace {
@@ -14,8 +16,7 @@ public:
 
     std::uint32_t Dword(const std::string& what) {
         if (Left() < 4) Fail("it ends before " + what);
-        std::uint32_t value = 0;
-        for (int i = 3; i >= 0; --i) value = value << 8 | record_[at_ + static_cast<std::size_t>(i)];
+        const std::uint32_t value = win32::Le32(record_, at_);
         at_ += 4;
         return value;
     }

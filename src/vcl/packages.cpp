@@ -7,6 +7,7 @@
 #include "vcl/palette.h"
 #include "vcl/shared_state.h"
 #include "vcl/sysutils.h"
+#include "win32/little_endian.h"
 #include "win32/unique_module.h"
 #include "win32/win_errors.h"
 
@@ -170,7 +171,7 @@ std::string GetPackageDescription(HMODULE Module) {
     const std::optional<TResourceBytes> text = ResourceBytes(Module, "DESCRIPTION", RT_RCDATA);
     std::string description;
     for (std::size_t i = 0; text && i + 1 < text->size(); i += 2) {
-        const unsigned unit = (*text)[i] | (*text)[i + 1] << 8;
+        const unsigned unit = win32::Le16(*text, i);
         if (unit == 0) break;
         description += unit < 0x100 ? static_cast<char>(unit) : '?';
     }

@@ -2,31 +2,17 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <random>
 #include <system_error>
-#ifdef _WIN32
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <unistd.h>
-#endif
 
 #include "common/outcome.h"
+#include "common/platform.h"
 
 namespace tools {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-#ifdef _WIN32
-constexpr int newFileFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
-constexpr int newFileMode = _S_IREAD | _S_IWRITE;
-#else
-constexpr int newFileFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-constexpr int newFileMode = 0666;
-#endif
 
 // As the system resolves a path: at most this many links in a row.
 constexpr int maxLinks = 40;
@@ -53,11 +39,8 @@ std::pair<fs::path, UniqueFile> CreateTemporaryBeside(const fs::path& target) {
         std::snprintf(suffix, sizeof suffix, ".partial-%08x", static_cast<unsigned>(random()));
         fs::path name = target;
         name += suffix;
-        const int fd = ::open(name.string().c_str(), newFileFlags, newFileMode);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) return {name, nullptr};
-        UniqueFile file(::fdopen(fd, "wb"));
-        if (!file) ::close(fd);
+        UniqueFile file = CreateNewFile(name);
+        if (!file && errno == EEXIST) continue;
         return {name, std::move(file)};
     }
     errno = EEXIST;

@@ -1,38 +1,16 @@
 #include "common/run_tool.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <exception>
-#include <fcntl.h>
 #include <iostream>
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 #include "common/files.h"
 #include "common/outcome.h"
+#include "common/platform.h"
 
 namespace tools {
 
 namespace {
-
-#ifndef _WIN32
-// A standard stream that was closed when the tool started is held by
-// /dev/null opened the other way round: no file the tool opens can take its
-// number (and receive its output), and a write to it fails as it would have.
-void HoldClosedStandardStreams() {
-    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
-        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-        const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
-        if (held >= 0 && held != fd) {
-            ::dup2(held, fd);
-            ::close(held);
-        }
-    }
-}
-#else
-void HoldClosedStandardStreams() {}
-#endif
 
 // The length of the UTF-8 sequence at `at`, or 0 when none begins there.
 std::size_t Utf8Length(std::string_view text, std::size_t at) {

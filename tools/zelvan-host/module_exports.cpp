@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/outcome.h"
+#include "win32/little_endian.h"
 
 namespace zelvan_host {
 
@@ -17,9 +18,7 @@ public:
 
     std::uint64_t Field(std::uint64_t at, unsigned size) const {
         Need(at, size);
-        std::uint64_t value = 0;
-        for (unsigned i = size; i-- > 0;) value = value << 8 | bytes_[static_cast<std::size_t>(at) + i];
-        return value;
+        return win32::LittleEndian(bytes_, static_cast<std::size_t>(at), size);
     }
     std::string Text(std::uint64_t at) const {
         Need(at, 1);

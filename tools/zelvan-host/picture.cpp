@@ -10,18 +10,11 @@
 #include "common/command_table.h"
 #include "common/files.h"
 #include "common/outcome.h"
+#include "win32/little_endian.h"
 
 namespace zelvan_host {
 
 namespace {
-
-std::uint32_t Dword(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 |
-           std::uint32_t(bytes[at + 3]) << 24;
-}
-std::uint16_t Word(std::span<const std::uint8_t> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
-}
 
 void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -90,12 +83,12 @@ std::vector<std::uint8_t> Png(const TPicture& picture, const std::filesystem::pa
 TPicture DecodeBitmap(std::span<const std::uint8_t> dib, const std::string& what) {
     auto refuse = [&](const std::string& why) { Refuse(what, why); };
     if (dib.size() < infoHeaderSize) refuse("it is shorter than a bitmap header");
-    const std::uint32_t headerSize = Dword(dib, 0);
-    const auto width = static_cast<std::int32_t>(Dword(dib, 4));
-    const auto height = static_cast<std::int32_t>(Dword(dib, 8));
-    const unsigned bits = Word(dib, 14);
-    const std::uint32_t compression = Dword(dib, 16);
-    const std::uint32_t coloursUsed = Dword(dib, 32);
+    const std::uint32_t headerSize = win32::Le32(dib, 0);
+    const auto width = static_cast<std::int32_t>(win32::Le32(dib, 4));
+    const auto height = static_cast<std::int32_t>(win32::Le32(dib, 8));
+    const unsigned bits = win32::Le16(dib, 14);
+    const std::uint32_t compression = win32::Le32(dib, 16);
+    const std::uint32_t coloursUsed = win32::Le32(dib, 32);
     if (headerSize < infoHeaderSize || headerSize > dib.size()) refuse("its header size is " + std::to_string(headerSize));
     if (width <= 0 || height == 0 || width > 0x4000 || height > 0x4000 || height < -0x4000)
         refuse("it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels");

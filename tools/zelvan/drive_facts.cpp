@@ -4,6 +4,8 @@
 
 namespace zelvan_cli {
 
+using Orvane::TRoad;
+
 DriveFacts MeasureDrive(char letter) {
     DriveFacts facts;
     facts.letter = letter;

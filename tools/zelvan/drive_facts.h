@@ -13,8 +13,6 @@
 
 namespace zelvan_cli {
 
-using Orvane::TRoad;
-
 struct DriveFacts {
     char letter = 0;
     UINT type = DRIVE_UNKNOWN;
@@ -33,14 +31,14 @@ struct PlatformFacts {
     DWORD platformId = 0;
     DWORD buildNumber = 0;
     int win32Platform = 0;       // what the runtime publishes
-    TRoad road = TRoad::None;
+    Orvane::TRoad road = Orvane::TRoad::None;
 };
 
 PlatformFacts QueryPlatform();
 std::string PlatformName(const PlatformFacts& platform);
 // How the logical transfers of drive `letter` travel, and the floppy ones.
-std::string RoadDescription(TRoad road, char letter);
-std::string FloppyRoadDescription(TRoad road, char letter);
+std::string RoadDescription(Orvane::TRoad road, char letter);
+std::string FloppyRoadDescription(Orvane::TRoad road, char letter);
 
 // The block `zelvan info` prints, each line starting with `indent`.
 void WriteDriveReport(std::ostream& out, const DriveFacts& drive, const PlatformFacts& platform,

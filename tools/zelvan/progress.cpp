@@ -4,12 +4,6 @@
 #include <array>
 #include <cmath>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace zelvan_cli {
 
 namespace {
@@ -76,14 +70,6 @@ void ProgressBar::Draw() {
     std::fprintf(out_, "\r%s\033[K", line.c_str());
     std::fflush(out_);
     drawn_ = true;
-}
-
-bool StandardErrorIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
 }
 
 } // namespace zelvan_cli

@@ -19,7 +19,7 @@ std::string FormatProgress(std::uint64_t done, std::uint64_t total, double secon
 
 class ProgressBar {
 public:
-    // Draws on `out` only when `enabled`; see StandardErrorIsTerminal.
+    // Draws on `out` only when `enabled`, as for a terminal (tools::StandardErrorIsTerminal).
     ProgressBar(std::uint64_t total, std::FILE* out, bool enabled);
     ~ProgressBar();
     ProgressBar(const ProgressBar&) = delete;
@@ -37,7 +37,5 @@ private:
     bool drawn_ = false;
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
-
-bool StandardErrorIsTerminal();
 
 } // namespace zelvan_cli

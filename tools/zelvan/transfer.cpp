@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/outcome.h"
+#include "common/platform.h"
 #include "vcl/memory_manager.h"
 #include "win32/fat_type.h"
 #include "win32/windows_versions.h"
@@ -16,6 +17,8 @@
 #include "zelvan/selection.h"
 
 namespace zelvan_cli {
+
+using Orvane::TRoad;
 
 namespace {
 
@@ -179,7 +182,7 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
                      static_cast<unsigned>(perPiece));
 
     ProgressBar progress(std::uint64_t{run.count} * bytesPerSector, stderr,
-                         run.count > perPiece && StandardErrorIsTerminal());
+                         run.count > perPiece && tools::StandardErrorIsTerminal());
     // One block for every piece, from the runtime, which starts a long one on
     // a page: the system copies to and from such memory fastest.
     const vcl::TMemoryBlock block(std::size_t{std::min(perPiece, run.count)} * bytesPerSector);

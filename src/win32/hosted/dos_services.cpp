@@ -1,11 +1,13 @@
 // INT 21h 440Dh (lock/unlock logical volume), INT 25h/26h and INT 21h 7305h
 // as VWIN32 carries them out on Windows 95/98.
 #include <cstdio>
+#include <span>
 
 #include "win32/hosted/device_services.h"
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/fat_volume.h"
 #include "win32/hosted/flat_region.h"
+#include "win32/little_endian.h"
 #include "win32/service_status.h"
 
 namespace hosted {
@@ -119,10 +121,11 @@ std::optional<LogicalRequest> ReadPacket(ServiceContext& context, DWORD address)
         }
         context.note += ")";
     }
+    const std::span<const std::uint8_t> fields(packet, packetSize);
     LogicalRequest request{};
-    request.first = packet[0] | (packet[1] << 8) | (packet[2] << 16) | (DWORD{packet[3]} << 24);
-    request.count = static_cast<WORD>(packet[4] | (packet[5] << 8));
-    request.buffer = packet[6] | (packet[7] << 8) | (packet[8] << 16) | (DWORD{packet[9]} << 24);
+    request.first = win32::Le32(fields, 0);
+    request.count = win32::Le16(fields, 4);
+    request.buffer = win32::Le32(fields, 6);
     return request;
 }
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "win32/hosted/little_endian.h"
+#include "win32/little_endian.h"
 
 namespace hosted {
 
@@ -112,7 +112,7 @@ private:
             }
             cachedSector_ = sector;
         }
-        return Le32(fatSector_, static_cast<std::size_t>(at % layout_.bytesPerSector));
+        return win32::Le32(fatSector_, static_cast<std::size_t>(at % layout_.bytesPerSector));
     }
 
     const Backing& medium_;
@@ -160,7 +160,7 @@ BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> b) {
         return none("its file system name is not \"EXFAT   \"");
     if (std::any_of(b.begin() + 11, b.begin() + 64, [](std::uint8_t byte) { return byte != 0; }))
         return none("bytes 11 to 63, where FAT keeps its parameter block, are not zero");
-    if (Le16(b, 510) != 0xAA55) return none("its boot signature is not 55 AA");
+    if (win32::Le16(b, 510) != 0xAA55) return none("its boot signature is not 55 AA");
     if (b[105] != 1) return none(Figure("the file system's major revision", b[105], "not 1"));
 
     const unsigned sectorShift = b[108], clusterShift = b[109], fatCount = b[110];
@@ -174,12 +174,12 @@ BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> b) {
     ExfatLayout layout{};
     layout.bytesPerSector = 1u << sectorShift;
     layout.sectorsPerCluster = 1u << clusterShift;
-    layout.totalSectors = Le64(b, 72);
-    layout.fatOffset = Le32(b, 80);
-    layout.fatLength = Le32(b, 84);
-    layout.clusterHeapOffset = Le32(b, 88);
-    layout.clusterCount = Le32(b, 92);
-    layout.rootCluster = Le32(b, 96);
+    layout.totalSectors = win32::Le64(b, 72);
+    layout.fatOffset = win32::Le32(b, 80);
+    layout.fatLength = win32::Le32(b, 84);
+    layout.clusterHeapOffset = win32::Le32(b, 88);
+    layout.clusterCount = win32::Le32(b, 92);
+    layout.rootCluster = win32::Le32(b, 96);
 
     const std::uint64_t minSectors = (std::uint64_t{1} << 20) >> sectorShift;
     if (layout.totalSectors < minSectors)
@@ -216,7 +216,7 @@ VolumeReading ReadExfatVolume(const Backing& medium, const MediumStart& start, b
     // The driver mounts a volume once it has found its allocation bitmap;
     // counting the bitmap walks its chain.
     // With two FATs, bit 0 of the volume flags names the active FAT and bitmap.
-    const unsigned active = start.sector[110] == 2 ? Le16(start.sector, 106) & 1u : 0u;
+    const unsigned active = start.sector[110] == 2 ? win32::Le16(start.sector, 106) & 1u : 0u;
     ChainReader chains(medium, layout, active);
     std::optional<BitmapEntry> bitmap;
     const bool listed = chains.Read(layout.rootCluster, maxDirectoryBytes, false, "its root directory",
@@ -225,7 +225,8 @@ VolumeReading ReadExfatVolume(const Backing& medium, const MediumStart& start, b
                                             const std::uint8_t type = entries[at];
                                             if (type == endOfDirectory) return false;
                                             if (type == allocationBitmap && (entries[at + 1] & 1u) == active) {
-                                                bitmap = BitmapEntry{Le32(entries, at + 20), Le64(entries, at + 24)};
+                                                bitmap = BitmapEntry{win32::Le32(entries, at + 20),
+                                                                     win32::Le64(entries, at + 24)};
                                                 return false;
                                             }
                                         }

@@ -4,7 +4,7 @@
 #include <bit>
 #include <vector>
 
-#include "win32/hosted/little_endian.h"
+#include "win32/little_endian.h"
 
 namespace hosted {
 
@@ -26,11 +26,11 @@ std::uint32_t EntryAt(const std::vector<std::uint8_t>& fat, win32::FatType type,
     switch (type) {
     case win32::FatType::Fat12: {
         std::size_t at = cluster + cluster / 2;
-        std::uint32_t pair = fat[at] | (fat[at + 1] << 8);
+        std::uint32_t pair = win32::Le16(fat, at);
         return (cluster & 1) ? pair >> 4 : pair & 0x0FFF;
     }
-    case win32::FatType::Fat16: return Le16(fat, std::size_t{cluster} * 2);
-    case win32::FatType::Fat32: return Le32(fat, std::size_t{cluster} * 4) & 0x0FFFFFFF;
+    case win32::FatType::Fat16: return win32::Le16(fat, std::size_t{cluster} * 2);
+    case win32::FatType::Fat32: return win32::Le32(fat, std::size_t{cluster} * 4) & 0x0FFFFFFF;
     }
     return 0;
 }
@@ -45,16 +45,16 @@ BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
     if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
     if (b[0] != 0xEB && b[0] != 0xE9) return none("it does not begin with a jump instruction (0xEB or 0xE9)");
     FatLayout layout{};
-    layout.bytesPerSector = Le16(b, 11);
+    layout.bytesPerSector = win32::Le16(b, 11);
     layout.sectorsPerCluster = b[13];
-    layout.reservedSectors = Le16(b, 14);
+    layout.reservedSectors = win32::Le16(b, 14);
     layout.fatCount = b[16];
-    std::uint32_t rootEntries = Le16(b, 17);
-    std::uint32_t total16 = Le16(b, 19);
+    std::uint32_t rootEntries = win32::Le16(b, 17);
+    std::uint32_t total16 = win32::Le16(b, 19);
     std::uint8_t media = b[21];
-    std::uint32_t fat16 = Le16(b, 22);
-    layout.totalSectors = total16 != 0 ? total16 : Le32(b, 32);
-    layout.sectorsPerFat = fat16 != 0 ? fat16 : Le32(b, 36);
+    std::uint32_t fat16 = win32::Le16(b, 22);
+    layout.totalSectors = total16 != 0 ? total16 : win32::Le32(b, 32);
+    layout.sectorsPerFat = fat16 != 0 ? fat16 : win32::Le32(b, 36);
 
     unsigned bps = layout.bytesPerSector;
     if (bps < 512 || bps > 4096 || !std::has_single_bit(bps))

@@ -8,8 +8,7 @@
 #include "win32/hosted/machine_state.h"
 #include "win32/hosted/unique_fd.h"
 
-using namespace hosted;
-
+namespace hosted {
 namespace {
 
 constexpr UINT buttonMask = 0x0000000F;
@@ -45,15 +44,18 @@ std::optional<int> AskTerminal(const char* text, const char* caption) {
 }
 
 } // namespace
+} // namespace hosted
 
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
-    MachineLock machine;
-    Call call(*machine, "MessageBoxA",
-              [&] { return ArgList({PointerArg(hWnd), TextArg(lpText), TextArg(lpCaption), HexArg(uType)}); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "MessageBoxA", [&] {
+        return hosted::ArgList(
+            {hosted::PointerArg(hWnd), hosted::TextArg(lpText), hosted::TextArg(lpCaption), hosted::HexArg(uType)});
+    });
     // A box that could not be shown is the last message, answered 0, but
     // was never shown.
     auto record = [&](int answer) {
-        ShownMessage message{lpText ? lpText : "", lpCaption ? lpCaption : "", uType, answer};
+        hosted::ShownMessage message{lpText ? lpText : "", lpCaption ? lpCaption : "", uType, answer};
         if (answer != 0 && machine->journal.Kept()) machine->messages.push_back(message);
         machine->lastMessage = std::move(message);
     };
@@ -63,7 +65,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
         return 0;
     };
     if (call.Planned()) return fail(call.PlannedError());
-    UINT buttons = uType & buttonMask;
+    UINT buttons = uType & hosted::buttonMask;
     if (buttons != MB_OK && buttons != MB_YESNO) return fail(ERROR_NOT_SUPPORTED);
     if (buttons == MB_OK) {
         record(IDOK);
@@ -78,7 +80,7 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     } else if (machine->environmentAnswer) {
         answer = *machine->environmentAnswer;
         source = "ZELVAN_ANSWER";
-    } else if (std::optional<int> typed = AskTerminal(lpText, lpCaption)) {
+    } else if (std::optional<int> typed = hosted::AskTerminal(lpText, lpCaption)) {
         answer = *typed;
         source = "terminal";
     }

@@ -4,8 +4,8 @@
 #include <bit>
 #include <string_view>
 
-#include "win32/hosted/little_endian.h"
 #include "win32/hosted/ntfs_library.h"
+#include "win32/little_endian.h"
 
 namespace hosted {
 
@@ -47,24 +47,26 @@ BootReading<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> b) {
     auto none = [](std::string problem) { return BootReading<NtfsLayout>{std::nullopt, std::move(problem)}; };
     if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
     if (!std::equal(oemName.begin(), oemName.end(), b.begin() + 3)) return none("its OEM name is not \"NTFS    \"");
-    if (Le16(b, 510) != 0xAA55) return none("its boot signature is not 55 AA");
-    const unsigned bps = Le16(b, 11);
+    if (win32::Le16(b, 510) != 0xAA55) return none("its boot signature is not 55 AA");
+    const unsigned bps = win32::Le16(b, 11);
     if (bps < 512 || bps > 4096 || !std::has_single_bit(bps))
         return none(Figure("bytes per sector", bps, "not a power of two from 512 to 4096"));
     const std::optional<unsigned> spc = SectorsPerCluster(b[13]);
     if (!spc) return none(Figure("the sectors per cluster byte", b[13], "neither a power of two up to 128 nor 0xF4 to 0xFF"));
     const std::uint64_t clusterBytes = std::uint64_t{bps} * *spc;
     if (clusterBytes > maxClusterBytes) return none(Figure("the cluster size", clusterBytes, "more than 2 MiB"));
-    if (Le16(b, 14) != 0 || b[16] != 0) return none("its reserved sectors or number of FATs, which NTFS keeps 0, are not");
+    if (win32::Le16(b, 14) != 0 || b[16] != 0)
+        return none("its reserved sectors or number of FATs, which NTFS keeps 0, are not");
 
-    NtfsLayout layout{bps, *spc, Le64(b, 40), 0};
+    NtfsLayout layout{bps, *spc, win32::Le64(b, 40), 0};
     const std::uint64_t clusters = layout.totalSectors / *spc;
     if (clusters == 0) return none(Figure("total sectors", layout.totalSectors, "less than one cluster"));
     if (clusters > maxClusters)
         return none(std::to_string(clusters) + " clusters are more than NTFS numbers (" + std::to_string(maxClusters) + ")");
     layout.totalClusters = static_cast<std::uint32_t>(clusters);
-    if (Le64(b, 48) >= clusters) return none(Figure("the MFT's first cluster", Le64(b, 48), "beyond the volume"));
-    if (Le64(b, 56) >= clusters) return none(Figure("the MFT mirror's first cluster", Le64(b, 56), "beyond the volume"));
+    const std::uint64_t mft = win32::Le64(b, 48), mirror = win32::Le64(b, 56);
+    if (mft >= clusters) return none(Figure("the MFT's first cluster", mft, "beyond the volume"));
+    if (mirror >= clusters) return none(Figure("the MFT mirror's first cluster", mirror, "beyond the volume"));
     if (!RecordBytes(b[64], clusterBytes))
         return none(Figure("the MFT record size byte", b[64], "not a record of 256 bytes to 64 KiB"));
     if (!RecordBytes(b[68], clusterBytes))

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "win32/little_endian.h"
+
 namespace hosted {
 
 namespace {
@@ -14,10 +16,6 @@ constexpr WORD ordinalMark = 0xFFFF;
 
 std::size_t Aligned(std::size_t n) { return (n + alignment - 1) / alignment * alignment; }
 
-WORD WordAt(ByteView bytes, std::size_t at) { return static_cast<WORD>(bytes[at] | bytes[at + 1] << 8); }
-DWORD DwordAt(ByteView bytes, std::size_t at) {
-    return static_cast<DWORD>(WordAt(bytes, at)) | static_cast<DWORD>(WordAt(bytes, at + 2)) << 16;
-}
 
 // A type or a name: a number, or UTF-16 text.
 struct ResourceId {
@@ -28,14 +26,14 @@ struct ResourceId {
 // Reads an id at `at` within `header`; advances `at` past it.
 std::optional<ResourceId> ReadId(ByteView header, std::size_t& at) {
     if (header.size() - at < 2) return std::nullopt;
-    if (WordAt(header, at) == ordinalMark) {
+    if (win32::Le16(header, at) == ordinalMark) {
         if (header.size() - at < 4) return std::nullopt;
-        ResourceId id{WordAt(header, at + 2), {}};
+        ResourceId id{win32::Le16(header, at + 2), {}};
         at += 4;
         return id;
     }
     for (std::size_t end = at; header.size() - end >= 2; end += 2) {
-        if (WordAt(header, end) == 0) {
+        if (win32::Le16(header, end) == 0) {
             ResourceId id{std::nullopt, header.subspan(at, end - at)};
             at = end + 2;
             return id;
@@ -57,8 +55,8 @@ template <typename Visit> void ForEachEntry(ByteView image, Visit visit) {
     constexpr std::size_t fixedTail = 16; // data version, flags, language, version, characteristics
     std::size_t at = 0;
     while (image.size() - at >= fixedHead) {
-        const DWORD dataSize = DwordAt(image, at);
-        const DWORD headerSize = DwordAt(image, at + 4);
+        const DWORD dataSize = win32::Le32(image, at);
+        const DWORD headerSize = win32::Le32(image, at + 4);
         if (headerSize < fixedHead + fixedTail || headerSize > image.size() - at ||
             dataSize > image.size() - at - headerSize)
             return;
@@ -86,7 +84,7 @@ bool Matches(const ResourceId& id, LPCSTR wanted) {
     const std::size_t length = std::strlen(wanted);
     if (id.text.size() != 2 * length) return false;
     for (std::size_t i = 0; i < length; ++i) {
-        const WORD unit = WordAt(id.text, 2 * i);
+        const WORD unit = win32::Le16(id.text, 2 * i);
         const auto byte = static_cast<unsigned char>(wanted[i]);
         if (unit != byte && unit != static_cast<WORD>(std::toupper(byte))) return false;
     }

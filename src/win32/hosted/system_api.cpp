@@ -7,8 +7,7 @@
 #include "win32/hosted/paths.h"
 #include "win32/windows_versions.h"
 
-using namespace hosted;
-
+namespace hosted {
 namespace {
 
 struct OsVersion {
@@ -53,29 +52,30 @@ const char* DriveTypeName(UINT type) {
 }
 
 } // namespace
+} // namespace hosted
 
-DWORD WINAPI GetLastError() { return LastError(); }
+DWORD WINAPI GetLastError() { return hosted::LastError(); }
 
-void WINAPI SetLastError(DWORD dwErrCode) { LastError() = dwErrCode; }
+void WINAPI SetLastError(DWORD dwErrCode) { hosted::LastError() = dwErrCode; }
 
 UINT WINAPI SetErrorMode(UINT uMode) {
-    MachineLock machine;
-    Call call(*machine, "SetErrorMode", [&] { return HexArg(uMode); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "SetErrorMode", [&] { return hosted::HexArg(uMode); });
     UINT previous = machine->errorMode;
     machine->errorMode = uMode;
-    call.Finish([&] { return HexArg(previous); });
+    call.Finish([&] { return hosted::HexArg(previous); });
     return previous;
 }
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
-    MachineLock machine;
-    Call call(*machine, "GetVersionExA", [&] { return PointerArg(lpVersionInformation); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "GetVersionExA", [&] { return hosted::PointerArg(lpVersionInformation); });
     if (call.Planned()) return call.Fail(call.PlannedError());
     // Only the size of the structure this header declares is understood.
     if (!lpVersionInformation || lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
         return call.Fail(ERROR_INVALID_PARAMETER);
-    const Identity& identity = machine->identity;
-    OsVersion version = VersionOf(identity);
+    const hosted::Identity& identity = machine->identity;
+    hosted::OsVersion version = hosted::VersionOf(identity);
     OSVERSIONINFOA& info = *lpVersionInformation;
     info.dwMajorVersion = version.major;
     info.dwMinorVersion = version.minor;
@@ -95,36 +95,39 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
 }
 
 UINT WINAPI GetDriveTypeA(LPCSTR lpRootPathName) {
-    MachineLock machine;
-    Call call(*machine, "GetDriveTypeA", [&] { return TextArg(lpRootPathName); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "GetDriveTypeA", [&] { return hosted::TextArg(lpRootPathName); });
     if (call.Planned()) {
-        call.FinishFailed(DriveTypeName(DRIVE_UNKNOWN), call.PlannedError());
+        call.FinishFailed(hosted::DriveTypeName(DRIVE_UNKNOWN), call.PlannedError());
         return DRIVE_UNKNOWN;
     }
-    std::optional<char> letter = RootPathLetter(lpRootPathName);
-    const DriveSpec* drive = letter ? machine->Drive(*letter) : nullptr;
-    UINT type = !drive ? DRIVE_NO_ROOT_DIR : drive->kind == DriveKind::Removable ? DRIVE_REMOVABLE : DRIVE_FIXED;
-    call.Finish(DriveTypeName(type));
+    std::optional<char> letter = hosted::RootPathLetter(lpRootPathName);
+    const hosted::DriveSpec* drive = letter ? machine->Drive(*letter) : nullptr;
+    UINT type = !drive                                         ? DRIVE_NO_ROOT_DIR
+                : drive->kind == hosted::DriveKind::Removable ? DRIVE_REMOVABLE
+                                                               : DRIVE_FIXED;
+    call.Finish(hosted::DriveTypeName(type));
     return type;
 }
 
 BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster, LPDWORD lpBytesPerSector,
                               LPDWORD lpNumberOfFreeClusters, LPDWORD lpTotalNumberOfClusters) {
-    MachineLock machine;
-    Call call(*machine, "GetDiskFreeSpaceA", [&] {
-        return ArgList({TextArg(lpRootPathName), PointerArg(lpSectorsPerCluster), PointerArg(lpBytesPerSector),
-                        PointerArg(lpNumberOfFreeClusters), PointerArg(lpTotalNumberOfClusters)});
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "GetDiskFreeSpaceA", [&] {
+        return hosted::ArgList({hosted::TextArg(lpRootPathName), hosted::PointerArg(lpSectorsPerCluster),
+                                hosted::PointerArg(lpBytesPerSector), hosted::PointerArg(lpNumberOfFreeClusters),
+                                hosted::PointerArg(lpTotalNumberOfClusters)});
     });
     if (call.Planned()) return call.Fail(call.PlannedError());
-    std::optional<char> letter = RootPathLetter(lpRootPathName);
+    std::optional<char> letter = hosted::RootPathLetter(lpRootPathName);
     if (!letter) return call.Fail(ERROR_INVALID_NAME);
-    const DriveSpec* drive = machine->Drive(*letter);
+    const hosted::DriveSpec* drive = machine->Drive(*letter);
     if (!drive) return call.Fail(ERROR_PATH_NOT_FOUND);
-    MediumOpening opening = OpenMedium(*drive, false);
+    hosted::MediumOpening opening = hosted::OpenMedium(*drive, false);
     if (!opening.medium) return call.Fail(ERROR_NOT_READY);
-    const VolumeReading reading = machine->mounts.Measure(*letter, *opening.medium, machine->IsNt());
+    const hosted::VolumeReading reading = machine->mounts.Measure(*letter, *opening.medium, machine->IsNt());
     if (!reading.volume) return call.Fail(reading.error);
-    const MountedVolume& volume = *reading.volume;
+    const hosted::MountedVolume& volume = *reading.volume;
     // Null out-pointers are skipped rather than written through.
     if (lpSectorsPerCluster) *lpSectorsPerCluster = volume.sectorsPerCluster;
     if (lpBytesPerSector) *lpBytesPerSector = volume.bytesPerSector;

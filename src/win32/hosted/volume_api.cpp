@@ -10,8 +10,7 @@
 #include "win32/hosted/volume_reading.h"
 #include "win32/hosted/vwin32.h"
 
-using namespace hosted;
-
+namespace hosted {
 namespace {
 
 bool Reads(DWORD access) { return (access & GENERIC_READ) != 0; }
@@ -171,14 +170,17 @@ bool WritesIntoFileSystem(Machine& machine, const VolumeHandle& volume, DWORD co
 }
 
 } // namespace
+} // namespace hosted
 
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                           LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                           DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
-    MachineLock machine;
-    Call call(*machine, "CreateFileA", [&] {
-        return ArgList({TextArg(lpFileName), HexArg(dwDesiredAccess), HexArg(dwShareMode), PointerArg(lpSecurityAttributes),
-                        std::to_string(dwCreationDisposition), HexArg(dwFlagsAndAttributes), HandleArg(hTemplateFile)});
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "CreateFileA", [&] {
+        return hosted::ArgList({hosted::TextArg(lpFileName), hosted::HexArg(dwDesiredAccess),
+                                hosted::HexArg(dwShareMode), hosted::PointerArg(lpSecurityAttributes),
+                                std::to_string(dwCreationDisposition), hosted::HexArg(dwFlagsAndAttributes),
+                                hosted::HandleArg(hTemplateFile)});
     });
     auto fail = [&](DWORD error) {
         call.FinishFailed("INVALID_HANDLE_VALUE", error);
@@ -189,34 +191,34 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     std::string_view path(lpFileName);
     // Windows 95 hands "\\.\name" to the VxD loader before it looks at the
     // disposition, which is why the classic samples can pass 0 there.
-    if (machine->IsWindows95Family() && IsVwin32Path(path)) {
-        HANDLE handle = machine->AddHandle(DeviceHandle{});
-        call.Finish([&] { return HandleArg(handle); });
+    if (machine->IsWindows95Family() && hosted::IsVwin32Path(path)) {
+        HANDLE handle = machine->AddHandle(hosted::DeviceHandle{});
+        call.Finish([&] { return hosted::HandleArg(handle); });
         return handle;
     }
     if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
         return fail(ERROR_INVALID_PARAMETER);
     // Volume devices exist on NT only.
-    std::optional<char> letter = machine->IsNt() ? VolumePathLetter(path) : std::nullopt;
+    std::optional<char> letter = machine->IsNt() ? hosted::VolumePathLetter(path) : std::nullopt;
     if (!letter) return fail(ERROR_FILE_NOT_FOUND);
-    return OpenVolume(*machine, call, *letter, dwDesiredAccess, dwShareMode, dwCreationDisposition);
+    return hosted::OpenVolume(*machine, call, *letter, dwDesiredAccess, dwShareMode, dwCreationDisposition);
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
-    MachineLock machine;
-    Call call(*machine, "CloseHandle", [&] { return HandleArg(hObject); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "CloseHandle", [&] { return hosted::HandleArg(hObject); });
     if (call.Planned()) return call.Fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hObject);
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
-    OpenObject& object = machine->handles.at(*key);
-    if (auto* device = std::get_if<DeviceHandle>(&object)) {
-        ReleaseDeviceLocks(*machine, *key);
-        GiveBack(machine->shelf, device->media);
+    hosted::OpenObject& object = machine->handles.at(*key);
+    if (auto* device = std::get_if<hosted::DeviceHandle>(&object)) {
+        hosted::ReleaseDeviceLocks(*machine, *key);
+        hosted::GiveBack(machine->shelf, device->media);
     } else {
-        auto& volume = std::get<VolumeHandle>(object);
+        auto& volume = std::get<hosted::VolumeHandle>(object);
         // A lock that ends with its handle ends as an unlock does.
         if (volume.locked) machine->mounts.Forget(volume.letter);
-        if (const DriveSpec* drive = machine->Drive(volume.letter)) {
+        if (const hosted::DriveSpec* drive = machine->Drive(volume.letter)) {
             // The medium stays with the drive, without the lock this handle held.
             volume.medium.Unlock();
             machine->shelf.Keep(volume.letter, drive->path, std::move(volume.medium));
@@ -227,12 +229,12 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
 }
 
 DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh, DWORD dwMoveMethod) {
-    MachineLock machine;
-    const char* method = MoveMethodName(dwMoveMethod);
-    Call call(*machine, "SetFilePointer", [&] {
-        return ArgList({HandleArg(hFile), std::to_string(lDistanceToMove),
-                        lpDistanceToMoveHigh ? "[" + std::to_string(*lpDistanceToMoveHigh) + "]" : "NULL",
-                        method ? method : std::to_string(dwMoveMethod)});
+    hosted::MachineLock machine;
+    const char* method = hosted::MoveMethodName(dwMoveMethod);
+    hosted::Call call(*machine, "SetFilePointer", [&] {
+        return hosted::ArgList({hosted::HandleArg(hFile), std::to_string(lDistanceToMove),
+                                lpDistanceToMoveHigh ? "[" + std::to_string(*lpDistanceToMoveHigh) + "]" : "NULL",
+                                method ? method : std::to_string(dwMoveMethod)});
     });
     auto fail = [&](DWORD error) {
         call.FinishFailed("INVALID_SET_FILE_POINTER", error);
@@ -241,19 +243,20 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     if (call.Planned()) return fail(call.PlannedError());
     std::optional<std::uintptr_t> key = machine->HandleKey(hFile);
     if (!key) return fail(ERROR_INVALID_HANDLE);
-    auto* volume = std::get_if<VolumeHandle>(&machine->handles.at(*key));
+    auto* volume = std::get_if<hosted::VolumeHandle>(&machine->handles.at(*key));
     if (!volume) return fail(ERROR_INVALID_FUNCTION);
     if (!method) return fail(ERROR_INVALID_PARAMETER);
 
     // Without a high part the distance is a signed 32-bit value.
-    std::int64_t distance = lpDistanceToMoveHigh
-                                ? static_cast<std::int64_t>((static_cast<std::uint64_t>(static_cast<DWORD>(*lpDistanceToMoveHigh)) << 32) |
-                                                            static_cast<DWORD>(lDistanceToMove))
-                                : lDistanceToMove;
+    const std::int64_t distance =
+        lpDistanceToMoveHigh
+            ? static_cast<std::int64_t>(std::uint64_t{static_cast<DWORD>(*lpDistanceToMoveHigh)} << 32 |
+                                        static_cast<DWORD>(lDistanceToMove))
+            : lDistanceToMove;
     std::uint64_t base = 0;
     if (dwMoveMethod == FILE_CURRENT) base = volume->position;
     if (dwMoveMethod == FILE_END) {
-        std::optional<std::uint64_t> size = VolumeBytes(*volume);
+        std::optional<std::uint64_t> size = hosted::VolumeBytes(*volume);
         if (!size) return fail(ERROR_NOT_READY);
         base = *size;
     }
@@ -269,7 +272,7 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
     auto low = static_cast<DWORD>(position);
     if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(position >> 32);
     // A low part that looks like the failure value is told apart by the error.
-    if (low == INVALID_SET_FILE_POINTER) LastError() = ERROR_SUCCESS;
+    if (low == INVALID_SET_FILE_POINTER) hosted::LastError() = ERROR_SUCCESS;
     call.Finish([&] { return std::to_string(low); },
                 [&] { return lpDistanceToMoveHigh ? "high " + std::to_string(position >> 32) : std::string(); });
     return low;
@@ -277,13 +280,15 @@ DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistance
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped) {
-    MachineLock machine;
-    Call call(*machine, "ReadFile",
-              [&] { return TransferArgs(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped); });
-    VolumeHandle* volume = TransferTarget(*machine, call, hFile, false, lpNumberOfBytesRead, lpOverlapped);
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "ReadFile", [&] {
+        return hosted::TransferArgs(hFile, lpBuffer, nNumberOfBytesToRead, lpNumberOfBytesRead, lpOverlapped);
+    });
+    hosted::VolumeHandle* volume =
+        hosted::TransferTarget(*machine, call, hFile, false, lpNumberOfBytesRead, lpOverlapped);
     if (!volume) return FALSE;
     if (nNumberOfBytesToRead == 0) return call.Succeed("0 bytes");
-    std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToRead);
+    std::optional<std::uint64_t> size = hosted::CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToRead);
     if (!size) return FALSE;
     // A raw volume read is bounded by the device: one that starts beyond its
     // last sector names a sector that does not exist, and the disk driver
@@ -291,48 +296,52 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, 
     // returns the sectors up to it, and the count read says how many.
     if (volume->position >= *size) return call.Fail(ERROR_SECTOR_NOT_FOUND);
     auto length = static_cast<std::size_t>(std::min<std::uint64_t>(nNumberOfBytesToRead, *size - volume->position));
-    Backing::Transfer got = volume->medium.ReadAt(lpBuffer, length, volume->position);
+    hosted::Backing::Transfer got = volume->medium.ReadAt(lpBuffer, length, volume->position);
     volume->position += got.bytes;
     *lpNumberOfBytesRead = static_cast<DWORD>(got.bytes);
     if (got.error != 0) return call.Fail(got.error == EIO ? ERROR_CRC : ERROR_READ_FAULT);
-    return call.Succeed([&] { return Bytes(got.bytes); });
+    return call.Succeed([&] { return hosted::Bytes(got.bytes); });
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
                       LPOVERLAPPED lpOverlapped) {
-    MachineLock machine;
-    Call call(*machine, "WriteFile",
-              [&] { return TransferArgs(hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped); });
-    VolumeHandle* volume = TransferTarget(*machine, call, hFile, true, lpNumberOfBytesWritten, lpOverlapped);
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "WriteFile", [&] {
+        return hosted::TransferArgs(hFile, lpBuffer, nNumberOfBytesToWrite, lpNumberOfBytesWritten, lpOverlapped);
+    });
+    hosted::VolumeHandle* volume =
+        hosted::TransferTarget(*machine, call, hFile, true, lpNumberOfBytesWritten, lpOverlapped);
     if (!volume) return FALSE;
     if (nNumberOfBytesToWrite == 0) return call.Succeed("0 bytes");
-    std::optional<std::uint64_t> size = CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToWrite);
+    std::optional<std::uint64_t> size = hosted::CheckedVolumeBytes(call, *volume, lpBuffer, nNumberOfBytesToWrite);
     if (!size) return FALSE;
     // Vista's rule for raw writes: into a mounted file system's space only
     // through a handle that locked or dismounted the volume.
     if (machine->GuardsMountedVolumes() && !volume->locked && !volume->dismounted &&
-        WritesIntoFileSystem(*machine, *volume, nNumberOfBytesToWrite))
+        hosted::WritesIntoFileSystem(*machine, *volume, nNumberOfBytesToWrite))
         return call.Fail(ERROR_ACCESS_DENIED);
     if (volume->writeProtected) return call.Fail(ERROR_WRITE_PROTECT);
     // A volume does not grow: a write that does not fit is refused whole.
-    if (volume->position > *size || nNumberOfBytesToWrite > *size - volume->position) return call.Fail(ERROR_HANDLE_EOF);
+    if (volume->position > *size || nNumberOfBytesToWrite > *size - volume->position)
+        return call.Fail(ERROR_HANDLE_EOF);
     machine->mounts.Written(volume->letter);
-    Backing::Transfer put = volume->medium.WriteAt(lpBuffer, nNumberOfBytesToWrite, volume->position);
+    hosted::Backing::Transfer put = volume->medium.WriteAt(lpBuffer, nNumberOfBytesToWrite, volume->position);
     volume->position += put.bytes;
     *lpNumberOfBytesWritten = static_cast<DWORD>(put.bytes);
     if (put.error != 0) return call.Fail(ERROR_WRITE_FAULT);
-    return call.Succeed([&] { return Bytes(put.bytes); });
+    return call.Succeed([&] { return hosted::Bytes(put.bytes); });
 }
 
 BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
                             LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned, LPOVERLAPPED lpOverlapped) {
-    MachineLock machine;
-    Call call(
+    hosted::MachineLock machine;
+    hosted::Call call(
         *machine, "DeviceIoControl",
         [&] {
-            return ArgList({HandleArg(hDevice), HexArg(dwIoControlCode), PointerArg(lpInBuffer),
-                            std::to_string(nInBufferSize), PointerArg(lpOutBuffer), std::to_string(nOutBufferSize),
-                            PointerArg(lpBytesReturned), PointerArg(lpOverlapped)});
+            return hosted::ArgList({hosted::HandleArg(hDevice), hosted::HexArg(dwIoControlCode),
+                                    hosted::PointerArg(lpInBuffer), std::to_string(nInBufferSize),
+                                    hosted::PointerArg(lpOutBuffer), std::to_string(nOutBufferSize),
+                                    hosted::PointerArg(lpBytesReturned), hosted::PointerArg(lpOverlapped)});
         },
         dwIoControlCode);
     if (call.Planned()) return call.Fail(call.PlannedError());
@@ -340,9 +349,9 @@ BOOL WINAPI DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
     if (!key) return call.Fail(ERROR_INVALID_HANDLE);
     if (lpOverlapped || !lpBytesReturned) return call.Fail(ERROR_INVALID_PARAMETER);
     *lpBytesReturned = 0;
-    OpenObject& object = machine->handles.at(*key);
-    if (auto* volume = std::get_if<VolumeHandle>(&object))
-        return VolumeControl(*machine, call, *key, *volume, dwIoControlCode);
-    return Vwin32Control(*machine, call, *key, std::get<DeviceHandle>(object),
+    hosted::OpenObject& object = machine->handles.at(*key);
+    if (auto* volume = std::get_if<hosted::VolumeHandle>(&object))
+        return hosted::VolumeControl(*machine, call, *key, *volume, dwIoControlCode);
+    return hosted::Vwin32Control(*machine, call, *key, std::get<hosted::DeviceHandle>(object),
                          {dwIoControlCode, lpInBuffer, nInBufferSize, lpOutBuffer, nOutBufferSize, lpBytesReturned});
 }

@@ -5,8 +5,8 @@
 
 #include "win32/hosted/exfat_volume.h"
 #include "win32/hosted/fat_volume.h"
-#include "win32/hosted/little_endian.h"
 #include "win32/hosted/ntfs_volume.h"
+#include "win32/little_endian.h"
 
 namespace hosted {
 
@@ -24,7 +24,8 @@ const char* ForeignFileSystemOf(const Backing& medium, const MediumStart& start)
     if (HasOemName(start, "EXFAT   ")) return "an exFAT file system";
     std::array<std::uint8_t, 2> magic{};
     const Backing::Transfer got = medium.ReadAt(magic.data(), magic.size(), 1080);
-    if (got.error == 0 && got.bytes == magic.size() && Le16(magic, 0) == 0xEF53) return "an ext2/3/4 file system";
+    if (got.error == 0 && got.bytes == magic.size() && win32::Le16(magic, 0) == 0xEF53)
+        return "an ext2/3/4 file system";
     return nullptr;
 }
 

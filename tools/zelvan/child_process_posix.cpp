@@ -1,41 +1,19 @@
 #include "zelvan/child_process.h"
 
-#ifdef _WIN32
-#include <process.h>
-#else
 #include <cerrno>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
-
-namespace zelvan_cli {
-
-namespace {
-std::vector<char*> Argv(const std::vector<std::string>& arguments) {
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    return argv;
-}
-} // namespace
-
-#ifdef _WIN32
-
-std::optional<int> RunProgram(const std::vector<std::string>& arguments, ProgramErrors) {
-    const std::vector<char*> argv = Argv(arguments);
-    const intptr_t status = _spawnvp(_P_WAIT, argv[0], argv.data());
-    if (status == -1) return std::nullopt;
-    return static_cast<int>(status);
-}
-
-#else
 
 extern "C" char** environ;
 
+namespace zelvan_cli {
+
 std::optional<int> RunProgram(const std::vector<std::string>& arguments, ProgramErrors errors) {
-    const std::vector<char*> argv = Argv(arguments);
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) return std::nullopt;
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -50,7 +28,5 @@ std::optional<int> RunProgram(const std::vector<std::string>& arguments, Program
         if (errno != EINTR) return std::nullopt;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
-
-#endif
 
 } // namespace zelvan_cli

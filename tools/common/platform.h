@@ -1,0 +1,23 @@
+// The few things both tools ask of the operating system that POSIX and
+// Windows do differently: platform_posix.cpp and platform_windows.cpp.
+#pragma once
+
+#include <filesystem>
+
+#include "common/files.h"
+
+namespace tools {
+
+// A standard stream that was closed when the tool started is held by the
+// null device opened the other way round: no file the tool opens can take
+// its number (and receive its output), and a write to it fails as it would
+// have. Nothing to do where handles are not numbered so.
+void HoldClosedStandardStreams();
+
+// `path` created for writing, binary, and only if no file has that name;
+// nullptr with errno set otherwise.
+UniqueFile CreateNewFile(const std::filesystem::path& path);
+
+bool StandardErrorIsTerminal();
+
+} // namespace tools

@@ -1,0 +1,22 @@
+#include "common/platform.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+namespace tools {
+
+void HoldClosedStandardStreams() {}
+
+UniqueFile CreateNewFile(const std::filesystem::path& path) {
+    const int fd = ::_open(path.string().c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    UniqueFile file(::_fdopen(fd, "wb"));
+    if (!file) ::_close(fd);
+    return file;
+}
+
+bool StandardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
+
+} // namespace tools
