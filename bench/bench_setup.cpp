@@ -44,10 +44,10 @@ void Run(const std::string& command) {
 
 // The first byte of the volume's data area, by its boot sector.
 std::uint64_t DataStart(const fs::path& image) {
-    int error = 0;
-    const std::optional<hosted::Backing> medium = hosted::Backing::Open(image.string(), false, error);
-    const std::optional<hosted::FatLayout> layout = medium ? hosted::ProbeVolume(*medium, false).layout : std::nullopt;
-    if (!layout) throw std::runtime_error(image.string() + " holds no FAT volume");
+    const hosted::Result<hosted::Backing> medium = hosted::Backing::Open(image.string(), false);
+    const hosted::Result<hosted::FatLayout> layout =
+        medium ? hosted::ProbeVolume(*medium) : hosted::Result<hosted::FatLayout>(medium.Refused());
+    if (!layout) throw std::runtime_error(image.string() + " holds no FAT volume: " + layout.Reason());
     return (std::uint64_t{layout->reservedSectors} + std::uint64_t{layout->fatCount} * layout->sectorsPerFat +
             layout->rootDirSectors) *
            layout->bytesPerSector;

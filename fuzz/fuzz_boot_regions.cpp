@@ -30,8 +30,7 @@ public:
         if (!file) std::abort();
         const bool written = std::fwrite(data, 1, size, file) == size && ::ftruncate(::fileno(file), mediumBytes) == 0;
         if (std::fclose(file) != 0 || !written) std::abort();
-        int error = 0;
-        std::optional<hosted::Backing> medium = hosted::Backing::Open(path_, false, error);
+        hosted::Result<hosted::Backing> medium = hosted::Backing::Open(path_, false);
         if (!medium) std::abort();
         return std::move(*medium);
     }

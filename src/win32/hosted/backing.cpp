@@ -1,12 +1,15 @@
 #include "win32/hosted/backing.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "win32/win32.h"
 
 namespace hosted {
 
@@ -18,47 +21,66 @@ int MediumTypeError(mode_t mode) {
     return S_ISDIR(mode) ? EISDIR : ENODEV;
 }
 
+const char* FileTypeName(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return nullptr;
+    if (S_ISFIFO(info.st_mode)) return "a FIFO";
+    if (S_ISCHR(info.st_mode)) return "a character device";
+    if (S_ISSOCK(info.st_mode)) return "a socket";
+    return nullptr;
+}
+
+// Why `path` could not be opened as a medium, from errno `error`, as
+// Windows sees a medium that cannot be opened.
+Refusal Unopenable(const std::string& path, int error) {
+    const DWORD windows = error == EACCES || error == EPERM || error == EROFS ? ERROR_ACCESS_DENIED : ERROR_NOT_READY;
+    switch (error) {
+    case ENOENT: return {windows, "does not exist"};
+    case ENOTDIR: return {windows, "does not exist (a part of its path is not a folder)"};
+    case ELOOP: return {windows, "is a loop of symbolic links"};
+    case EISDIR: return {windows, "is a folder, not a disk image or block device"};
+    case ENODEV:
+        if (const char* type = FileTypeName(path))
+            return {windows, std::string("is ") + type + ", not a disk image or block device"};
+        return {windows, "is not a disk image or block device"};
+    default: return {windows, std::string("cannot be opened: ") + std::strerror(error)};
+    }
+}
+
 std::int64_t Nanoseconds(const timespec& time) { return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec; }
 
 PathStatus StatusOf(const struct stat& info) { return {IdentityOf(info), Nanoseconds(info.st_ctim)}; }
 
 } // namespace
 
-std::optional<PathStatus> Backing::Examine(const std::string& path, int& error) {
+Result<PathStatus> Backing::Examine(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        error = errno;
-        return std::nullopt;
-    }
-    if ((error = MediumTypeError(info.st_mode)) != 0) return std::nullopt;
+    if (::stat(path.c_str(), &info) != 0) return Unopenable(path, errno);
+    if (const int error = MediumTypeError(info.st_mode)) return Unopenable(path, error);
     return StatusOf(info);
 }
 
-std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error, Examined) {
+Result<Backing> Backing::Open(const std::string& path, bool writable, Examined) {
     // The open does not wait: a FIFO or a terminal put in place since
     // Examine looked is found by fstat.
     UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
-        error = errno;
-        return std::nullopt;
-    }
-    if ((error = MediumTypeError(info.st_mode)) != 0) return std::nullopt;
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) return Unopenable(path, errno);
+    if (const int error = MediumTypeError(info.st_mode)) return Unopenable(path, error);
     unsigned sectorSize = 512;
     if (S_ISBLK(info.st_mode)) {
         // A regular file ignores O_NONBLOCK; a device's reads must wait.
-        if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0) {
-            error = errno;
-            return std::nullopt;
-        }
+        if (::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK) != 0) return Unopenable(path, errno);
         int logical = 0;
         if (::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0) sectorSize = static_cast<unsigned>(logical);
     }
     return Backing(std::move(fd), sectorSize, StatusOf(info), writable);
 }
 
-std::optional<Backing> Backing::Open(const std::string& path, bool writable, int& error) {
-    return Examine(path, error) ? Open(path, writable, error, Examined{}) : std::nullopt;
+Result<Backing> Backing::Open(const std::string& path, bool writable) {
+    const Result<PathStatus> status = Examine(path);
+    if (!status) return status.Refused();
+    return Open(path, writable, Examined{});
 }
 
 std::optional<std::uint64_t> Backing::Size() const {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "win32/hosted/file_identity.h"
+#include "win32/hosted/result.h"
 #include "win32/hosted/unique_fd.h"
 
 namespace hosted {
@@ -34,17 +35,18 @@ struct PathStatus {
 // handles and locks of other processes are seen.
 class Backing {
 public:
-    // What `path` names now, when it is a medium: nullopt with errno in
-    // `error` otherwise, EISDIR for a folder, ENODEV for anything else that
-    // is neither a regular file nor a block device (a FIFO, a character
-    // device), which is refused without being opened, so that nothing waits
-    // for a writer.
-    static std::optional<PathStatus> Examine(const std::string& path, int& error);
+    // What `path` names now, when it is a medium. Anything that is neither a
+    // regular file nor a block device (a folder, a FIFO, a character device)
+    // is refused without being opened, so that nothing waits for a writer:
+    // ERROR_NOT_READY, or ERROR_ACCESS_DENIED for a file the program may not
+    // open so, with what is wrong in words ("does not exist", "is a FIFO,
+    // not a disk image or block device").
+    static Result<PathStatus> Examine(const std::string& path);
     // Examines `path`, then opens it.
-    static std::optional<Backing> Open(const std::string& path, bool writable, int& error);
+    static Result<Backing> Open(const std::string& path, bool writable);
     // Opens `path` after Examine has passed it.
     struct Examined {};
-    static std::optional<Backing> Open(const std::string& path, bool writable, int& error, Examined);
+    static Result<Backing> Open(const std::string& path, bool writable, Examined);
 
     // How the file stood when this opening was made, and whether it may write.
     const PathStatus& Seen() const { return seen_; }

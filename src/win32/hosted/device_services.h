@@ -26,11 +26,10 @@ void Int21_7305(ServiceContext& context, DIOC_REGISTERS& registers); // extended
 void Int13(ServiceContext& context, DIOC_REGISTERS& registers);      // BIOS disk read/write
 
 // The medium of `drive` (its letter `letter`) for a request that writes
-// when `writable`, held by the device from its first request on; nullptr
-// with the Windows error in `error` when it cannot be opened.
-inline const HeldMedium* ReachMedium(ServiceContext& context, char letter, const DriveSpec& drive, bool writable,
-                                     DWORD& error) {
-    return ReachMedium(context.machine.shelf, context.device.media, letter, drive, writable, error);
+// when `writable`, held by the device from its first request on.
+inline Result<const HeldMedium*> ReachMedium(ServiceContext& context, char letter, const DriveSpec& drive,
+                                             bool writable) {
+    return ReachMedium(context.machine.shelf, context.device.media, letter, drive, writable);
 }
 
 // Register access.

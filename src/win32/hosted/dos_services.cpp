@@ -133,12 +133,13 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
                      const DosCodes& codes) {
     const DriveSpec* drive = context.machine.Drive(request.letter);
     if (!drive) return Refuse(registers, codes.noDrive);
-    DWORD error = ERROR_SUCCESS;
-    const HeldMedium* medium = ReachMedium(context, request.letter, *drive, request.write && !drive->readOnly, error);
-    if (!medium) return Refuse(registers, error == ERROR_ACCESS_DENIED ? codes.writeProtect : codes.notReady);
-    VolumeProbe probe = ProbeVolume(medium->medium, false);
-    if (!probe.layout) return Refuse(registers, probe.error == ERROR_NOT_READY ? codes.notReady : codes.unknownMedia);
-    const FatLayout& layout = *probe.layout;
+    const Result<const HeldMedium*> reached =
+        ReachMedium(context, request.letter, *drive, request.write && !drive->readOnly);
+    if (!reached) return Refuse(registers, reached.Error() == ERROR_ACCESS_DENIED ? codes.writeProtect : codes.notReady);
+    const HeldMedium* medium = *reached;
+    const Result<FatLayout> probe = ProbeVolume(medium->medium);
+    if (!probe) return Refuse(registers, probe.Error() == ERROR_NOT_READY ? codes.notReady : codes.unknownMedia);
+    const FatLayout& layout = *probe;
     // INT 25h/26h do not reach FAT32, and without a packet no volume whose
     // sector numbers need more than 16 bits.
     if (request.classic && layout.type == win32::FatType::Fat32) return Refuse(registers, codes.unknownMedia);
@@ -188,6 +189,11 @@ void AbsoluteDisk(ServiceContext& context, DIOC_REGISTERS& registers, bool write
     LogicalTransfer(context, registers, *request, absoluteCodes);
 }
 
+// Level 0 is taken alone (and once more to format, DX bit 2), levels 1 to 3
+// one after another by the same handle; one out of turn or above 3 is
+// refused with 0057h, a volume locked through another handle with 0005h.
+// The lock holds an exclusive flock(2) on the medium, so that volume handles
+// and locks of other processes see it.
 void LockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char letter) {
     const BYTE level = HighByte(registers.reg_EBX);
     if (level > lock::last) return Refuse(registers, invalidParameter);
@@ -201,12 +207,12 @@ void LockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char letter)
         return Complete(registers);
     }
     if (level != lock::exclusive && level != lock::first) return Refuse(registers, invalidParameter);
-    MediumOpening opening = OpenMedium(*drive, false);
-    if (!opening.medium) return Refuse(registers, notReady);
+    Result<Backing> medium = OpenMedium(*drive, false);
+    if (!medium) return Refuse(registers, notReady);
     // Other processes see the lock, and an open volume of theirs refuses it.
-    if (!opening.medium->TryExclusive()) return Refuse(registers, accessDenied);
+    if (!medium->TryExclusive()) return Refuse(registers, accessDenied);
     const WORD permissions = level == lock::first ? LowWord(registers.reg_EDX) : 0;
-    locks.emplace(letter, DeviceLock{context.owner, {level}, permissions, std::move(*opening.medium)});
+    locks.emplace(letter, DeviceLock{context.owner, {level}, permissions, std::move(*medium)});
     Complete(registers);
 }
 
@@ -222,6 +228,11 @@ void UnlockVolume(ServiceContext& context, DIOC_REGISTERS& registers, char lette
 
 } // namespace
 
+// The logical-volume lock: CL 4Ah locks and 6Ah unlocks the drive in BL
+// (A = 1) at the level in BH, with IOCTL category 08h in CH, or 48h from
+// the FAT32 releases on. A direct write (INT 26h, INT 21h 7305h with SI bit
+// 0) needs the writer's own lock; INT 13h on a floppy needs none. Closing
+// the device handle gives up its locks (ReleaseDeviceLocks).
 void Int21_440D(ServiceContext& context, DIOC_REGISTERS& registers) {
     if (LowWord(registers.reg_EAX) != 0x440D) return Refuse(registers, invalidFunction);
     BYTE category = HighByte(registers.reg_ECX);

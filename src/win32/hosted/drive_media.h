@@ -1,28 +1,21 @@
-// Opening the medium behind a mapped drive, with the Windows error of a
-// medium that cannot be opened, and what is wrong with it in words.
+// Opening the medium behind a mapped drive: the one way the machine does it.
 #pragma once
 
 #include <optional>
-#include <string>
 
 #include "win32/hosted/backing.h"
 #include "win32/hosted/hosted_pc.h"
+#include "win32/hosted/result.h"
 
 namespace hosted {
 
-struct MediumOpening {
-    std::optional<Backing> medium;
-    DWORD error = ERROR_SUCCESS; // ERROR_ACCESS_DENIED or ERROR_NOT_READY
-    int systemError = 0;         // errno of the failed open; 0 for a drive mapped read-only
-};
-// Write access to a read-only drive or file is ERROR_ACCESS_DENIED; a
-// missing, empty-named or non-medium path is ERROR_NOT_READY.
-MediumOpening OpenMedium(const DriveSpec& drive, bool writable);
-// The opening that failed with errno `systemError`, with its Windows error.
-MediumOpening FailedOpening(int systemError);
-
-// Why `path` could not be opened as a medium, from the errno of the open:
-// "does not exist", "is a FIFO, not a disk image or block device".
-std::string UnopenableReason(const std::string& path, int systemError);
+// The medium of `drive`, for writing too when `writable`. Write access to a
+// drive mapped read-only is ERROR_ACCESS_DENIED, as is a file the program
+// may not open so; a missing, empty-named or non-medium path is
+// ERROR_NOT_READY. `kept`, a medium opened from the drive's path before,
+// serves again when the path still names that file, unchanged since, and it
+// was opened for writing if that is asked for; otherwise it is let go of,
+// unless the read-only drive refuses the request before anything is looked at.
+Result<Backing> OpenMedium(const DriveSpec& drive, bool writable, std::optional<Backing>* kept = nullptr);
 
 } // namespace hosted

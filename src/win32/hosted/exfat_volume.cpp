@@ -91,14 +91,14 @@ public:
                               ", outside the cluster heap");
     }
 
-    VolumeReading failure;
+    Refusal failure{ERROR_SUCCESS, {}};
 
 private:
     bool InHeap(std::uint32_t cluster) const {
         return cluster >= firstCluster && cluster - firstCluster < layout_.clusterCount;
     }
     bool Fail(DWORD error, std::string problem) {
-        failure = VolumeReading::Failed(error, std::move(problem));
+        failure = {error, std::move(problem)};
         return false;
     }
     std::optional<std::uint32_t> NextCluster(std::uint32_t cluster) {
@@ -152,8 +152,8 @@ struct BitmapEntry {
 
 } // namespace
 
-BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> b) {
-    auto none = [](std::string problem) { return BootReading<ExfatLayout>{std::nullopt, std::move(problem)}; };
+Result<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](const std::string& problem) { return NoBootSector("exFAT", problem); };
     if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
     if (b[0] != 0xEB || b[1] != 0x76 || b[2] != 0x90) return none("it does not begin with the jump EB 76 90");
     if (!std::equal(fileSystemName.begin(), fileSystemName.end(), b.begin() + 3))
@@ -204,13 +204,13 @@ BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> b) {
                     std::to_string(layout.clusterCount) + " clusters");
     if (layout.rootCluster < firstCluster || layout.rootCluster - firstCluster >= layout.clusterCount)
         return none(Figure("the root directory's cluster", layout.rootCluster, "outside the cluster heap"));
-    return {layout, {}};
+    return layout;
 }
 
-VolumeReading ReadExfatVolume(const Backing& medium, const MediumStart& start, bool countFree) {
-    const BootReading<ExfatLayout> boot = ParseExfatBootSector(start.sector);
-    if (auto refusal = RefusalOf(boot, "exFAT", start.size)) return *refusal;
-    const ExfatLayout& layout = *boot.layout;
+Result<MountedVolume> ReadExfatVolume(const Backing& medium, const MediumStart& start, bool countFree) {
+    const Result<ExfatLayout> boot = WithinMedium(ParseExfatBootSector(start.sector), start.size);
+    if (!boot) return boot.Refused();
+    const ExfatLayout& layout = *boot;
     MountedVolume volume = VolumeOf(FileSystem::Exfat, layout, layout.clusterCount,
                                     std::uint64_t{bootRegionSectors} * layout.bytesPerSector);
     // The driver mounts a volume once it has found its allocation bitmap;
@@ -233,21 +233,21 @@ VolumeReading ReadExfatVolume(const Backing& medium, const MediumStart& start, b
                                         return true;
                                     });
     if (!listed) return chains.failure;
-    if (!bitmap) return VolumeReading::Failed(ERROR_UNRECOGNIZED_VOLUME, "its root directory holds no allocation bitmap");
+    if (!bitmap) return Refusal{ERROR_UNRECOGNIZED_VOLUME, "its root directory holds no allocation bitmap"};
     const std::uint64_t needed = (std::uint64_t{layout.clusterCount} + 7) / 8;
     if (bitmap->dataLength < needed)
-        return VolumeReading::Failed(ERROR_UNRECOGNIZED_VOLUME,
-                                     "its allocation bitmap of " + std::to_string(bitmap->dataLength) +
-                                         " bytes is shorter than its " + std::to_string(layout.clusterCount) +
-                                         " clusters need (" + std::to_string(needed) + ")");
+        return Refusal{ERROR_UNRECOGNIZED_VOLUME, "its allocation bitmap of " + std::to_string(bitmap->dataLength) +
+                                                      " bytes is shorter than its " +
+                                                      std::to_string(layout.clusterCount) + " clusters need (" +
+                                                      std::to_string(needed) + ")"};
     if (!chains.Holds(bitmap->firstCluster, 0, "its allocation bitmap")) return chains.failure;
-    if (!countFree) return {volume, ERROR_SUCCESS, {}};
+    if (!countFree) return volume;
     FreeBitCounter counter(layout.clusterCount);
     if (!chains.Read(bitmap->firstCluster, needed, true, "its allocation bitmap",
                      [&](std::span<const std::uint8_t> bytes) { return counter(bytes); }))
         return chains.failure;
     volume.freeClusters = counter.Free();
-    return {volume, ERROR_SUCCESS, {}};
+    return volume;
 }
 
 } // namespace hosted

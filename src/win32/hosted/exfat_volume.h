@@ -25,11 +25,11 @@ struct ExfatLayout {
 
 // The layout of a main boot sector whose fields are a consistent exFAT one,
 // or what makes it none.
-BootReading<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> sector);
+Result<ExfatLayout> ParseExfatBootSector(std::span<const std::uint8_t> sector);
 
 // The exFAT volume that begins `start`, checked against its medium; its free
 // clusters are those its allocation bitmap marks free, found through the
 // root directory and the FAT chains, when `countFree` asks.
-VolumeReading ReadExfatVolume(const Backing& medium, const MediumStart& start, bool countFree);
+Result<MountedVolume> ReadExfatVolume(const Backing& medium, const MediumStart& start, bool countFree);
 
 } // namespace hosted

@@ -37,8 +37,8 @@ std::uint32_t EntryAt(const std::vector<std::uint8_t>& fat, win32::FatType type,
 
 } // namespace
 
-BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
-    auto none = [](std::string problem) { return BootReading<FatLayout>{std::nullopt, std::move(problem)}; };
+Result<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](const std::string& problem) { return NoBootSector("FAT", problem); };
     auto figure = [](const char* name, std::uint64_t value, const char* rule) {
         return std::string(name) + " is " + std::to_string(value) + ", " + rule;
     };
@@ -90,24 +90,18 @@ BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> b) {
     if ((fatBits + 7) / 8 > std::uint64_t{layout.sectorsPerFat} * bps)
         return none("a FAT of " + std::to_string(layout.sectorsPerFat) + " sectors cannot hold an entry for each of its " +
                     std::to_string(layout.dataClusters) + " clusters");
-    return {layout, {}};
+    return layout;
 }
 
-VolumeProbe ProbeVolume(const Backing& medium, const MediumStart& start, bool countFree) {
-    VolumeProbe probe;
-    auto fail = [&](DWORD error, std::string problem) {
-        probe.layout.reset();
-        probe.error = error;
-        probe.problem = std::move(problem);
-        return probe;
-    };
-    if (!start.problem.empty()) return fail(ERROR_NOT_READY, start.problem);
-    const BootReading<FatLayout> reading = ParseBootSector(start.sector);
-    if (auto refusal = RefusalOf(reading, "FAT", start.size)) return fail(refusal->error, refusal->problem);
-    probe.layout = reading.layout;
-    if (!countFree) return probe;
+Result<FatLayout> FatLayoutOf(const MediumStart& start) { return WithinMedium(ParseBootSector(start.sector), start.size); }
 
-    const FatLayout& layout = *probe.layout;
+Result<FatLayout> ProbeVolume(const Backing& medium) {
+    const Result<MediumStart> start = ReadMediumStart(medium);
+    if (!start) return start.Refused();
+    return FatLayoutOf(*start);
+}
+
+Result<std::uint32_t> CountFreeClusters(const Backing& medium, const FatLayout& layout) {
     unsigned bits = EntryBits(layout.type);
     std::uint32_t entries = layout.dataClusters + 2;
     std::size_t fatBytes = static_cast<std::size_t>((std::uint64_t{entries} * bits + 7) / 8);
@@ -116,20 +110,18 @@ VolumeProbe ProbeVolume(const Backing& medium, const MediumStart& start, bool co
     std::size_t step = bits == 12 ? fatBytes : std::size_t{1} << 16;
     std::vector<std::uint8_t> chunk(std::min(step, fatBytes));
     std::uint64_t fatStart = std::uint64_t{layout.reservedSectors} * layout.bytesPerSector;
+    std::uint32_t free = 0;
     for (std::size_t offset = 0; offset < fatBytes; offset += step) {
         std::size_t length = std::min(step, fatBytes - offset);
         const Backing::Transfer got = medium.ReadAt(chunk.data(), length, fatStart + offset);
-        if (got.error != 0 || got.bytes < length) return fail(ERROR_NOT_READY, "cannot be read where its first FAT lies");
+        if (got.error != 0 || got.bytes < length)
+            return Refusal{ERROR_NOT_READY, "cannot be read where its first FAT lies"};
         std::uint32_t first = static_cast<std::uint32_t>(offset * 8 / bits);
         std::uint32_t count = bits == 12 ? entries : static_cast<std::uint32_t>(length * 8 / bits);
         for (std::uint32_t i = 0; i < count; ++i)
-            if (first + i >= 2 && EntryAt(chunk, layout.type, i) == 0) ++probe.freeClusters;
+            if (first + i >= 2 && EntryAt(chunk, layout.type, i) == 0) ++free;
     }
-    return probe;
-}
-
-VolumeProbe ProbeVolume(const Backing& medium, bool countFree) {
-    return ProbeVolume(medium, ReadMediumStart(medium), countFree);
+    return free;
 }
 
 } // namespace hosted

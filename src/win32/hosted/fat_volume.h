@@ -3,11 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
-#include <string>
 
 #include "win32/hosted/backing.h"
+#include "win32/hosted/result.h"
 #include "win32/hosted/volume_reading.h"
 #include "win32/fat_type.h"
 #include "win32/win32.h"
@@ -32,18 +31,12 @@ constexpr std::uint32_t maxFat32Clusters = 0x0FFFFFF5;
 
 // The layout of a boot sector whose BIOS parameter block is a consistent FAT
 // one (the type follows from the cluster count alone), or what makes it none.
-BootReading<FatLayout> ParseBootSector(std::span<const std::uint8_t> sector);
-
-// Reads the boot sector, checks the volume against the medium's size, and
-// counts the free clusters of the first FAT when `countFree` asks.
-struct VolumeProbe {
-    std::optional<FatLayout> layout;
-    std::uint32_t freeClusters = 0;
-    DWORD error = ERROR_SUCCESS; // ERROR_NOT_READY or ERROR_UNRECOGNIZED_VOLUME
-    std::string problem;         // what is wrong, in words, when there is no layout
-};
-VolumeProbe ProbeVolume(const Backing& medium, bool countFree);
-// The same, from the medium's start read already.
-VolumeProbe ProbeVolume(const Backing& medium, const MediumStart& start, bool countFree);
+Result<FatLayout> ParseBootSector(std::span<const std::uint8_t> sector);
+// The layout of the volume whose medium starts with `start`, which holds it.
+Result<FatLayout> FatLayoutOf(const MediumStart& start);
+// The same, read from `medium`.
+Result<FatLayout> ProbeVolume(const Backing& medium);
+// The free clusters of the volume's first FAT.
+Result<std::uint32_t> CountFreeClusters(const Backing& medium, const FatLayout& layout);
 
 } // namespace hosted

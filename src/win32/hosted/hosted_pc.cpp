@@ -38,15 +38,15 @@ std::optional<DriveInspection> InspectDrive(char letter) {
     const DriveSpec* drive = machine->Drive(upper);
     if (!drive) return std::nullopt;
     DriveInspection inspection{drive->path, drive->readOnly, std::nullopt, 0, {}};
-    MediumOpening opening = OpenMedium(*drive, false);
-    if (!opening.medium) {
-        inspection.problem = UnopenableReason(drive->path, opening.systemError);
+    const Result<Backing> medium = OpenMedium(*drive, false);
+    if (!medium) {
+        inspection.problem = medium.Reason();
         return inspection;
     }
-    inspection.bytes = opening.medium->Size();
-    inspection.sectorBytes = opening.medium->SectorSize();
+    inspection.bytes = medium->Size();
+    inspection.sectorBytes = medium->SectorSize();
     // What GetDiskFreeSpaceA found, or finds now.
-    inspection.problem = machine->mounts.Measure(upper, *opening.medium, machine->IsNt()).problem;
+    inspection.problem = machine->mounts.Measure(upper, *medium, machine->IsNt()).Reason();
     return inspection;
 }
 

@@ -11,59 +11,13 @@
 // drive's backing is refused, whichever of the two is set first; when the
 // trace came first, it stops, and the lines it appended are taken back.
 //
-// The machine behaves as the configured Windows does:
-// - NT opens volume devices "\\.\X:" and no VWIN32 device; Windows 95/98
-//   open "\\.\vwin32" (with any disposition, as for every VxD) and no volume
-//   devices. Windows 95/98 report their version in the high word of
-//   dwBuildNumber, as they do. Build 950 offers INT 25h/26h and IOCTL
-//   category 08h only; from build 1111 (OSR2, the first FAT32 release; 98 is
-//   1998) IOCTL category 48h and INT 21h 7305h are there too. INT 25h/26h do
-//   not reach FAT32, so a FAT32 volume is reached through 7305h alone.
-// - The logical-volume lock (INT 21h 440Dh, CL 4Ah to lock, 6Ah to unlock,
-//   BL the drive with A = 1) is taken at level BH: 0, the exclusive lock
-//   (again with DX bit 2 to format), or 1, 2 and 3 one after the other, each
-//   by the same device handle; a level out of turn or above 3 is refused with
-//   AX 0057h, a volume locked through another handle with 0005h. DX of a
-//   level 1 lock holds its permissions: bit 0 allows writes, bit 1 fails new
-//   file mappings. Each unlock gives up the level taken last. A direct write
-//   (INT 26h, 7305h with SI bit 0) needs the writer's own lock at level 0, or
-//   from level 1 with writes allowed; while another handle holds level 0 or
-//   level 3, reads are refused too. INT 13h on a floppy needs no lock.
-//   Closing the device handle gives up its locks.
-// - A volume's sectors are the device's (512 for an image). A read that starts
-//   at or past the end of the medium fails with ERROR_SECTOR_NOT_FOUND; one
-//   that runs over the end transfers what is there and says how much; a
-//   write that does not fit is refused whole with ERROR_HANDLE_EOF.
-// - A drive mapped read-only, or an image the program may not write, opens
-//   for writing all the same, as a write-protected medium does on Windows:
-//   its reads work and its writes fail with ERROR_WRITE_PROTECT.
-// - A backing that is neither a regular file nor a block device (a FIFO, a
-//   character device, a folder) is not opened at all.
-// - The free clusters of a volume are counted once, when it is first
-//   measured, and kept until its medium changes or this machine writes to it.
-// - The machine keeps a medium open between uses, as a drive keeps its disk:
-//   a closed volume handle's medium, without its lock, serves the next handle
-//   of the drive when the drive's path still names that file with no change
-//   to it since (its identity and status-change time). A VWIN32 handle holds
-//   each medium its requests reach until it closes: a file replaced under
-//   the drive's path meanwhile is seen by the next handle, a drive mapped
-//   anew by the next request.
-// - A volume handle holds a shared flock(2) on its medium, FSCTL_LOCK_VOLUME
-//   an exclusive one, and so does a VWIN32 volume lock: volume handles and
-//   locks of other processes, and tools using flock, see each other.
-// - Modules are ELF shared objects, loaded with dlopen (module_api.cpp); a
-//   module's handle is the address of its ELF header. LoadLibraryA takes a
-//   name with a '/' as a path, and looks for a bare name beside the
-//   program, in the current folder, then along LD_LIBRARY_PATH; a module
-//   already loaded is taken by its file name in any case. LoadLibraryExA
-//   knows one flag, LOAD_LIBRARY_AS_DATAFILE, which maps the file without
-//   running it, for its resources only (GetProcAddress and
-//   GetModuleFileNameA refuse such a handle, as Windows does). A file that
-//   is not an ELF shared object of this machine, or is cut short, is
-//   ERROR_BAD_EXE_FORMAT. GetProcAddress finds the
-//   module's own exports; "Name@1A2B3C4D" is Name in the version node
-//   H1A2B3C4D. Resources are the resource compiler's output that a module
-//   carries in a note (resource_note.h).
+// The machine behaves as the configured Windows does; each rule is said
+// where the machine carries it out: CreateFileA, SetFilePointer, ReadFile,
+// WriteFile and the volume locks in volume_api.cpp, the drive queries and
+// GetVersionExA in system_api.cpp, the DOS and BIOS services of the VWIN32
+// device in dos_services.cpp and int13.cpp, the media a drive keeps open in
+// media_shelf.h, and the modules and their resources in module_api.cpp and
+// resource_api.cpp.
 #pragma once
 
 #include <cstddef>

@@ -57,9 +57,9 @@ BYTE Transfer(ServiceContext& context, const DiskRequest& request) {
     const char letter = static_cast<char>('A' + request.drive);
     const DriveSpec* drive = context.machine.Drive(letter);
     if (!drive || drive->kind != DriveKind::Removable) return status::notReady;
-    DWORD error = ERROR_SUCCESS;
-    const HeldMedium* medium = ReachMedium(context, letter, *drive, request.write && !drive->readOnly, error);
-    if (!medium) return request.write && error == ERROR_ACCESS_DENIED ? status::writeProtected : status::notReady;
+    const Result<const HeldMedium*> reached = ReachMedium(context, letter, *drive, request.write && !drive->readOnly);
+    if (!reached) return request.write && reached.Error() == ERROR_ACCESS_DENIED ? status::writeProtected : status::notReady;
+    const HeldMedium* medium = *reached;
     if (!medium->size || *medium->size == 0) return status::notReady;
     const FloppyGeometry* geometry = GeometryOfSize(*medium->size);
     if (!geometry) return status::mediaUnknown;

@@ -5,21 +5,17 @@
 
 namespace hosted {
 
-MediumOpening MediaShelf::Take(char letter, const DriveSpec& drive, bool writable) {
-    if (writable && drive.readOnly) return {std::nullopt, ERROR_ACCESS_DENIED, 0};
-    int error = 0;
-    const std::optional<PathStatus> now = Backing::Examine(drive.path, error);
-    std::optional<Backing> kept;
+Result<Backing> MediaShelf::Take(char letter, const DriveSpec& drive, bool writable) {
     auto found = std::find_if(kept_.begin(), kept_.end(), [letter](const Kept& k) { return k.letter == letter; });
-    if (found != kept_.end()) {
-        if (now && found->path == drive.path && found->medium.Seen() == *now && (found->medium.Writable() || !writable))
-            kept = std::move(found->medium);
+    if (found == kept_.end()) return OpenMedium(drive, writable);
+    std::optional<Backing> kept;
+    if (found->path == drive.path) kept = std::move(found->medium);
+    Result<Backing> medium = OpenMedium(drive, writable, &kept);
+    if (kept)
+        found->medium = std::move(*kept);
+    else
         kept_.erase(found);
-    }
-    if (!now) return FailedOpening(error);
-    if (!kept) kept = Backing::Open(drive.path, writable, error, Backing::Examined{});
-    if (!kept) return FailedOpening(error);
-    return {std::move(kept), ERROR_SUCCESS, 0};
+    return medium;
 }
 
 void MediaShelf::Keep(char letter, std::string path, Backing medium) {
@@ -27,19 +23,16 @@ void MediaShelf::Keep(char letter, std::string path, Backing medium) {
     kept_.push_back({letter, std::move(path), std::move(medium)});
 }
 
-const HeldMedium* ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>& held, char letter, const DriveSpec& drive,
-                              bool writable, DWORD& error) {
+Result<const HeldMedium*> ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>& held, char letter,
+                                      const DriveSpec& drive, bool writable) {
     auto found = std::find_if(held.begin(), held.end(), [letter](const HeldMedium& h) { return h.letter == letter; });
     if (found != held.end() && found->path == drive.path && (found->medium.Writable() || !writable)) return &*found;
     // Another file mapped meanwhile, or a first write: open it anew.
     if (found != held.end()) held.erase(found);
-    MediumOpening opening = shelf.Take(letter, drive, writable);
-    if (!opening.medium) {
-        error = opening.error;
-        return nullptr;
-    }
-    const std::optional<std::uint64_t> size = opening.medium->Size();
-    held.push_back({letter, drive.path, std::move(*opening.medium), size});
+    Result<Backing> opened = shelf.Take(letter, drive, writable);
+    if (!opened) return opened.Refused();
+    const std::optional<std::uint64_t> size = opened->Size();
+    held.push_back({letter, drive.path, std::move(*opened), size});
     return &held.back();
 }
 

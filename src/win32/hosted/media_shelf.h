@@ -18,8 +18,8 @@ namespace hosted {
 
 class MediaShelf {
 public:
-    // The medium of drive `letter`, as OpenMedium gives it.
-    MediumOpening Take(char letter, const DriveSpec& drive, bool writable);
+    // The medium of drive `letter`, by OpenMedium with the one kept for it.
+    Result<Backing> Take(char letter, const DriveSpec& drive, bool writable);
     // Keeps `medium`, opened from `path` for drive `letter`, for the next Take.
     void Keep(char letter, std::string path, Backing medium);
     void Clear() { kept_.clear(); }
@@ -44,10 +44,9 @@ struct HeldMedium {
 };
 
 // The medium of drive `letter` for a request that writes when `writable`:
-// the one `held` holds, else one taken from `shelf` and held from now on;
-// nullptr with the Windows error in `error` when it cannot be opened.
-const HeldMedium* ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>& held, char letter, const DriveSpec& drive,
-                              bool writable, DWORD& error);
+// the one `held` holds, else one taken from `shelf` and held from now on.
+Result<const HeldMedium*> ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>& held, char letter,
+                                      const DriveSpec& drive, bool writable);
 // Gives every held medium back to `shelf`.
 void GiveBack(MediaShelf& shelf, std::vector<HeldMedium>& held);
 

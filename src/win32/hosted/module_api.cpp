@@ -56,6 +56,9 @@ HMODULE Open(Call& call, const std::string& path) {
     return Handle(module->base);
 }
 
+// LoadLibraryA and LoadLibraryExA, which knows one flag,
+// LOAD_LIBRARY_AS_DATAFILE: the file is mapped without running it, for its
+// resources only. A module already loaded is taken by its file name.
 template <class Args> HMODULE Load(CallName callName, Args&& args, LPCSTR name, DWORD flags) {
     std::string path;
     std::optional<Call> call;

@@ -43,8 +43,8 @@ std::optional<std::uint64_t> RecordBytes(std::uint8_t field, std::uint64_t clust
 
 } // namespace
 
-BootReading<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> b) {
-    auto none = [](std::string problem) { return BootReading<NtfsLayout>{std::nullopt, std::move(problem)}; };
+Result<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> b) {
+    auto none = [](const std::string& problem) { return NoBootSector("NTFS", problem); };
     if (b.size() < 512) return none("it is shorter than one sector of 512 bytes");
     if (!std::equal(oemName.begin(), oemName.end(), b.begin() + 3)) return none("its OEM name is not \"NTFS    \"");
     if (win32::Le16(b, 510) != 0xAA55) return none("its boot signature is not 55 AA");
@@ -71,22 +71,20 @@ BootReading<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> b) {
         return none(Figure("the MFT record size byte", b[64], "not a record of 256 bytes to 64 KiB"));
     if (!RecordBytes(b[68], clusterBytes))
         return none(Figure("the index block size byte", b[68], "not a block of 256 bytes to 64 KiB"));
-    return {layout, {}};
+    return layout;
 }
 
-VolumeReading ReadNtfsVolume(const Backing& medium, const MediumStart& start, bool countFree) {
-    const BootReading<NtfsLayout> boot = ParseNtfsBootSector(start.sector);
-    if (auto refusal = RefusalOf(boot, "NTFS", start.size)) return *refusal;
-    const NtfsLayout& layout = *boot.layout;
-    MountedVolume volume = VolumeOf(FileSystem::Ntfs, layout, layout.totalClusters, bootBytes);
-    if (!countFree) return {volume, ERROR_SUCCESS, {}};
+Result<MountedVolume> ReadNtfsVolume(const Backing& medium, const MediumStart& start, bool countFree) {
+    const Result<NtfsLayout> layout = WithinMedium(ParseNtfsBootSector(start.sector), start.size);
+    if (!layout) return layout.Refused();
+    MountedVolume volume = VolumeOf(FileSystem::Ntfs, *layout, layout->totalClusters, bootBytes);
+    if (!countFree) return volume;
     const NtfsMount mount = MountNtfs(medium);
     if (!mount.mounted)
-        return VolumeReading::Failed(ERROR_UNRECOGNIZED_VOLUME,
-                                     "holds an NTFS volume that libntfs-3g cannot mount: " + mount.reason);
+        return Refusal{ERROR_UNRECOGNIZED_VOLUME, "holds an NTFS volume that libntfs-3g cannot mount: " + mount.reason};
     // A damaged $Bitmap makes no more clusters free than the volume has.
-    volume.freeClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(mount.freeClusters, layout.totalClusters));
-    return {volume, ERROR_SUCCESS, {}};
+    volume.freeClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(mount.freeClusters, layout->totalClusters));
+    return volume;
 }
 
 } // namespace hosted

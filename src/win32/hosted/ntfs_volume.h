@@ -21,11 +21,11 @@ struct NtfsLayout {
 
 // The layout of a boot sector whose fields are a consistent NTFS one, or what
 // makes it none.
-BootReading<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> sector);
+Result<NtfsLayout> ParseNtfsBootSector(std::span<const std::uint8_t> sector);
 
 // The NTFS volume that begins `start`, checked against its medium. When
 // `countFree` asks, libntfs-3g mounts it read-only and counts its free
 // clusters; a volume it cannot mount is none.
-VolumeReading ReadNtfsVolume(const Backing& medium, const MediumStart& start, bool countFree);
+Result<MountedVolume> ReadNtfsVolume(const Backing& medium, const MediumStart& start, bool countFree);
 
 } // namespace hosted

@@ -123,20 +123,19 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     if (!letter) return call.Fail(ERROR_INVALID_NAME);
     const hosted::DriveSpec* drive = machine->Drive(*letter);
     if (!drive) return call.Fail(ERROR_PATH_NOT_FOUND);
-    hosted::MediumOpening opening = hosted::OpenMedium(*drive, false);
-    if (!opening.medium) return call.Fail(ERROR_NOT_READY);
-    const hosted::VolumeReading reading = machine->mounts.Measure(*letter, *opening.medium, machine->IsNt());
-    if (!reading.volume) return call.Fail(reading.error);
-    const hosted::MountedVolume& volume = *reading.volume;
+    const hosted::Result<hosted::Backing> medium = hosted::OpenMedium(*drive, false);
+    if (!medium) return call.Fail(ERROR_NOT_READY);
+    const hosted::Result<hosted::MountedVolume> volume = machine->mounts.Measure(*letter, *medium, machine->IsNt());
+    if (!volume) return call.Fail(volume.Error());
     // Null out-pointers are skipped rather than written through.
-    if (lpSectorsPerCluster) *lpSectorsPerCluster = volume.sectorsPerCluster;
-    if (lpBytesPerSector) *lpBytesPerSector = volume.bytesPerSector;
-    if (lpNumberOfFreeClusters) *lpNumberOfFreeClusters = volume.freeClusters;
-    if (lpTotalNumberOfClusters) *lpTotalNumberOfClusters = volume.totalClusters;
+    if (lpSectorsPerCluster) *lpSectorsPerCluster = volume->sectorsPerCluster;
+    if (lpBytesPerSector) *lpBytesPerSector = volume->bytesPerSector;
+    if (lpNumberOfFreeClusters) *lpNumberOfFreeClusters = volume->freeClusters;
+    if (lpTotalNumberOfClusters) *lpTotalNumberOfClusters = volume->totalClusters;
     return call.Succeed([&] {
         char detail[80];
-        std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", volume.sectorsPerCluster, volume.bytesPerSector,
-                      unsigned(volume.freeClusters), unsigned(volume.totalClusters));
+        std::snprintf(detail, sizeof detail, "%u, %u, %u, %u", volume->sectorsPerCluster, volume->bytesPerSector,
+                      unsigned(volume->freeClusters), unsigned(volume->totalClusters));
         return std::string(detail);
     });
 }

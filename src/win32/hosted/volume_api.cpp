@@ -47,19 +47,18 @@ HANDLE OpenVolume(Machine& machine, Call& call, char letter, DWORD access, DWORD
         else if (refusal == ERROR_SUCCESS && ShareConflict(held, access, share)) refusal = ERROR_SHARING_VIOLATION;
     });
     if (refusal != ERROR_SUCCESS) return fail(refusal);
-    MediumOpening opening = machine.shelf.Take(letter, *drive, Writes(access));
+    Result<Backing> medium = machine.shelf.Take(letter, *drive, Writes(access));
     // Windows opens a write-protected medium for writing all the same and
     // fails its writes; so does a read-only drive or file here.
-    const bool writeProtected = !opening.medium && Writes(access) && opening.error == ERROR_ACCESS_DENIED;
-    if (writeProtected) opening = machine.shelf.Take(letter, *drive, false);
-    if (!opening.medium) return fail(opening.error);
+    const bool writeProtected = !medium && Writes(access) && medium.Error() == ERROR_ACCESS_DENIED;
+    if (writeProtected) medium = machine.shelf.Take(letter, *drive, false);
+    if (!medium) return fail(medium.Error());
     // Another process holds the volume locked.
-    if (!opening.medium->TryShare()) {
-        machine.shelf.Keep(letter, drive->path, std::move(*opening.medium));
+    if (!medium->TryShare()) {
+        machine.shelf.Keep(letter, drive->path, std::move(*medium));
         return fail(ERROR_ACCESS_DENIED);
     }
-    HANDLE handle =
-        machine.AddHandle(VolumeHandle{letter, std::move(*opening.medium), access, share, 0, false, writeProtected});
+    HANDLE handle = machine.AddHandle(VolumeHandle{letter, std::move(*medium), access, share, 0, false, writeProtected});
     call.Finish([&] { return HandleArg(handle); });
     return handle;
 }
@@ -67,6 +66,9 @@ HANDLE OpenVolume(Machine& machine, Call& call, char letter, DWORD access, DWORD
 BOOL VolumeControl(Machine& machine, Call& call, std::uintptr_t key, VolumeHandle& volume, DWORD code) {
     switch (code) {
     case FSCTL_LOCK_VOLUME: {
+        // The handle's shared flock(2) on its medium becomes an exclusive one,
+        // which volume handles and locks of other processes, and tools using
+        // flock, see.
         if (volume.locked) return call.Fail(ERROR_ACCESS_DENIED);
         bool shared = false;
         ForEachVolumeOf(machine, volume.letter, [&](std::uintptr_t other, const VolumeHandle&) { shared |= other != key; });

@@ -17,7 +17,7 @@ class VolumeMounts {
 public:
     // The volume on `medium`, which is drive `letter`'s, as NT mounts it
     // (`nt`) or as Windows 95/98 do, with its free clusters counted.
-    VolumeReading Measure(char letter, const Backing& medium, bool nt);
+    Result<MountedVolume> Measure(char letter, const Backing& medium, bool nt);
     // The file system NT has mounted on drive `letter`, whose space Vista's
     // rule for raw writes guards: read from `medium` the first time it is
     // asked for and kept, as the driver keeps its mount, until the volume is
@@ -42,7 +42,7 @@ private:
     struct Count {
         MediumStamp stamp;
         bool nt;
-        VolumeReading reading;
+        Result<MountedVolume> reading;
     };
     std::map<char, Count> counted_;
     std::map<char, std::optional<MountedVolume>> mounted_;

@@ -29,59 +29,61 @@ const char* ForeignFileSystemOf(const Backing& medium, const MediumStart& start)
     return nullptr;
 }
 
-VolumeReading ReadFatVolume(const Backing& medium, const MediumStart& start, bool countFree) {
-    const VolumeProbe probe = ProbeVolume(medium, start, countFree);
-    if (!probe.layout) return VolumeReading::Failed(probe.error, probe.problem);
-    const FatLayout& layout = *probe.layout;
-    const FileSystem type = layout.type == win32::FatType::Fat12   ? FileSystem::Fat12
-                            : layout.type == win32::FatType::Fat16 ? FileSystem::Fat16
-                                                            : FileSystem::Fat32;
+Result<MountedVolume> ReadFatVolume(const Backing& medium, const MediumStart& start, bool countFree) {
+    const Result<FatLayout> layout = FatLayoutOf(start);
+    if (!layout) return layout.Refused();
+    const FileSystem type = layout->type == win32::FatType::Fat12   ? FileSystem::Fat12
+                            : layout->type == win32::FatType::Fat16 ? FileSystem::Fat16
+                                                                    : FileSystem::Fat32;
     MountedVolume volume =
-        VolumeOf(type, layout, layout.dataClusters, std::uint64_t{layout.reservedSectors} * layout.bytesPerSector);
-    volume.freeClusters = probe.freeClusters;
-    return {volume, ERROR_SUCCESS, {}};
+        VolumeOf(type, *layout, layout->dataClusters, std::uint64_t{layout->reservedSectors} * layout->bytesPerSector);
+    if (!countFree) return volume;
+    const Result<std::uint32_t> free = CountFreeClusters(medium, *layout);
+    if (!free) return free.Refused();
+    volume.freeClusters = *free;
+    return volume;
 }
 
 } // namespace
 
-MediumStart ReadMediumStart(const Backing& medium) {
+Result<MediumStart> ReadMediumStart(const Backing& medium) {
     MediumStart start;
     const Backing::Transfer got = medium.ReadAt(start.sector.data(), start.sector.size(), 0);
     const std::optional<std::uint64_t> size = medium.Size();
-    if (got.error != 0 || !size)
-        start.problem = "cannot be read at its first sector";
-    else if (*size == 0)
-        start.problem = "is empty";
-    else if (got.bytes < start.sector.size())
-        start.problem = "is shorter than one sector of 512 bytes";
-    start.size = size.value_or(0);
+    if (got.error != 0 || !size) return Refusal{ERROR_NOT_READY, "cannot be read at its first sector"};
+    if (*size == 0) return Refusal{ERROR_NOT_READY, "is empty"};
+    if (got.bytes < start.sector.size()) return Refusal{ERROR_NOT_READY, "is shorter than one sector of 512 bytes"};
+    start.size = *size;
     return start;
 }
 
-std::optional<VolumeReading> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector,
-                                               std::uint64_t mediumBytes) {
+Refusal NoBootSector(const char* fileSystem, const std::string& problem) {
+    return {ERROR_UNRECOGNIZED_VOLUME, std::string("holds no ") + fileSystem + " boot sector: " + problem};
+}
+
+std::optional<Refusal> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector, std::uint64_t mediumBytes) {
     // Sectors are at most 4096 bytes, so the product stays within 64 bits.
     const std::uint64_t claimed = std::min<std::uint64_t>(sectors, UINT64_MAX / bytesPerSector) * bytesPerSector;
     if (claimed <= mediumBytes) return std::nullopt;
-    return VolumeReading::Failed(ERROR_NOT_READY, "claims " + std::to_string(sectors) + " sectors (" +
-                                                      std::to_string(claimed) + " bytes) in its boot sector, but holds only " +
-                                                      std::to_string(mediumBytes) + " bytes");
+    return Refusal{ERROR_NOT_READY, "claims " + std::to_string(sectors) + " sectors (" + std::to_string(claimed) +
+                                        " bytes) in its boot sector, but holds only " + std::to_string(mediumBytes) +
+                                        " bytes"};
 }
 
-VolumeReading ReadVolume(const Backing& medium, bool nt, bool countFree) {
-    const MediumStart start = ReadMediumStart(medium);
-    if (!start.problem.empty()) return VolumeReading::Failed(ERROR_NOT_READY, start.problem);
-    if (nt && HasOemName(start, "NTFS    ")) return ReadNtfsVolume(medium, start, countFree);
-    if (nt && HasOemName(start, "EXFAT   ")) return ReadExfatVolume(medium, start, countFree);
-    VolumeReading fat = ReadFatVolume(medium, start, countFree);
-    if (fat.volume) return fat;
-    if (const char* foreign = ForeignFileSystemOf(medium, start)) {
-        const bool mountedOnNt = HasOemName(start, "NTFS    ") || HasOemName(start, "EXFAT   ");
-        fat.problem = std::string("holds ") + foreign +
-                      (mountedOnNt ? ", which Windows 95/98 does not recognise" : nt ? ", not a FAT, NTFS or exFAT volume"
-                                                                                    : ", not a FAT volume");
-    }
-    return fat;
+Result<MountedVolume> ReadVolume(const Backing& medium, bool nt, bool countFree) {
+    const Result<MediumStart> start = ReadMediumStart(medium);
+    if (!start) return start.Refused();
+    if (nt && HasOemName(*start, "NTFS    ")) return ReadNtfsVolume(medium, *start, countFree);
+    if (nt && HasOemName(*start, "EXFAT   ")) return ReadExfatVolume(medium, *start, countFree);
+    Result<MountedVolume> fat = ReadFatVolume(medium, *start, countFree);
+    if (fat) return fat;
+    const char* foreign = ForeignFileSystemOf(medium, *start);
+    if (!foreign) return fat;
+    const bool mountedOnNt = HasOemName(*start, "NTFS    ") || HasOemName(*start, "EXFAT   ");
+    return Refusal{fat.Error(), std::string("holds ") + foreign +
+                                    (mountedOnNt ? ", which Windows 95/98 does not recognise"
+                                     : nt        ? ", not a FAT, NTFS or exFAT volume"
+                                                 : ", not a FAT volume")};
 }
 
 } // namespace hosted

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "win32/hosted/backing.h"
+#include "win32/hosted/result.h"
 #include "win32/win32.h"
 
 namespace hosted {
@@ -27,14 +27,6 @@ struct MountedVolume {
     std::uint64_t spanBytes;    // what its file system spans from the first sector; nothing beyond is part of it
 };
 
-struct VolumeReading {
-    std::optional<MountedVolume> volume;
-    DWORD error = ERROR_SUCCESS; // ERROR_NOT_READY or ERROR_UNRECOGNIZED_VOLUME when there is none
-    std::string problem;         // to follow the medium's name: "is empty"
-
-    static VolumeReading Failed(DWORD error, std::string problem) { return {std::nullopt, error, std::move(problem)}; }
-};
-
 // The volume a boot sector's layout describes, with `clusters` clusters and
 // boot sectors of `bootBytes`: what it spans, all but its free clusters.
 template <class Layout>
@@ -44,40 +36,30 @@ MountedVolume VolumeOf(FileSystem fileSystem, const Layout& layout, std::uint32_
 }
 
 // The first 512 bytes of a medium, which hold every boot sector's figures,
-// and the medium's size; `problem` says why they could not be read.
+// and the medium's size; ERROR_NOT_READY when they cannot be read.
 struct MediumStart {
     std::array<std::uint8_t, 512> sector{};
     std::uint64_t size = 0;
-    std::string problem;
 };
-MediumStart ReadMediumStart(const Backing& medium);
+Result<MediumStart> ReadMediumStart(const Backing& medium);
 
-// The layout a reader finds in a boot sector whose fields are a consistent
-// one of its file system, or what makes it none ("bytes per sector is 0, not
-// a power of two from 512 to 4096").
+// The refusal of a boot sector that is no consistent one of `fileSystem`:
+// ERROR_UNRECOGNIZED_VOLUME, "holds no NTFS boot sector: " and `problem`.
+Refusal NoBootSector(const char* fileSystem, const std::string& problem);
+
+// ERROR_NOT_READY, "claims 20480 sectors (10485760 bytes) in its boot
+// sector, but holds only 1048576 bytes", when a volume claims more than its
+// medium holds: its structures would lie beyond the end.
+std::optional<Refusal> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector, std::uint64_t mediumBytes);
+
+// The layout a reader found in a boot sector, unless the volume claims more
+// than its medium holds.
 template <class Layout>
-struct BootReading {
-    std::optional<Layout> layout;
-    std::string problem;
-};
-
-// ERROR_NOT_READY, "claims 20480 sectors (10485760 bytes) in its boot sector,
-// but holds only 1048576 bytes", when a volume claims more than its medium
-// holds: its structures would lie beyond the end.
-std::optional<VolumeReading> ClaimBeyondMedium(std::uint64_t sectors, unsigned bytesPerSector,
-                                               std::uint64_t mediumBytes);
-
-// Why the volume whose boot sector `boot` read cannot be mounted: it holds no
-// boot sector of `fileSystem` (ERROR_UNRECOGNIZED_VOLUME, "holds no NTFS boot
-// sector: ..."), or one that claims more than the medium holds; nothing
-// when it can.
-template <class Layout>
-std::optional<VolumeReading> RefusalOf(const BootReading<Layout>& boot, const char* fileSystem,
-                                       std::uint64_t mediumBytes) {
-    if (!boot.layout)
-        return VolumeReading::Failed(ERROR_UNRECOGNIZED_VOLUME,
-                                     std::string("holds no ") + fileSystem + " boot sector: " + boot.problem);
-    return ClaimBeyondMedium(boot.layout->totalSectors, boot.layout->bytesPerSector, mediumBytes);
+Result<Layout> WithinMedium(Result<Layout> boot, std::uint64_t mediumBytes) {
+    if (!boot) return boot;
+    if (std::optional<Refusal> beyond = ClaimBeyondMedium(boot->totalSectors, boot->bytesPerSector, mediumBytes))
+        return *beyond;
+    return boot;
 }
 
 // The volume on `medium` as Windows mounts it: FAT on every Windows, NTFS
@@ -85,6 +67,6 @@ std::optional<VolumeReading> RefusalOf(const BootReading<Layout>& boot, const ch
 // `countFree` its free clusters are counted (a scan of the FAT, $Bitmap or
 // allocation bitmap); without, it is read no further than where its file
 // system lies needs.
-VolumeReading ReadVolume(const Backing& medium, bool nt, bool countFree);
+Result<MountedVolume> ReadVolume(const Backing& medium, bool nt, bool countFree);
 
 } // namespace hosted
