@@ -10,6 +10,10 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "common/outcome.h"
+#include "win32/hosted/hosted_pc.h"
+#include "zelvan/machine_setup.h"
+#include "zelvan/selection.h"
 #include "zelvan/transfer.h"
 
 #include "zelvan_run.h"
@@ -156,15 +160,16 @@ TEST_F(HostileUse, AWriteWhoseUnlockIsRefusedSaysItWasWritten) {
 }
 
 // On Windows 95/98 a floppy run goes sector by sector, and the sectors
-// before the one that failed stay written.
+// before the one that failed stay written. A request the device refused
+// reached no service and wrote nothing.
 TEST_F(HostileUse, AFloppyWriteSaysWhichSectorsWereWritten) {
     const Bytes before = testsupport::ReadFile(images.floppy());
     const fs::path input = Input("in.bin", 5, 6);
     // The third sector's two attempts fail.
     ExpectFailure(FaultedWrite("--platform 95 floppy-write A 1440 20 5", input, "DeviceIoControl:0x4#3,4"),
-                  "could not write sectors 22 to 22 of A: (2 attempts per sector): the VWIN32 device could not carry out "
-                  "the request (ERROR_GEN_FAILURE); --trace shows the Win32 calls; sectors 20 to 21 of A: were written, "
-                  "sectors 22 to 22 of A: may have been written, sectors 23 to 24 of A: were not");
+                  "could not write sectors 22 to 22 of A: (2 attempts per sector, no INT 13h request): the VWIN32 device "
+                  "could not carry out the request (ERROR_GEN_FAILURE); --trace shows the Win32 calls; sectors 20 to 21 "
+                  "of A: were written, sectors 22 to 24 of A: were not\n");
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()),
                                        ImageWith(before, 20, testsupport::ReadFile(input), 2)));
 }
@@ -173,16 +178,82 @@ TEST_F(HostileUse, ALongWriteSaysWhichPiecesWereWritten) {
     const Bytes before = testsupport::ReadFile(images.disk());
     const std::uint32_t first = 100, count = (zelvan_cli::pieceBytes + (1u << 20)) / 512, perPiece = zelvan_cli::pieceBytes / 512;
     const fs::path input = Input("long.bin", count, 7);
-    // Both attempts of both calls of the road for the second piece.
+    // Both attempts of both calls of the road for the second piece, which
+    // fail before they write.
     ExpectFailure(FaultedWrite("write C 100 " + std::to_string(count), input, "WriteFile#2,3,4,5"),
                   "could not write sectors " + std::to_string(first + perPiece) + " to " +
-                      std::to_string(first + count - 1) + " of C: (2 attempts): the medium could not be written "
-                      "(ERROR_WRITE_FAULT); --trace shows the Win32 calls; sectors 100 to " +
+                      std::to_string(first + count - 1) + " of C: (2 attempts, 4 WriteFile calls): the medium could not "
+                      "be written (ERROR_WRITE_FAULT); --trace shows the Win32 calls; sectors 100 to " +
                       std::to_string(first + perPiece - 1) + " of C: were written, sectors " +
-                      std::to_string(first + perPiece) + " to " + std::to_string(first + count - 1) +
-                      " of C: may have been written");
+                      std::to_string(first + perPiece) + " to " + std::to_string(first + count - 1) + " of C: were not\n");
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()),
                                        ImageWith(before, first, testsupport::ReadFile(input), perPiece)));
+}
+
+// A piece whose write the medium took in part: a file-size limit stops the
+// image's writes halfway through the run.
+TEST_F(HostileUse, AWriteTheMediumTookInPartMayHaveBeenWritten) {
+    const Bytes before = testsupport::ReadFile(images.disk());
+    const fs::path input = Input("in.bin", 16, 11);
+    const std::string limited =
+        "sh -c 'trap \"\" XFSZ; exec \"$0\" \"$@\"' prlimit --fsize=" + std::to_string(1008 * 512);
+    ExpectFailure(RunZelvan(images.Drives() + " --yes write C 1000 16 -i " + Quote(input), limited),
+                  "could not write sectors 1000 to 1015 of C: (2 attempts, 4 WriteFile calls): the medium could not be "
+                  "written (ERROR_WRITE_FAULT); --trace shows the Win32 calls; sectors 1000 to 1015 of C: may have been "
+                  "written\n");
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()),
+                                       ImageWith(before, 1000, testsupport::ReadFile(input), 8)));
+}
+
+// A medium that shrinks under a long write refuses the piece that no longer
+// fits whole (ERROR_HANDLE_EOF): the message says it wrote nothing of it.
+TEST_F(HostileUse, APieceThatNoLongerFitsItsMediumWritesNothing) {
+    const Bytes before = testsupport::ReadFile(images.disk());
+    hosted::ResetMachine();
+    hosted::MapDrive('C', {images.disk().string()});
+    zelvan_cli::machine::Configure({});
+    Orvane::TZelvan zelvan(nullptr);
+    zelvan.SetNeedWriteWarn(false);
+    const zelvan_cli::DriveFacts drive = zelvan_cli::SelectDrive(zelvan, 'C');
+    const std::uint32_t first = 100, perPiece = zelvan_cli::pieceBytes / 512, count = 2 * perPiece;
+    const Bytes bytes = testsupport::Pattern(std::size_t{count} * 512, 12);
+    std::size_t offset = 0;
+    const std::uint64_t shrunk = std::uint64_t{first + perPiece + 10} * 512;
+    std::string message;
+    try {
+        zelvan_cli::TransferRun(zelvan, drive, {'C', std::nullopt, first, count}, zelvan_cli::Direction::Write, {},
+                                [&](std::span<std::uint8_t> piece) {
+                                    if (offset > 0) fs::resize_file(images.disk(), shrunk);
+                                    std::copy_n(bytes.begin() + std::ptrdiff_t(offset), piece.size(), piece.begin());
+                                    offset += piece.size();
+                                });
+    } catch (const tools::Failure& failure) {
+        message = failure.what();
+    }
+    hosted::ResetMachine();
+    EXPECT_EQ(message, "the component could not write sectors " + std::to_string(first + perPiece) + " to " +
+                           std::to_string(first + count - 1) + " of C: (2 attempts, 4 WriteFile calls): the run reaches "
+                           "past the end of the medium (ERROR_HANDLE_EOF); --trace shows the Win32 calls; sectors 100 "
+                           "to " + std::to_string(first + perPiece - 1) + " of C: were written, sectors " +
+                           std::to_string(first + perPiece) + " to " + std::to_string(first + count - 1) + " of C: were not");
+    Bytes expected = ImageWith(before, first, bytes, perPiece);
+    expected.resize(shrunk);
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()), expected));
+}
+
+// The NT road's tries nest: each of Retries attempts opens the volume and
+// makes up to Retries calls of its own. The message counts the calls made.
+TEST_F(HostileUse, TheAttemptsCountTheCallsThatWereMade) {
+    ExpectFailure(RunZelvan(images.Drives() + " read C 0 1", "ZELVAN_FAULTS='ReadFile#1,2,3,4'"),
+                  "could not read sectors 0 to 0 of C: (2 attempts, 4 ReadFile calls): the medium has a data error");
+    ExpectFailure(RunZelvan(images.Drives() + " --retries 3 read C 0 1", "ZELVAN_FAULTS='ReadFile#1,2,3,4,5,6,7,8,9'"),
+                  "could not read sectors 0 to 0 of C: (3 attempts, 9 ReadFile calls)");
+    // A refused lock comes before the transfer.
+    ExpectFailure(RunZelvan(images.Drives() + " --lock read C 0 1", "ZELVAN_FAULTS='DeviceIoControl:0x90018#1,2'"),
+                  "could not read sectors 0 to 0 of C: (2 attempts, no ReadFile call)");
+    // A floppy run on NT is one call of the road, whose own tries are the calls.
+    ExpectFailure(RunZelvan(images.Drives() + " floppy-read A 1440 0 1", "ZELVAN_FAULTS='ReadFile#1,2'"),
+                  "could not read sectors 0 to 0 of A: (2 ReadFile calls)");
 }
 
 TEST_F(HostileUse, LockingSaysWhatItLocksAndALockHeldElsewhereIsNamed) {
@@ -196,15 +267,20 @@ TEST_F(HostileUse, LockingSaysWhatItLocksAndALockHeldElsewhereIsNamed) {
                               "the volume\n");
     EXPECT_NE(RunZelvan("--help").out.find("each locked on its own"), std::string::npos);
 
-    // Another program holds the volume locked, as a volume lock of the hosted machine does.
+    // Another program holds the volume locked, as a volume lock of the hosted
+    // machine does: the NT road's open is refused before any write, and
+    // the 98 road's write requests, sent though its lock was refused, write nothing.
     const int held = ::open(images.disk().c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const Bytes before = testsupport::ReadFile(images.disk());
     ExpectFailure(RunZelvan(images.Drives() + " --yes write C 100 1 -i " + Quote(Input("in.bin", 1, 8))),
-                  "the volume is locked by another program");
+                  "(2 attempts, no WriteFile call): the volume is locked by another program, or another program has it "
+                  "open and keeps it from being locked (ERROR_ACCESS_DENIED); --trace shows the Win32 calls; nothing "
+                  "was written\n");
     ExpectFailure(RunZelvan(images.Drives() + " --platform 98 --yes write C 100 1 -i " + Quote(Input("in.bin", 1, 8))),
-                  "INT 21h 440Dh (lock volume) refused: access denied (AX=0x0005): the volume is locked by another "
-                  "program");
+                  "(2 attempts, 2 INT 21h 7305h requests): INT 21h 440Dh (lock volume) refused: access denied "
+                  "(AX=0x0005): the volume is locked by another program; --trace shows the Win32 calls; nothing was "
+                  "written\n");
     ::close(held);
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()), before));
 }
@@ -252,8 +328,8 @@ TEST_F(HostileUse, TransferFailuresAreNamedInWindowsWords) {
     for (const std::string platform : {"nt", "95", "98"})
         EXPECT_EQ(RunZelvan(readOnly + " --platform " + platform + " read C 0 1").status, 0) << platform;
     ExpectFailure(RunZelvan(readOnly + " --yes write C 100 1 -i " + Quote(input)),
-                  "could not write sectors 100 to 100 of C: (2 attempts): the drive is read-only: its medium is "
-                  "write-protected (ERROR_WRITE_PROTECT); --trace shows the Win32 calls; nothing was written");
+                  "could not write sectors 100 to 100 of C: (2 attempts, 4 WriteFile calls): the drive is read-only: its "
+                  "medium is write-protected (ERROR_WRITE_PROTECT); --trace shows the Win32 calls; nothing was written");
     ExpectFailure(RunZelvan(readOnly + " --platform 98 --yes write C 100 1 -i " + Quote(input)),
                   "INT 21h 7305h (extended absolute read/write) refused: the medium is write-protected (AX=0x0013)");
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()), before));

@@ -106,7 +106,8 @@ TEST_F(ZelvanRefusal, TransfersThatFail) {
     testsupport::WriteFile(input, Bytes(geometry.bytesPerSector, 0x55));
     ExpectFailure(RunZelvan("--drive C=" + Quote(images.disk().string() + ":ro") + " --yes --retries 3 write C 200 1 -i " +
                             Quote(input)),
-                  "the component could not write sectors 200 to 200 of C: (3 attempts): the drive is read-only");
+                  "the component could not write sectors 200 to 200 of C: (3 attempts, 9 WriteFile calls): the drive is "
+                  "read-only");
     EXPECT_TRUE(testsupport::ReadFile(images.disk()) == before);
 }
 

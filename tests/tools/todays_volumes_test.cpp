@@ -106,8 +106,10 @@ TEST(ZelvanOnWindows10, AWriteIntoTheFileSystemNeedsLock) {
     SparseImage expected = SparseImage::Read(images.disk());
     ExpectFailure(RunZelvan(write + Operands(sector, 1) + input),
                   "could not write sectors " + std::to_string(sector) + " to " + std::to_string(sector) +
-                      " of C: (2 attempts): the volume refused the write (ERROR_ACCESS_DENIED): from Windows Vista on, "
-                      "a write into the space of a mounted file system needs the volume locked, which --lock does");
+                      " of C: (2 attempts, 4 WriteFile calls): the volume refused the write (ERROR_ACCESS_DENIED): from "
+                      "Windows Vista on, a write into the space of a mounted file system needs the volume locked, which "
+                      "--lock does (unless another program has locked it); --trace shows the Win32 calls; nothing was "
+                      "written\n");
     EXPECT_TRUE(testsupport::SameImage(SparseImage::Read(images.disk()), expected));
 
     const ToolResult locked = RunZelvan(write + "--lock " + Operands(sector, 1) + input);

@@ -34,7 +34,9 @@ Options:
                 INT 21h 7305h road), 10 (Windows 10, which writes into a mounted
                 file system only with --lock) or a platform id and build
                 (example: --platform 1:1111)
-  --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries)
+  --retries N   attempts per transfer, 0 to 255 (default 2; 0 never tries); on
+                NT each attempt also tries its ReadFile or WriteFile up to N
+                times, so a transfer that keeps failing makes N x N calls
   --lock        lock the volume around each transfer the component makes: a run
                 longer than 1 MiB moves in pieces, each locked on its own, so
                 another program may use the volume between pieces (writes on
@@ -48,8 +50,9 @@ Options:
   -h, --help    this text; zelvan COMMAND --help explains one command
 
 Exit status: 0 when the transfer succeeded, 1 when it did not (the reason is
-printed in Windows' words, and for a write which sectors were written), 2 when
-the command line is wrong. Output that cannot be written is a failure too.
+printed in Windows' words with the calls that were made, and for a write which
+sectors were written), 2 when the command line is wrong. Output that cannot be
+written is a failure too.
 
 Example:
   zelvan --drive C=disk.img read C 0 1

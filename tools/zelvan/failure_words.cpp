@@ -10,6 +10,26 @@ namespace zelvan_cli {
 
 namespace {
 
+// The services of the VWIN32 device by the names the machine gives them.
+struct ServiceName {
+    std::string_view service;
+    std::string_view label;
+    std::string_view what;
+};
+constexpr ServiceName serviceNames[] = {
+    {"INT25", "INT 25h", "absolute read"},
+    {"INT26", "INT 26h", "absolute write"},
+    {"INT21-440D", "INT 21h 440Dh", "lock volume"},
+    {"INT21-7305", "INT 21h 7305h", "extended absolute read/write"},
+    {"INT13", "INT 13h", "BIOS disk"},
+};
+
+const ServiceName* FindServiceName(std::string_view service) {
+    for (const ServiceName& name : serviceNames)
+        if (name.service == service) return &name;
+    return nullptr;
+}
+
 std::string Hex(const char* name, DWORD value, int digits) {
     char text[24];
     std::snprintf(text, sizeof text, "%s=0x%0*X", name, digits, static_cast<unsigned>(value));
@@ -35,7 +55,15 @@ std::string WindowsErrorName(DWORD error) {
     return meaning ? std::string(meaning->name) : "Windows error " + std::to_string(error);
 }
 
+std::string ServiceLabel(std::string_view service) {
+    const ServiceName* name = FindServiceName(service);
+    return std::string(name ? name->label : service);
+}
+
 FaultWords DeviceRefusalWords(std::string_view service, DWORD eax, bool fat32) {
+    const ServiceName* name = FindServiceName(service);
+    if (!name) return {std::string(service) + " refused (" + Hex("EAX", eax, 8) + ")"};
+    const std::string refused = std::string(name->label) + " (" + std::string(name->what) + ") refused: ";
     const WORD ax = static_cast<WORD>(eax);
     const BYTE al = static_cast<BYTE>(ax), ah = static_cast<BYTE>(ax >> 8);
     auto words = [](win32::StatusFamily family, WORD code) {
@@ -43,27 +71,22 @@ FaultWords DeviceRefusalWords(std::string_view service, DWORD eax, bool fat32) {
         return status ? std::string(status->words) : "status " + std::to_string(code);
     };
     if (service == "INT25" || service == "INT26") {
-        std::string text = std::string(service == "INT25" ? "INT 25h (absolute read)" : "INT 26h (absolute write)") +
-                           " refused: " + words(win32::StatusFamily::Critical, al) + " (" + Hex("AX", ax, 4) + ")";
+        std::string text = refused + words(win32::StatusFamily::Critical, al) + " (" + Hex("AX", ax, 4) + ")";
         if (al == win32::CriticalError("UNKNOWN_MEDIA") && fat32)
             text += "; INT 25h/26h do not reach a FAT32 volume, which the extended road (builds above " +
                     std::to_string(Orvane::LastClassicBuild) + ", --platform 98) does";
         return {text, al == win32::CriticalError("WRITE_PROTECT")};
     }
     if (service == "INT21-440D") {
-        std::string text = "INT 21h 440Dh (lock volume) refused: " + words(win32::StatusFamily::Dos, ax) + " (" +
-                           Hex("AX", ax, 4) + ")";
+        std::string text = refused + words(win32::StatusFamily::Dos, ax) + " (" + Hex("AX", ax, 4) + ")";
         if (ax == win32::DosError("ERROR_ACCESS_DENIED")) text += ": the volume is locked by another program";
         return {text};
     }
     if (service == "INT21-7305")
-        return {"INT 21h 7305h (extended absolute read/write) refused: " + words(win32::StatusFamily::Dos, ax) + " (" +
-                    Hex("AX", ax, 4) + ")",
+        return {refused + words(win32::StatusFamily::Dos, ax) + " (" + Hex("AX", ax, 4) + ")",
                 ax == win32::DosError("ERROR_WRITE_PROTECT")};
-    if (service == "INT13")
-        return {"INT 13h (BIOS disk) refused: " + words(win32::StatusFamily::Bios, ah) + " (" + Hex("AH", ah, 2) + ")",
-                ah == win32::BiosStatus("WRITE_PROTECTED")};
-    return {std::string(service) + " refused (" + Hex("EAX", eax, 8) + ")"};
+    return {refused + words(win32::StatusFamily::Bios, ah) + " (" + Hex("AH", ah, 2) + ")",
+            ah == win32::BiosStatus("WRITE_PROTECTED")};
 }
 
 } // namespace zelvan_cli

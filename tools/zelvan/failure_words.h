@@ -21,6 +21,9 @@ FaultWords WindowsErrorWords(DWORD error);
 // "ERROR_WRITE_PROTECT"; the number for an error it does not know.
 std::string WindowsErrorName(DWORD error);
 
+// "INT 25h" for the service the machine names "INT25".
+std::string ServiceLabel(std::string_view service);
+
 // "INT 21h 440Dh (lock volume) refused: access denied (AX=0x0005): the
 // volume is locked by another program". `fat32` tells that the volume is
 // FAT32, which INT 25h/26h do not reach.

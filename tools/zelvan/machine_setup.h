@@ -59,4 +59,15 @@ struct DeviceRefusal {
 };
 std::optional<DeviceRefusal> TakeDeviceRefusal();
 
+// What the machine has done since the program started, when it can tell:
+// on the hosted machine, the calls named `call` it answered (a Win32 call, or
+// a service of the VWIN32 device as "INT26") and how many times it set out
+// to write to a medium; on Windows, where the component's calls are not the
+// tool's to see, nothing.
+struct Tally {
+    std::uint64_t calls;
+    std::uint64_t mediumWrites;
+};
+std::optional<Tally> TallySoFar(std::string_view call);
+
 } // namespace zelvan_cli::machine

@@ -62,4 +62,6 @@ std::optional<DeviceRefusal> TakeDeviceRefusal() {
     return DeviceRefusal{std::move(refusal->service), refusal->eax};
 }
 
+std::optional<Tally> TallySoFar(std::string_view call) { return Tally{hosted::CallsMade(call), hosted::MediumWrites()}; }
+
 } // namespace zelvan_cli::machine

@@ -26,5 +26,6 @@ void SetAnswer(std::optional<bool>) { NotHere("a preset answer"); }
 std::optional<Confirmation> LastConfirmation() { return std::nullopt; }
 std::optional<DriveBacking> InspectDrive(char) { return std::nullopt; }
 std::optional<DeviceRefusal> TakeDeviceRefusal() { return std::nullopt; }
+std::optional<Tally> TallySoFar(std::string_view) { return std::nullopt; }
 
 } // namespace zelvan_cli::machine

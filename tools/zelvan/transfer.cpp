@@ -98,6 +98,43 @@ FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, con
     return words;
 }
 
+// The call by which a road moves a run's bytes: its name on the machine,
+// and how a message counts it ("ReadFile call", "INT 25h request").
+struct TransferCall {
+    std::string_view name;
+    std::string label;
+    std::string_view noun;
+};
+
+TransferCall TransferCallOf(TRoad road, bool floppy, Direction direction) {
+    const bool read = direction == Direction::Read;
+    if (road == TRoad::NT) return read ? TransferCall{"ReadFile", "ReadFile", "call"} : TransferCall{"WriteFile", "WriteFile", "call"};
+    const std::string_view service = floppy                          ? "INT13"
+                                     : road == TRoad::Win95Extended ? "INT21-7305"
+                                     : read                         ? "INT25"
+                                                                    : "INT26";
+    return {service, ServiceLabel(service), "request"};
+}
+
+// "no ReadFile call", "1 ReadFile call", "4 ReadFile calls".
+std::string Counted(std::uint64_t count, const TransferCall& call) {
+    const std::string thing = call.label + " " + std::string(call.noun);
+    return count == 0 ? "no " + thing : std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
+}
+
+// How often the component tried, with the transfer calls that made when
+// the machine tells: "2 attempts, 4 ReadFile calls". On NT the road's own
+// tries nest within each attempt, up to Retries x Retries calls; a floppy
+// run there is one call of the road, whose tries are the calls.
+std::string TriesText(bool floppy, TRoad road, unsigned retries, const TransferCall& call,
+                      std::optional<std::uint64_t> calls) {
+    if (road == TRoad::NT && floppy) return calls ? Counted(*calls, call) : "up to " + Counted(retries, call);
+    std::string text = std::to_string(retries) + (retries == 1 ? " attempt" : " attempts") + (floppy ? " per sector" : "");
+    if (calls) return text + ", " + Counted(*calls, call);
+    if (road == TRoad::NT) text += " of up to " + Counted(retries, call) + " each";
+    return text;
+}
+
 struct Explanation {
     std::string reason;
     Left left; // for a write
@@ -105,7 +142,8 @@ struct Explanation {
 
 Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run,
                            Direction direction, const PlatformFacts& platform, bool asked, Piece piece, DWORD error,
-                           const std::optional<machine::DeviceRefusal>& refusal) {
+                           const std::optional<machine::DeviceRefusal>& refusal, const TransferCall& call,
+                           const std::optional<machine::Tally>& made) {
     const char letter = run.letter;
     const TRoad road = platform.road;
     if (run.floppy) {
@@ -130,18 +168,19 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
         return {"the machine reports a platform on which the component transfers nothing "
                 "(it knows Windows 95/98 and NT only)",
                 Left::Nothing};
-    const unsigned attempts = zelvan.Retries();
     const FaultWords words = RefusalOf(zelvan, drive, platform, direction, run.floppy.has_value(), error, refusal);
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
-                         Sectors(piece.first, piece.Last(), letter) + " (" + std::to_string(attempts) +
-                         (attempts == 1 ? " attempt" : " attempts");
-    reason += run.floppy && road != TRoad::NT ? " per sector)" : ")";
+                         Sectors(piece.first, piece.Last(), letter) + " (" +
+                         TriesText(run.floppy.has_value(), road, zelvan.Retries(), call,
+                                   made ? std::optional(made->calls) : std::nullopt) +
+                         ")";
     if (asked && !confirmation) reason += " or the write was not confirmed";
     reason += ": " + words.text;
-    // The NT road unlocks only after the whole run was written.
-    const Left left = words.writeProtected                         ? Left::Nothing
-                      : road == TRoad::NT && error == ERROR_NOT_LOCKED ? Left::All
-                                                                   : Left::Perhaps;
+    // Where the machine tells, a piece it wrote nothing of is named so; the
+    // NT road unlocks only after the whole run was written.
+    const Left left = (made && made->mediumWrites == 0) || words.writeProtected ? Left::Nothing
+                      : road == TRoad::NT && error == ERROR_NOT_LOCKED          ? Left::All
+                                                                                : Left::Perhaps;
     return {reason + "; --trace shows the Win32 calls", left};
 }
 
@@ -174,6 +213,7 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
     const PlatformFacts platform = QueryPlatform();
     const TRoad road = platform.road;
     const std::uint32_t perPiece = SectorsPerPiece(run, direction, road, bytesPerSector);
+    const TransferCall transferCall = TransferCallOf(road, run.floppy.has_value(), direction);
     if (direction == Direction::Write && run.floppy && road != TRoad::NT)
         CheckFloppyFormat(run.letter, *run.floppy, run.first, options.force);
     if (zelvan.NeedDiskLock() && run.count > perPiece)
@@ -197,10 +237,16 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
         // What the piece's calls say when they fail, and nothing older.
         SetLastError(ERROR_SUCCESS);
         machine::TakeDeviceRefusal();
+        const std::optional<machine::Tally> before = machine::TallySoFar(transferCall.name);
         if (!MovePiece(zelvan, run, direction, buffer)) {
             const DWORD error = GetLastError();
-            const Explanation explanation =
-                ExplainFailure(zelvan, drive, run, direction, platform, asked, piece, error, machine::TakeDeviceRefusal());
+            const std::optional<machine::Tally> after = machine::TallySoFar(transferCall.name);
+            const std::optional<machine::Tally> made =
+                before && after ? std::optional(machine::Tally{after->calls - before->calls,
+                                                               after->mediumWrites - before->mediumWrites})
+                                : std::nullopt;
+            const Explanation explanation = ExplainFailure(zelvan, drive, run, direction, platform, asked, piece, error,
+                                                           machine::TakeDeviceRefusal(), transferCall, made);
             throw tools::Failure(explanation.reason +
                                  (direction == Direction::Write ? WhatWasWritten(run, piece, explanation.left) : ""));
         }

@@ -1,5 +1,6 @@
 #include "win32/hosted/backing.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -98,6 +99,8 @@ std::optional<MediumStamp> Backing::Stamp() const {
 
 namespace {
 
+std::atomic<std::uint64_t> writesBegun{0};
+
 // Repeats a positioned read or write until `length` bytes have moved, going
 // on after an interruption; it stops short at the end of the medium.
 template <class Byte, class Move>
@@ -122,7 +125,10 @@ Backing::Transfer Backing::ReadAt(void* buffer, std::size_t length, std::uint64_
                    [this](char* at, std::size_t count, off_t from) { return ::pread(fd_.get(), at, count, from); });
 }
 
+std::uint64_t Backing::WritesBegun() { return writesBegun.load(std::memory_order_relaxed); }
+
 Backing::Transfer Backing::WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const {
+    if (length > 0) writesBegun.fetch_add(1, std::memory_order_relaxed);
     return MoveAll(static_cast<const char*>(buffer), length, offset, [this](const char* at, std::size_t count, off_t from) {
         return ::pwrite(fd_.get(), at, count, from);
     });

@@ -64,6 +64,9 @@ public:
     };
     Transfer ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const;
     Transfer WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const;
+    // How many times WriteAt has set out to write bytes to any medium of this
+    // process, whatever came of it.
+    static std::uint64_t WritesBegun();
 
     // Advisory locks that never wait; false when another opening conflicts.
     bool TryShare() const;

@@ -90,6 +90,26 @@ std::optional<DeviceRefusal> TakeDeviceRefusal() {
     return std::exchange(machine->deviceRefusal, std::nullopt);
 }
 
+std::uint64_t CallsMade(std::string_view name) {
+    MachineLock machine;
+    std::uint64_t calls = 0;
+    bool known = false;
+    for (std::size_t row = 0; row < noHostedCall; ++row)
+        if (hostedCalls[row].name == name) {
+            known = true;
+            calls += machine->callsMade[row];
+        }
+    for (std::size_t row = 0; row < noHostedService; ++row)
+        if (hostedServices[row].name == name) {
+            known = true;
+            calls += machine->requestsMade[row];
+        }
+    if (!known) throw ConfigError("'" + std::string(name) + "' names no call or service of this machine");
+    return calls;
+}
+
+std::uint64_t MediumWrites() { return Backing::WritesBegun(); }
+
 void KeepJournal(bool keep) {
     MachineLock machine;
     machine->journal.Keep(keep);

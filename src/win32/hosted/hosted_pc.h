@@ -113,6 +113,17 @@ struct DeviceRefusal {
 };
 std::optional<DeviceRefusal> TakeDeviceRefusal();
 
+// How many calls named `name` the machine has answered since the program
+// started: a call as the journal names it ("WriteFile"), or a service of the
+// VWIN32 device ("INT26"), counting the requests that reached it. Throws
+// ConfigError for a name that is neither.
+std::uint64_t CallsMade(std::string_view name);
+// How many times the machine has set out to write to a medium since the
+// program started (a WriteFile past its checks, a write by INT 26h, INT 21h
+// 7305h or INT 13h), whether the write succeeded or not: a call that failed
+// before it wrote nothing.
+std::uint64_t MediumWrites();
+
 // The journal: kept in memory only while a program asks for it (tests do,
 // with KeepJournal(true); ResetMachine stops it). Otherwise a line goes only
 // to a trace, and with no trace no line is made at all.

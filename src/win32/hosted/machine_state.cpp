@@ -124,7 +124,9 @@ void Machine::Reset() {
 }
 
 std::optional<DWORD> PlannedFault(Machine& machine, std::string_view name, std::optional<DWORD> code) {
-    const std::optional<DWORD> error = FindHostedCall(name, code)->plannedError;
+    const std::size_t row = HostedCallIndex(name, code);
+    ++machine.callsMade[row];
+    const std::optional<DWORD> error = hostedCalls[row].plannedError;
     return error ? machine.faults.Strike(name, code, *error) : std::nullopt;
 }
 

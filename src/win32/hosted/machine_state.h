@@ -3,6 +3,7 @@
 // that calls made while other libraries initialise find it ready).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -68,6 +69,10 @@ struct Machine {
     std::vector<ShownMessage> messages; // while the journal is kept
     std::optional<ShownMessage> lastMessage;
     std::optional<DeviceRefusal> deviceRefusal;
+    // The calls answered, by row of hostedCalls, and the requests that
+    // reached each service of hostedServices, since the program started.
+    std::array<std::uint64_t, noHostedCall> callsMade{};
+    std::array<std::uint64_t, noHostedService> requestsMade{};
     VolumeMounts mounts;
     MediaShelf shelf;
     CallJournal journal;

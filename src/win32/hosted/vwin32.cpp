@@ -56,6 +56,7 @@ BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, DeviceHan
     if (!request.in || !request.out || request.inSize < sizeof(DIOC_REGISTERS) || request.outSize < sizeof(DIOC_REGISTERS))
         return call.Fail(ERROR_INVALID_PARAMETER);
 
+    ++machine.requestsMade[ServiceIndexOfCode(request.code)];
     DIOC_REGISTERS registers;
     std::memcpy(&registers, request.in, sizeof registers);
     const DIOC_REGISTERS sent = registers;
