@@ -107,6 +107,31 @@ TEST_F(LoadTest, APackageLoadedAgainIsCountedAndInitializedByItsCounters) {
     EXPECT_THROW(vcl::UnloadPackage(package), vcl::EPackageError);
 }
 
+// The system looks for the runtime package an installed package requires
+// beside it (and along the library path); without it, the package is
+// refused and none of its code runs. With it beside, the same copy starts,
+// and its start-up's first call, for its own file's name, shows in the trace.
+TEST_F(LoadTest, APackageWhoseRuntimePackageIsMissingIsRefusedAndRunsNothing) {
+    const fs::path copy = InstalledPackage(dir);
+    const fs::path trace = dir / "trace.log";
+    auto load = [&] {
+        fs::remove(trace);
+        const testsupport::CommandResult result = testsupport::Run(
+            "env -u LD_LIBRARY_PATH -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_FAULTS ZELVAN_TRACE='" +
+            trace.string() + "' '" + MODULE_LOADER + "' '" + copy.string() + "'");
+        const Bytes lines = testsupport::ReadFile(trace);
+        return std::make_pair(result.output, std::string(lines.begin(), lines.end()));
+    };
+    const std::string loadLine = "LoadLibraryA(\"" + copy.string() + "\") = ";
+    EXPECT_EQ(load(), std::make_pair(std::string("refused 126\n"), loadLine + "NULL (ERROR_MOD_NOT_FOUND)\n"));
+
+    fs::copy_file(RuntimeFile(), dir / RuntimeFile().filename());
+    const auto [output, lines] = load();
+    EXPECT_EQ(output, "loaded\n");
+    EXPECT_NE(lines.find("GetModuleFileNameA(" + copy.filename().string() + ", ptr, 1024) = "), std::string::npos)
+        << lines;
+}
+
 TEST_F(LoadTest, ThePackageOfTheOtherBuildIsRefusedWithoutLoadingItsRuntime) {
     const char* other = runtimeName == std::string("vcl40") ? "vcl30" : "vcl40";
     EXPECT_EQ(LoadRefusal(OtherPackageFile()),

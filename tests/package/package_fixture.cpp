@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <dlfcn.h>
 
 #include "vcl/packages.h"
@@ -14,7 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 const fs::path& Canonical(const char* file) {
-    static std::vector<std::pair<const char*, fs::path>> known;
+    // A deque keeps the paths handed out where they are as it grows.
+    static std::deque<std::pair<const char*, fs::path>> known;
     for (const auto& [name, path] : known)
         if (name == file) return path;
     return known.emplace_back(file, fs::canonical(file)).second;
@@ -23,6 +25,7 @@ const fs::path& Canonical(const char* file) {
 
 const fs::path& PackageFile() { return Canonical(PACKAGE_FILE); }
 const fs::path& OtherPackageFile() { return Canonical(OTHER_PACKAGE_FILE); }
+const fs::path& RuntimeFile() { return Canonical(RUNTIME_FILE); }
 const fs::path& OtherRuntimeFile() { return Canonical(OTHER_RUNTIME_FILE); }
 const fs::path& GermanResources() { return Canonical(GERMAN_RESOURCES); }
 
@@ -57,6 +60,26 @@ fs::path PatchedPackage(const testsupport::TempDir& dir, const std::string& name
     std::copy(bytes.begin(), bytes.end(), at + static_cast<std::ptrdiff_t>(offset));
     testsupport::WriteFile(dir / name, file);
     return dir / name;
+}
+
+fs::path InstalledPackage(const testsupport::TempDir& dir) {
+    // The build's copy also looks in the build's folders, which its RUNPATH
+    // names; an installed one names $ORIGIN, its own folder.
+    const std::string dynamic = testsupport::RunOk("readelf -d '" + PackageFile().string() + "'");
+    const std::string mark = "Library runpath: [";
+    const std::size_t from = dynamic.find(mark);
+    if (from == std::string::npos) throw std::runtime_error(PackageFile().string() + " has no RUNPATH");
+    const std::size_t start = from + mark.size();
+    const std::string runpath = '\0' + dynamic.substr(start, dynamic.find(']', start) - start) + '\0';
+    testsupport::Bytes file = testsupport::ReadFile(PackageFile());
+    const auto at = std::search(file.begin(), file.end(), runpath.begin(), runpath.end());
+    if (at == file.end()) throw std::runtime_error("no RUNPATH text in " + PackageFile().string());
+    const std::string origin = "$ORIGIN";
+    std::fill(at + 1, at + static_cast<std::ptrdiff_t>(runpath.size()), 0);
+    std::copy(origin.begin(), origin.end(), at + 1);
+    const fs::path copy = dir / PackageFile().filename();
+    testsupport::WriteFile(copy, file);
+    return copy;
 }
 
 std::string LoadRefusal(const fs::path& file) {

@@ -26,8 +26,9 @@ constexpr const char* runtimeName = "vcl40";
 constexpr std::uint32_t packageFlags = 0x4C000001;
 #endif
 
-// This build's package, and the other build's package and runtime package.
+// This build's package and runtime package, and the other build's.
 const std::filesystem::path& PackageFile();
+const std::filesystem::path& RuntimeFile();
 const std::filesystem::path& OtherPackageFile();
 const std::filesystem::path& OtherRuntimeFile();
 // A module holding German resources, to be a package's ZelvanPack.DEU.
@@ -51,6 +52,10 @@ void Call(HMODULE module, const char* name);
 // bytes of its PACKAGEINFO record replaced from `offset` on.
 std::filesystem::path PatchedPackage(const testsupport::TempDir& dir, const std::string& name, std::size_t offset,
                                      const testsupport::Bytes& bytes);
+
+// A copy of this build's package in the test's folder, under its own name,
+// that looks for what it requires as an installed one does: beside it.
+std::filesystem::path InstalledPackage(const testsupport::TempDir& dir);
 
 // The message of the EPackageError that loading `file` throws, with the
 // state of the process checked unchanged; "(loaded)" when it loads.

@@ -1,10 +1,13 @@
 // ZelvanPack as a Windows DLL of its build: LoadLibraryA and FindResourceA
-// find the resources that the hosted build carries, byte for byte; the
+// find each resource as its rule says, as the hosted build does; the
 // runtime loads it and Register fills the palette; its finalization
-// releases AttentionText; the thread locale chooses a resource module; and
+// releases AttentionText; a thread started after loading changes nothing;
+// the thread locale chooses a resource module; and
 // the other build's package is refused without its runtime being loaded.
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "expected_resources.h"
 #include "palette_shown.h"
@@ -41,13 +44,13 @@ template <typename T> T* Export(HMODULE module, const char* name) {
     return reinterpret_cast<T*>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-TEST(WindowsPackage, LoadLibraryAndFindResourceFindTheResourcesTheScriptDeclares) {
+TEST(WindowsPackage, LoadLibraryAndFindResourceFindEachResourceAsItsRuleSays) {
     HMODULE module = LoadLibraryA(package.c_str());
     ASSERT_NE(module, nullptr) << GetLastError();
     packagetest::ExpectPalettePicture(Resource(module, "TZELVAN", RT_BITMAP));
-    EXPECT_EQ(Resource(module, "DESCRIPTION", RT_RCDATA), packagetest::ExpectedDescription("Kesmet TZelvan Component"));
-    EXPECT_EQ(Resource(module, "PACKAGEINFO", RT_RCDATA), packagetest::ExpectedPackageInfo(runtime));
-    EXPECT_EQ(Resource(module, "PACKAGEOPTIONS", RT_RCDATA), packagetest::ExpectedPackageOptions());
+    EXPECT_EQ(packagetest::DescriptionText(Resource(module, "DESCRIPTION", RT_RCDATA)), "Kesmet TZelvan Component");
+    packagetest::ExpectPackageInfo(Resource(module, "PACKAGEINFO", RT_RCDATA), runtime);
+    packagetest::ExpectPackageOptions(Resource(module, "PACKAGEOPTIONS", RT_RCDATA), "Kesmet TZelvan Component");
     EXPECT_TRUE(FreeLibrary(module));
 }
 
@@ -73,6 +76,29 @@ TEST(WindowsPackage, FinalizeReleasesTheTextAssignedToAttentionText) {
     vcl::GetProcAs<void (*)()>(module, zelvanpack_names::Finalize)();
     EXPECT_EQ(assigned.RefCount(), 1);
     vcl::GetProcAs<void (*)()>(module, zelvanpack_names::Initialize)();
+    vcl::UnloadPackage(module);
+}
+
+DWORD WINAPI NothingToDo(LPVOID) { return 0; }
+
+// Windows calls the entry point with DLL_THREAD_ATTACH and DLL_THREAD_DETACH
+// on a thread that starts and ends while the package is loaded; the package
+// stays registered as it was.
+TEST(WindowsPackage, AThreadStartedAfterLoadingChangesNothingOfThePackage) {
+    HMODULE module = vcl::LoadPackage(package);
+    auto registered = [] {
+        std::vector<std::pair<HINSTANCE, HINSTANCE>> modules;
+        for (const vcl::TLibModule& entry : vcl::RegisteredModules())
+            modules.emplace_back(entry.Instance, entry.ResInstance);
+        return modules;
+    };
+    const auto before = registered();
+    HANDLE thread = CreateThread(nullptr, 0, NothingToDo, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr) << GetLastError();
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_EQ(registered(), before);
+    EXPECT_EQ(vcl::FindResourceHInstance(module), module);
     vcl::UnloadPackage(module);
 }
 
@@ -106,10 +132,10 @@ TEST(WindowsPackage, TheThreadLocaleChoosesTheResourceModuleBesideThePackage) {
         vcl::UnloadPackage(module);
         return bytes;
     };
-    EXPECT_EQ(description(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)),
-              packagetest::ExpectedDescription("Kesmet TZelvan Komponente"));
-    EXPECT_EQ(description(MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT)),
-              packagetest::ExpectedDescription("Kesmet TZelvan Component"));
+    EXPECT_EQ(packagetest::DescriptionText(description(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT))),
+              "Kesmet TZelvan Komponente");
+    EXPECT_EQ(packagetest::DescriptionText(description(MAKELCID(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH), SORT_DEFAULT))),
+              "Kesmet TZelvan Component");
     SetThreadLocale(before);
     DeleteFileA((folder + package).c_str());
     DeleteFileA((folder + "ZelvanPack.DEU").c_str());
