@@ -2,8 +2,8 @@
 // loading and unloading again and again leaves nothing behind.
 #include <fstream>
 #include <thread>
-#include <utility>
 
+#include "modules_shown.h"
 #include "package_fixture.h"
 #include "vcl/packages.h"
 #include "win32/hosted/hosted_pc.h"
@@ -51,13 +51,7 @@ TEST_F(LifecycleTest, TheEntryPointAnswersAThreadStartedAfterLoadingAndChangesNo
     HMODULE package = vcl::LoadPackage(PackageFile().string());
     auto* entry = Export<int(void*, std::uint32_t, void*)>(package, "_ZN10ZelvanPack14InitializationEPvjS0_");
     ASSERT_NE(entry, nullptr);
-    auto registered = [] {
-        std::vector<std::pair<HINSTANCE, HINSTANCE>> modules;
-        for (const vcl::TLibModule& module : vcl::RegisteredModules())
-            modules.emplace_back(module.Instance, module.ResInstance);
-        return modules;
-    };
-    const auto before = registered();
+    const auto before = ModulesShown();
     hosted::ClearJournal();
     int attached = 0, detached = 0;
     std::thread([&] {
@@ -67,7 +61,7 @@ TEST_F(LifecycleTest, TheEntryPointAnswersAThreadStartedAfterLoadingAndChangesNo
     EXPECT_EQ(attached, TRUE);
     EXPECT_EQ(detached, TRUE);
     EXPECT_TRUE(hosted::Journal().empty());
-    EXPECT_EQ(registered(), before);
+    EXPECT_EQ(ModulesShown(), before);
     EXPECT_EQ(vcl::FindResourceHInstance(package), package);
     vcl::UnloadPackage(package);
 #endif

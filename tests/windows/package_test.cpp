@@ -6,10 +6,9 @@
 // the other build's package is refused without its runtime being loaded.
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "expected_resources.h"
+#include "modules_shown.h"
 #include "palette_shown.h"
 #include "vcl/modules.h"
 #include "vcl/packages.h"
@@ -86,18 +85,12 @@ DWORD WINAPI NothingToDo(LPVOID) { return 0; }
 // stays registered as it was.
 TEST(WindowsPackage, AThreadStartedAfterLoadingChangesNothingOfThePackage) {
     HMODULE module = vcl::LoadPackage(package);
-    auto registered = [] {
-        std::vector<std::pair<HINSTANCE, HINSTANCE>> modules;
-        for (const vcl::TLibModule& entry : vcl::RegisteredModules())
-            modules.emplace_back(entry.Instance, entry.ResInstance);
-        return modules;
-    };
-    const auto before = registered();
+    const auto before = packagetest::ModulesShown();
     HANDLE thread = CreateThread(nullptr, 0, NothingToDo, nullptr, 0, nullptr);
     ASSERT_NE(thread, nullptr) << GetLastError();
     EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
     CloseHandle(thread);
-    EXPECT_EQ(registered(), before);
+    EXPECT_EQ(packagetest::ModulesShown(), before);
     EXPECT_EQ(vcl::FindResourceHInstance(module), module);
     vcl::UnloadPackage(module);
 }
