@@ -27,11 +27,13 @@ ToolResult RunZelvan(const std::string& arguments, const std::string& environmen
     return {status, text(out), text(err)};
 }
 
-void ExpectFailure(const ToolResult& result, const std::string& reason) {
+void ExpectFailure(const ToolResult& result, const std::string& reason) { ExpectFailure(result, {reason}); }
+
+void ExpectFailure(const ToolResult& result, std::initializer_list<std::string> facts) {
     EXPECT_EQ(result.status, 1) << result.err;
     EXPECT_EQ(result.err.rfind("zelvan: ", 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
-    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+    for (const std::string& fact : facts) EXPECT_NE(result.err.find(fact), std::string::npos) << fact << " in " << result.err;
 }
 
 long PeakResidentKiB(const std::string& command) {

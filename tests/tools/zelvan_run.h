@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <initializer_list>
 #include <string>
 
 #include "support.h"
@@ -26,6 +27,10 @@ ToolResult RunZelvan(const std::string& arguments, const std::string& environmen
 
 // Exit 1 with one line on standard error, "zelvan: ...", that holds `reason`.
 void ExpectFailure(const ToolResult& result, const std::string& reason);
+// The same line, holding each of `facts` (the sectors, the error's name,
+// what was written), whatever words are around them: one test of each
+// message form holds the words themselves.
+void ExpectFailure(const ToolResult& result, std::initializer_list<std::string> facts);
 
 // The most memory the command line `command` (run by sh) held at once, in KiB.
 long PeakResidentKiB(const std::string& command);
