@@ -2,6 +2,11 @@
 # vcl40 (unsigned Cardinal) and vcl30 (signed Cardinal). One compile
 # definition tells them apart.
 set(ZELVAN_FLAVOURS vcl40 vcl30)
+# vcl30 is the runtime of Delphi 3, whose programs and packages are all
+# 32-bit: on 64-bit Windows no host could load a vcl30 package.
+if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(ZELVAN_FLAVOURS vcl40)
+endif()
 
 function(zelvan_flavour_definitions target flavour)
   if(flavour STREQUAL "vcl30")

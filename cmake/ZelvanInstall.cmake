@@ -1,8 +1,12 @@
 include(CMakePackageConfigHelpers)
 
-install(TARGETS zelvan_win32
-                zelvan_vcl_vcl40 zelvan_vcl_vcl30
-                zelvan_orvane_vcl40 zelvan_orvane_vcl30
+set(zelvan_flavoured_targets "")
+set(zelvan_packages "")
+foreach(flavour IN LISTS ZELVAN_FLAVOURS)
+  list(APPEND zelvan_flavoured_targets zelvan_vcl_${flavour} zelvan_orvane_${flavour})
+  list(APPEND zelvan_packages zelvan_runtime_${flavour} zelvanpack_${flavour})
+endforeach()
+install(TARGETS zelvan_win32 ${zelvan_flavoured_targets}
         EXPORT ZelvanTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -12,7 +16,7 @@ install(TARGETS zelvan_win32
 # The packages in the programs' folder, as they are built: the runtime
 # packages and ZelvanPack of both builds beside zelvan-host, with the C++
 # runtime DLLs that they share on Windows.
-install(TARGETS zelvan_runtime_vcl40 zelvan_runtime_vcl30 zelvanpack_vcl40 zelvanpack_vcl30
+install(TARGETS ${zelvan_packages}
         LIBRARY DESTINATION ${CMAKE_INSTALL_BINDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

@@ -15,10 +15,11 @@ endfunction()
 # The defined global symbols of `objects` (a list), in one order as
 # <prefix>_plain and <prefix>_demangled, and in <prefix>_data whether each
 # is data rather than code ("1" or "0"): a PE export list marks data, which
-# a program reaches through the import table rather than a jump. A PE
-# object's names lose the underscore of the C convention, as export lists
-# name them without it.
-function(zelvan_defined_symbols nm objects format prefix)
+# a program reaches through the import table rather than a jump. The plain
+# names lose `symbol_prefix`, the underscore that 32-bit Windows puts before
+# every C name in an object, as export lists name them without it.
+function(zelvan_defined_symbols nm objects symbol_prefix prefix)
+  string(LENGTH "${symbol_prefix}" prefix_length)
   foreach(form plain demangled)
     set(options -p -g --defined-only)
     if(form STREQUAL demangled)
@@ -40,8 +41,8 @@ function(zelvan_defined_symbols nm objects format prefix)
       # "VALUE TYPE NAME"; a demangled name may hold blanks.
       if(line MATCHES "^[0-9a-fA-F]+ ([A-Za-z]) (.+)$")
         set(name "${CMAKE_MATCH_2}")
-        if(form STREQUAL plain AND format STREQUAL "pe")
-          string(SUBSTRING "${name}" 1 -1 name)
+        if(form STREQUAL plain)
+          string(SUBSTRING "${name}" ${prefix_length} -1 name)
         endif()
         list(APPEND names "${name}")
         if(CMAKE_MATCH_1 MATCHES "[BbCDdGgRrSsVv]")

@@ -9,7 +9,17 @@ function(zelvan_standalone_program target)
 endfunction()
 
 if(WIN32)
-  foreach(dll libgcc_s_dw2-1.dll libstdc++-6.dll libwinpthread-1.dll)
+  # 32-bit Windows names C symbols with a leading underscore and unwinds
+  # through DWARF-2 frames; 64-bit Windows does neither and unwinds through
+  # its own tables (SEH), so its GCC runtime DLL has another name.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(ZELVAN_SYMBOL_PREFIX "")
+    set(zelvan_libgcc libgcc_s_seh-1.dll)
+  else()
+    set(ZELVAN_SYMBOL_PREFIX "_")
+    set(zelvan_libgcc libgcc_s_dw2-1.dll)
+  endif()
+  foreach(dll ${zelvan_libgcc} libstdc++-6.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll} OUTPUT_VARIABLE found
                     OUTPUT_STRIP_TRAILING_WHITESPACE)
     if(NOT EXISTS "${found}")

@@ -103,7 +103,7 @@ bool TZelvan::FloppyTransfer(char Drive, unsigned char* Data, std::uint64_t Leng
     if (Write && FNeedWriteWarn && !ConfirmWrite(Drive)) return false;
 
     try {
-        if (vcl::Win32Platform == Win95) {
+        if (TakesWin95Road(vcl::Win32Platform)) {
             if (!Write) DeviceHandle = INVALID_HANDLE_VALUE;
             THandleRelease release(*this, THandleRelease::Both);
             if (!GetDeviceHandle()) {

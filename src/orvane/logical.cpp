@@ -48,7 +48,7 @@ bool TZelvan::WriteSectors(const unsigned char* Buffer, const int High) {
 
 bool TZelvan::MoveRun(unsigned char* Data, std::uint32_t Bytes, bool Write) {
     const unsigned retries = FRetries;
-    if (vcl::Win32Platform == Win95) {
+    if (TakesWin95Road(vcl::Win32Platform)) {
         const int drive = GetDriveNo(FDriveName);
         const int first = static_cast<int>(FFirstSector);
         const int count = static_cast<int>(FSectors);

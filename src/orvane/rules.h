@@ -58,11 +58,23 @@ constexpr std::uint16_t BuildNumberOf(DWORD dwBuildNumber) { return static_cast<
 constexpr std::uint16_t LastClassicBuild = 1000;
 constexpr bool IsExtendedBuild(std::uint16_t BuildNumber) { return BuildNumber > LastClassicBuild; }
 
+// The Windows 95 roads hand the VWIN32 device 32-bit flat addresses: of the
+// DISKIO packet and the caller's buffer (INT 25h/26h, INT 21h 7305h), and of
+// each sector's buffer (INT 13h). A 64-bit Windows program's addresses do not
+// fit in them, and a 64-bit Windows has no VWIN32 device: there only the NT
+// roads exist, and a platform of Windows 95 transfers nothing.
+#ifdef _WIN64
+constexpr bool Win95RoadsExist = false;
+#else
+constexpr bool Win95RoadsExist = true;
+#endif
+constexpr bool TakesWin95Road(int Win32Platform) { return Win32Platform == Win95 && Win95RoadsExist; }
+
 // The road a logical transfer takes on a platform.
 enum class TRoad { NT, Win95Classic, Win95Extended, None };
 constexpr TRoad RoadOf(int Win32Platform, std::uint16_t BuildNumber) {
     if (Win32Platform == WinNT) return TRoad::NT;
-    if (Win32Platform != Win95) return TRoad::None;
+    if (!TakesWin95Road(Win32Platform)) return TRoad::None;
     return IsExtendedBuild(BuildNumber) ? TRoad::Win95Extended : TRoad::Win95Classic;
 }
 

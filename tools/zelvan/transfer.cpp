@@ -164,6 +164,10 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
         return {"the write was not confirmed (the answer to \"" + OneLine(confirmation->text) + "\" was No)",
                 Left::Nothing};
     if (zelvan.Retries() == 0) return {"no attempt was made: the retry count is 0", Left::Nothing};
+    if (road == TRoad::None && platform.win32Platform == Orvane::Win95)
+        return {"the machine reports Windows 95/98, whose VWIN32 roads a 64-bit program cannot take "
+                "(their requests carry 32-bit addresses): only the NT road exists here",
+                Left::Nothing};
     if (road == TRoad::None)
         return {"the machine reports a platform on which the component transfers nothing "
                 "(it knows Windows 95/98 and NT only)",
