@@ -56,6 +56,17 @@ struct OSVERSIONINFOA {
 using LPOSVERSIONINFOA = OSVERSIONINFOA*;
 static_assert(sizeof(OSVERSIONINFOA) == 148);
 
+// What GetVersionExA also fills from Windows NT 4.0 SP6 on.
+struct OSVERSIONINFOEXA : OSVERSIONINFOA {
+    WORD wServicePackMajor;
+    WORD wServicePackMinor;
+    WORD wSuiteMask;
+    BYTE wProductType;
+    BYTE wReserved;
+};
+static_assert(sizeof(OSVERSIONINFOEXA) == 156);
+constexpr BYTE VER_NT_WORKSTATION = 1;
+
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 
 constexpr BOOL FALSE = 0;

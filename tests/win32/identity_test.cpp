@@ -48,14 +48,27 @@ TEST_F(IdentityTest, NamedPlatformsReportTheirVersions) {
     }
 }
 
-TEST_F(IdentityTest, OnlyTheWholeStructureSizeIsAccepted) {
-    for (DWORD size : {0u, 20u, 147u, 156u}) {
-        OSVERSIONINFOA info{};
-        info.dwOSVersionInfoSize = size;
+// OSVERSIONINFOEXA from NT 4.0 SP6 on; another size is refused, on NT as a
+// buffer too small, on Windows 95/98 without a word.
+TEST_F(IdentityTest, EachWindowsTakesItsStructureSizes) {
+    struct Case {
+        const char* platform;
+        DWORD size;
+        DWORD error; // ERROR_SUCCESS: taken
+    };
+    for (const Case& c : {Case{"nt", 156, ERROR_SUCCESS}, Case{"10", 156, ERROR_SUCCESS}, Case{"2:1057", 156, ERROR_INSUFFICIENT_BUFFER},
+                          Case{"nt", 20, ERROR_INSUFFICIENT_BUFFER}, Case{"95", 156, ERROR_GEN_FAILURE},
+                          Case{"98", 20, ERROR_GEN_FAILURE}}) {
+        hosted::SetPlatform(c.platform);
+        OSVERSIONINFOEXA info{};
+        info.dwOSVersionInfoSize = c.size;
         info.dwPlatformId = 77;
-        EXPECT_FALSE(GetVersionExA(&info)) << size;
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-        EXPECT_EQ(info.dwPlatformId, 77u);
+        SetLastError(ERROR_GEN_FAILURE);
+        EXPECT_EQ(GetVersionExA(&info), c.error == ERROR_SUCCESS) << c.platform << " " << c.size;
+        if (c.error != ERROR_SUCCESS) {
+            EXPECT_EQ(GetLastError(), c.error) << c.platform << " " << c.size;
+            EXPECT_EQ(info.dwPlatformId, 77u) << c.platform << " " << c.size;
+        }
     }
     EXPECT_FALSE(GetVersionExA(nullptr));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

@@ -14,6 +14,7 @@ struct OsVersion {
     DWORD major;
     DWORD minor;
     const char* servicePack;
+    WORD servicePackMajor = 0;
 };
 
 // The version numbers the real systems of each platform report (to a
@@ -23,7 +24,7 @@ OsVersion VersionOf(const Identity& identity) {
     switch (identity.platformId) {
     case VER_PLATFORM_WIN32_NT:
         if (build < 1381) return {3, 51, ""};
-        if (build == 1381) return {4, 0, "Service Pack 6"};
+        if (build == 1381) return {4, 0, "Service Pack 6", 6};
         if (build < 2195) return {4, 0, ""};
         if (build < 2600) return {5, 0, ""};
         if (build < 3790) return {5, 1, ""};
@@ -71,11 +72,20 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     hosted::MachineLock machine;
     hosted::Call call(*machine, "GetVersionExA", [&] { return hosted::PointerArg(lpVersionInformation); });
     if (call.Planned()) return call.Fail(call.PlannedError());
-    // Only the size of the structure this header declares is understood.
-    if (!lpVersionInformation || lpVersionInformation->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
-        return call.Fail(ERROR_INVALID_PARAMETER);
+    if (!lpVersionInformation) return call.Fail(ERROR_INVALID_PARAMETER);
     const hosted::Identity& identity = machine->identity;
     hosted::OsVersion version = hosted::VersionOf(identity);
+    // OSVERSIONINFOA, and from NT 4.0 SP6 on OSVERSIONINFOEXA too. NT says
+    // that the buffer is too small for any other size; Windows 95/98 fail
+    // without a word.
+    const DWORD size = lpVersionInformation->dwOSVersionInfoSize;
+    const bool extended = size == sizeof(OSVERSIONINFOEXA) && machine->IsNt() &&
+                          (version.major > 4 || version.servicePackMajor >= 6);
+    if (size != sizeof(OSVERSIONINFOA) && !extended) {
+        if (machine->IsNt()) return call.Fail(ERROR_INSUFFICIENT_BUFFER);
+        call.Finish("FALSE", "a structure of another size");
+        return FALSE;
+    }
     OSVERSIONINFOA& info = *lpVersionInformation;
     info.dwMajorVersion = version.major;
     info.dwMinorVersion = version.minor;
@@ -86,6 +96,14 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation) {
     info.dwPlatformId = identity.platformId;
     std::memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
     std::strncpy(info.szCSDVersion, version.servicePack, sizeof info.szCSDVersion - 1);
+    if (extended) {
+        auto& more = static_cast<OSVERSIONINFOEXA&>(info);
+        more.wServicePackMajor = version.servicePackMajor;
+        more.wServicePackMinor = 0;
+        more.wSuiteMask = 0;
+        more.wProductType = VER_NT_WORKSTATION;
+        more.wReserved = 0;
+    }
     return call.Succeed([&] {
         char detail[80];
         std::snprintf(detail, sizeof detail, "platform %u, version %u.%u, build %u", unsigned(identity.platformId),
