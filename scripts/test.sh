@@ -2,7 +2,8 @@
 # Builds with warnings as errors and runs every test; then runs them again
 # under AddressSanitizer and UndefinedBehaviorSanitizer with zelvan built on
 # the runtime packages; builds the component, the packages, the tools and
-# their tests for 32-bit Windows and runs them under Wine; and runs the fuzz
+# their tests for 32-bit and 64-bit Windows and runs them under Wine (the
+# 32-bit ones where the kernel runs 32-bit programs); and runs the fuzz
 # targets of the form readers, the package-information reader, the resource
 # reader and the boot-region readers for a bounded time.
 set -euo pipefail

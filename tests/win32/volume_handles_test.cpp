@@ -25,17 +25,14 @@ protected:
     std::filesystem::path image;
 };
 
-TEST_F(VolumeHandleTest, HandlesComeFromATableAndCloseOnce) {
+// Besides what Win32VolumeHandle shows on both machines: the table's count.
+TEST_F(VolumeHandleTest, HandlesComeFromATableThatTheMachinesResetEmpties) {
     HANDLE first = OpenVolume('C');
     HANDLE second = OpenVolume('c');
     ASSERT_NE(first, INVALID_HANDLE_VALUE);
     ASSERT_NE(second, INVALID_HANDLE_VALUE);
-    EXPECT_NE(first, second);
-    EXPECT_NE(first, nullptr);
     EXPECT_EQ(hosted::OpenHandleCount(), 2u);
     EXPECT_TRUE(CloseHandle(first));
-    EXPECT_FALSE(CloseHandle(first));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     for (HANDLE bad : {INVALID_HANDLE_VALUE, static_cast<HANDLE>(nullptr), reinterpret_cast<HANDLE>(3)}) {
         EXPECT_FALSE(CloseHandle(bad));
         EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
@@ -61,20 +58,6 @@ TEST_F(VolumeHandleTest, VolumesOpenOnlyOnNt) {
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(VolumeHandleTest, VolumesNeedOpenExisting) {
-    EXPECT_EQ(Open("\\\\.\\C:", 0), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Open("\\\\.\\C:", 6), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Open("\\\\.\\C:", CREATE_NEW), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-    for (DWORD disposition : {CREATE_ALWAYS, OPEN_ALWAYS, TRUNCATE_EXISTING}) {
-        EXPECT_EQ(Open("\\\\.\\C:", disposition), INVALID_HANDLE_VALUE);
-        EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    }
-    EXPECT_EQ(hosted::OpenHandleCount(), 0u);
-}
-
 // As Windows opens a write-protected medium: for reading and writing, and
 // every write fails with nothing written.
 TEST_F(VolumeHandleTest, AReadOnlyDriveOpensForWritingAndRefusesEveryWrite) {
@@ -96,63 +79,6 @@ TEST_F(VolumeHandleTest, AReadOnlyDriveOpensForWritingAndRefusesEveryWrite) {
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(image), before));
     OwnedHandle reader(OpenVolume('R', GENERIC_READ));
     EXPECT_TRUE(reader.valid());
-}
-
-struct ShareCase {
-    DWORD heldAccess, heldShare, access, share;
-    bool conflicts;
-};
-
-TEST_F(VolumeHandleTest, ShareModesOfOpenHandlesAreHonoured) {
-    const ShareCase cases[] = {
-        {readWrite, shareBoth, readWrite, shareBoth, false},
-        {readWrite, 0, GENERIC_READ, shareBoth, true},
-        {GENERIC_READ, FILE_SHARE_READ, GENERIC_READ, shareBoth, false},
-        {GENERIC_READ, FILE_SHARE_READ, readWrite, shareBoth, true},
-        {readWrite, shareBoth, GENERIC_READ, FILE_SHARE_READ, true},
-        {GENERIC_READ, shareBoth, GENERIC_READ, FILE_SHARE_READ, false},
-        {0, 0, readWrite, 0, false},
-        {readWrite, 0, 0, 0, false},
-    };
-    for (const ShareCase& c : cases) {
-        OwnedHandle held(OpenVolume('C', c.heldAccess, c.heldShare));
-        ASSERT_TRUE(held.valid());
-        OwnedHandle second(OpenVolume('C', c.access, c.share));
-        EXPECT_EQ(second.valid(), !c.conflicts) << std::hex << c.heldAccess << "/" << c.heldShare << " then " << c.access << "/" << c.share;
-        if (c.conflicts) {
-            EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
-        }
-    }
-}
-
-TEST_F(VolumeHandleTest, LockNeedsTheOnlyHandleAndRefusesNewOpens) {
-    OwnedHandle first(OpenVolume('C'));
-    {
-        OwnedHandle second(OpenVolume('C', GENERIC_READ));
-        EXPECT_FALSE(Control(first.get(), FSCTL_LOCK_VOLUME));
-        EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    }
-    ASSERT_TRUE(Control(first.get(), FSCTL_LOCK_VOLUME));
-    EXPECT_FALSE(Control(first.get(), FSCTL_LOCK_VOLUME));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(OpenVolume('C', GENERIC_READ), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    // The lock does not stop its own handle's transfers.
-    EXPECT_EQ(ReadVolume(first.get(), 0, 512), testsupport::DdRead(image, 0, 512));
-    ASSERT_TRUE(Control(first.get(), FSCTL_UNLOCK_VOLUME));
-    EXPECT_FALSE(Control(first.get(), FSCTL_UNLOCK_VOLUME));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
-    OwnedHandle again(OpenVolume('C'));
-    EXPECT_TRUE(again.valid());
-}
-
-TEST_F(VolumeHandleTest, ClosingTheHandleEndsItsLock) {
-    HANDLE locker = OpenVolume('C');
-    ASSERT_TRUE(Control(locker, FSCTL_LOCK_VOLUME));
-    ASSERT_TRUE(CloseHandle(locker));
-    OwnedHandle next(OpenVolume('C'));
-    ASSERT_TRUE(next.valid());
-    EXPECT_TRUE(Control(next.get(), FSCTL_LOCK_VOLUME));
 }
 
 // The machine keeps a closed handle's medium for the next handle of the

@@ -1,7 +1,9 @@
 # The drives of the stage's machine: letter, kind, image, and the image's
 # size in KiB and mkfs.fat options. A: is the floppy drive the floppy methods
-# write to; G: is removable but beyond B:. The images are made once into
-# $pristine; every side works on copies. Sourced by scripts/windows-stage.sh.
+# write to; G: is removable but beyond B:; H: is a sparse FAT32 volume of
+# 6 GiB, whose sectors beyond 4 GiB need the high part of SetFilePointer. The
+# images are made once into $pristine; every side works on copies. Sourced by
+# scripts/windows-stage.sh.
 
 machine_drives=(
   "D:fixed:fat12.img:4096:-F 12"
@@ -9,7 +11,16 @@ machine_drives=(
   "F:fixed:fat32.img:34000:-F 32"
   "A:removable:floppy.img:1440:"
   "G:removable:floppy-g.img:1440:"
+  "H:large:fat32-large.img:6291456:-F 32"
 )
+
+# The large volume is never read whole. It holds data in two places: what
+# mkfs.fat wrote at its start, and a window of random sectors beyond 4 GiB,
+# where its runs are read and written; the rest is a hole, and is compared
+# where a position that lost its high part lands: 4 GiB below the window.
+large_head_bytes=$((16 << 20))
+large_window_first=9000000
+large_window_sectors=2048
 
 drive_letters() { printf '%s\n' "${machine_drives[@]%%:*}"; }
 image_names() { printf '%s\n' "${machine_drives[@]}" | cut -d: -f3; }
@@ -27,11 +38,22 @@ kind_of() { drive_field "$1" 2; }
 
 sectors_of() { echo $(($(stat -c %s "$pristine/$(image_of "$1")") / 512)); }
 
-# The second half of every image holds random bytes.
+# The second half of every small image holds random bytes.
 half_of() { echo $(($(sectors_of "$1") / 2)); }
 
-# Every letter's image by mkfs.fat, its second half random so that bytes
-# read from the wrong place show.
+# The byte ranges of the letter's image that hold data, as FIRST:LENGTH.
+data_ranges_of() {
+  if [ "$(kind_of "$1")" = large ]; then
+    local window=$((large_window_first * 512)) length=$((large_window_sectors * 512))
+    echo "0:$large_head_bytes $window:$length $((window - (1 << 32))):$length"
+  else
+    echo "0:$(stat -c %s "$pristine/$(image_of "$1")")"
+  fi
+}
+
+# Every letter's image by mkfs.fat, with random bytes where they show bytes
+# read from the wrong place: a small image's second half, the large one's
+# window.
 make_images() {
   local letter name kib options
   for letter in $(drive_letters); do
@@ -39,16 +61,33 @@ make_images() {
     read -ra options <<<"$(drive_field "$letter" 5)"
     rm -f "$pristine/$name"
     mkfs.fat -C "${options[@]}" "$pristine/$name" "$kib" >/dev/null || stage_fail "mkfs.fat cannot make $pristine/$name"
-    head -c $((kib * 512)) /dev/urandom |
-      dd of="$pristine/$name" bs=1024 seek=$((kib / 2)) conv=notrunc status=none
+    if [ "$(kind_of "$letter")" = large ]; then
+      head -c $((large_window_sectors * 512)) /dev/urandom |
+        dd of="$pristine/$name" bs=512 seek="$large_window_first" conv=notrunc status=none
+    else
+      head -c $((kib * 512)) /dev/urandom |
+        dd of="$pristine/$name" bs=1024 seek=$((kib / 2)) conv=notrunc status=none
+    fi
+  done
+}
+
+# same_image LETTER A B: the two images of the letter hold the same size and
+# the same bytes in every data range.
+same_image() {
+  local range first length
+  [ -e "$3" ] && [ "$(stat -c %s "$2")" = "$(stat -c %s "$3")" ] || return 1
+  for range in $(data_ranges_of "$1"); do
+    first=${range%:*} length=${range#*:}
+    cmp -s -i "$first" -n "$length" "$2" "$3" || return 1
   done
 }
 
 # Puts back every image of DIR that is not the pristine one.
 restore_images() {
-  local name
-  for name in $(image_names); do
-    cmp -s "$pristine/$name" "$1/$name" 2>/dev/null || cp "$pristine/$name" "$1/$name"
+  local letter name
+  for letter in $(drive_letters); do
+    name=$(image_of "$letter")
+    same_image "$letter" "$pristine/$name" "$1/$name" || cp --sparse=always "$pristine/$name" "$1/$name"
   done
 }
 

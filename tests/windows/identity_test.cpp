@@ -22,7 +22,9 @@ TEST(Identity, TheComponentRunsOnTheWindowsTheStageSet) {
 }
 
 TEST(Identity, EveryDriveTheStageMappedHasItsKind) {
-    for (const MappedDrive& drive : Stage().drives) {
+    std::vector<MappedDrive> drives = Stage().drives;
+    if (Stage().large) drives.push_back(*Stage().large);
+    for (const MappedDrive& drive : drives) {
         const char root[] = {drive.letter, ':', '\\', '\0'};
         EXPECT_EQ(GetDriveTypeA(root), drive.removable ? DRIVE_REMOVABLE : DRIVE_FIXED) << drive.letter << ':';
         EXPECT_GT(ImageSectorCount(drive), 0u) << drive.image;

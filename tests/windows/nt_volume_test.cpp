@@ -2,6 +2,7 @@
 // Where Wine 8 grants what Windows refuses, the case skips and says so; the
 // hosted suites hold the component to Windows' answer.
 #include "stage_machine.h"
+#include "wine_departures.h"
 
 namespace windows_test {
 namespace {
@@ -41,7 +42,7 @@ TEST(NtVolume, ALockIsRefusedWhileAnotherHandleIsOpen) {
     }
     EXPECT_TRUE(zelvan.ReadSectors(buffer.data(), High(buffer))) << "the lock is granted once the other handle is closed";
     if (lockedRead && RunningOnWine())
-        GTEST_SKIP() << "Wine 8 grants FSCTL_LOCK_VOLUME while another handle of the volume is open; Windows refuses it";
+        GTEST_SKIP() << wine_departures::LockEnforcesNothing;
     EXPECT_FALSE(lockedRead);
 }
 
@@ -60,8 +61,8 @@ TEST(NtVolume, AWriteAcrossTheVolumesEndChangesNothing) {
     const Bytes after = testsupport::ReadFile(drive.image);
     if (after != before && RunningOnWine()) {
         testsupport::WriteFile(drive.image, before);
-        GTEST_SKIP() << "Wine 8 grows an image written past its end (to " << after.size() << " bytes from "
-                     << before.size() << "); a Windows volume does not grow and refuses the write";
+        GTEST_SKIP() << wine_departures::WritePastTheEndGrows << " (here to " << after.size() << " bytes from "
+                     << before.size() << ")";
     }
     EXPECT_FALSE(written);
     EXPECT_TRUE(testsupport::SameBytes(after, before));

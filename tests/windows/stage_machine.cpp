@@ -44,12 +44,20 @@ void Configure(std::span<char* const> arguments) {
             machine.buildNumber = Number(value.substr(colon + 1), argument);
         } else if (name == "--fixed" || name == "--removable") {
             machine.drives.push_back(Drive(value, argument, name == "--removable"));
+        } else if (name == "--large") {
+            machine.large = Drive(value, argument, false);
+        } else if (name == "--large-data") {
+            const std::size_t plus = value.find('+');
+            if (plus == std::string_view::npos) throw std::invalid_argument("--large-data: wants FIRST+COUNT");
+            machine.largeData = {Number(value.substr(0, plus), argument), Number(value.substr(plus + 1), argument)};
         } else {
             throw std::invalid_argument("unknown argument '" + std::string(argument) + "'");
         }
     }
     if (machine.platformId == 0) throw std::invalid_argument("--platform is missing");
     if (machine.drives.empty()) throw std::invalid_argument("no drive is given (--fixed, --removable)");
+    if (machine.large && machine.largeData.count == 0)
+        throw std::invalid_argument("--large: its data beyond 4 GiB is not given (--large-data)");
 }
 
 const StageMachine& Stage() { return machine; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
 #include <span>
 #include <string>
@@ -23,16 +24,27 @@ struct MappedDrive {
     bool removable;
 };
 
+struct SectorRun {
+    std::uint32_t first;
+    std::uint32_t count;
+};
+
 struct StageMachine {
     DWORD platformId = 0;
     DWORD buildNumber = 0;
     std::vector<MappedDrive> drives;
+    // A fixed drive too large to read whole, and the run of it beyond 4 GiB
+    // that holds data; the rest of it is a hole.
+    std::optional<MappedDrive> large;
+    SectorRun largeData{};
 };
 
-// Takes --platform=ID:BUILD, --fixed=L=IMAGE and --removable=L=IMAGE (IMAGE
-// as a Windows path); throws std::invalid_argument naming a bad argument.
+// Takes --platform=ID:BUILD, --fixed=L=IMAGE, --removable=L=IMAGE and
+// --large=L=IMAGE (IMAGE as a Windows path) with --large-data=FIRST+COUNT;
+// throws std::invalid_argument naming a bad argument.
 void Configure(std::span<char* const> arguments);
 const StageMachine& Stage();
+// The fixed or the removable drives, the large one left out.
 std::vector<MappedDrive> Drives(bool removable);
 
 // Wine's ntdll exports its version; Windows' does not.
@@ -42,10 +54,6 @@ bool RunningOnWine();
 testsupport::Bytes ImageSectors(const MappedDrive& drive, std::uint32_t first, std::uint32_t count);
 std::uint32_t ImageSectorCount(const MappedDrive& drive);
 
-struct SectorRun {
-    std::uint32_t first;
-    std::uint32_t count;
-};
 std::string Describe(const MappedDrive& drive, SectorRun run);
 
 // Selects the drive and the run; fails when a setter refused a value.

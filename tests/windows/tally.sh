@@ -21,6 +21,19 @@ check_skip() {
   printf '  skip  %s\n' "$*"
 }
 
+# While the stage cannot run a part of itself (32-bit programs on a machine
+# that runs none), stage_unable says why, and each check of that part counts
+# its cases as skipped instead of running them.
+stage_unable=
+
+# skipped_here NAME [CASES]: true when the check named NAME cannot run here,
+# after counting its CASES (1 by default) as skipped.
+skipped_here() {
+  [ -n "$stage_unable" ] || return 1
+  stage_skipped=$((stage_skipped + ${2:-1}))
+  printf '  skip  %s%s: %s\n' "$1" "$([ "${2:-1}" = 1 ] || echo " ($2 cases)")" "$stage_unable"
+}
+
 # The status of a program that was still running at its time limit.
 hung() { [ "$1" = 124 ] || [ "$1" = 137 ]; }
 

@@ -1,9 +1,9 @@
-# The Windows machine of the stage, on Wine 8: a 32-bit prefix, disk images
-# behind drive letters, the Windows version programs see, a display for the
-# dialogs, and programs run with a time limit. Sourced by
+# The Windows machine of the stage, on Wine 8: a 32-bit or a 64-bit prefix,
+# disk images behind drive letters, the Windows version programs see, a
+# display for the dialogs, and programs run with a time limit. Sourced by
 # scripts/windows-stage.sh; what cannot be set up ends the stage with one line.
 
-export WINEARCH=win32 WINEDEBUG=-all
+export WINEDEBUG=-all
 # No Mono or Gecko installer, no menu entries: nothing that asks or waits.
 export WINEDLLOVERRIDES='mscoree,mshtml,winemenubuilder.exe=d'
 
@@ -19,17 +19,34 @@ windows_path() {
   printf 'Z:%s' "${path//\//\\}"
 }
 
-# wine_prefix DIR: DIR becomes the prefix, created when it is not one yet.
+# Wine's loader of each kind of program: 32-bit Wine runs on a kernel that
+# runs 32-bit programs; wine64 runs on every machine.
+declare -A wine_loader_of=([32]=/usr/lib/wine/wine [64]=/usr/lib/wine/wine64)
+declare -A wine_arch_of=([32]=win32 [64]=win64)
+
+# Why this machine cannot run 32-bit Wine, found by running it; nothing when
+# it can.
+wine32_refusal() {
+  local said
+  said=$("${wine_loader_of[32]}" --version 2>&1 >/dev/null) && return
+  echo "${wine_loader_of[32]} --version: ${said##*: }"
+}
+
+# wine_prefix BITS DIR: from here on programs run in DIR, a prefix of BITS
+# (32 or 64), created when it is not one yet.
 wine_prefix() {
-  export WINEPREFIX=$1
-  command -v wine >/dev/null && command -v wineserver >/dev/null ||
-    stage_fail "Wine is missing: no wine or wineserver on PATH (scripts/setup.sh --windows installs it)"
-  wineserver -k 2>/dev/null || true
+  wine_stop
+  export WINEPREFIX=$2 WINEARCH=${wine_arch_of[$1]} WINELOADER=${wine_loader_of[$1]}
+  wine_loader=$WINELOADER
+  current_identity=
+  [ -x "$wine_loader" ] && command -v wineserver >/dev/null ||
+    stage_fail "Wine is missing: no $wine_loader or no wineserver on PATH (scripts/setup.sh --windows installs them)"
   [ -f "$WINEPREFIX/system.reg" ] && return
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX" 2>/dev/null || stage_fail "cannot create the Wine prefix $WINEPREFIX: its folder cannot be made"
   # The registry reaches its files when the wineserver ends.
-  timeout 300 wineboot -i >"$WINEPREFIX.log" 2>&1 && timeout 60 wineserver -w && [ -f "$WINEPREFIX/system.reg" ] ||
+  timeout 300 "$wine_loader" wineboot -i >"$WINEPREFIX.log" 2>&1 && timeout 60 wineserver -w &&
+    [ -f "$WINEPREFIX/system.reg" ] ||
     stage_fail "cannot create the Wine prefix $WINEPREFIX: wineboot -i failed (its output is in $WINEPREFIX.log)"
 }
 
@@ -37,7 +54,7 @@ wine_prefix() {
 wine_registry() {
   local file="$WINEPREFIX/stage.reg"
   { printf 'REGEDIT4\r\n\r\n'; printf '%s\r\n' "$@"; } >"$file"
-  timeout 120 wine regedit /S "$(windows_path "$file")" >/dev/null 2>&1 ||
+  timeout 120 "$wine_loader" regedit /S "$(windows_path "$file")" >/dev/null 2>&1 ||
     stage_fail "cannot write the Wine registry of $WINEPREFIX (regedit failed on $file)"
 }
 
@@ -63,14 +80,16 @@ wine_drives() {
   # One server for the whole stage, and Wine's own services started with no
   # terminal or pipe of ours, so that they hold none open.
   wineserver -p </dev/null >/dev/null 2>&1
-  timeout 120 wine cmd.exe /c exit </dev/null >/dev/null 2>&1 ||
+  timeout 120 "$wine_loader" cmd.exe /c exit </dev/null >/dev/null 2>&1 ||
     stage_fail "Wine cannot start a program in $WINEPREFIX (wine cmd.exe /c exit failed)"
 }
 
-# wine_version NAME: the Windows programs see from their next start (nt40,
+# use_identity NAME: the Windows programs see from their next start (nt40,
 # win10, win95, win98 ...).
-wine_version() {
+use_identity() {
+  [ "$1" = "${current_identity:-}" ] && return
   wine_registry '[HKEY_CURRENT_USER\Software\Wine]' "\"Version\"=\"$1\""
+  current_identity=$1
 }
 
 # wine_run SECONDS EXE ARGS...: the program's exit status, or 124 when it
@@ -78,11 +97,11 @@ wine_version() {
 wine_run() {
   local seconds=$1
   shift
-  timeout --kill-after=5 "$seconds" wine "$@" </dev/null
+  timeout --kill-after=5 "$seconds" "$wine_loader" "$@" </dev/null
 }
 
 wine_stop() {
-  wineserver -k 2>/dev/null || true
+  [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null || true
 }
 
 # A display of our own for the dialogs; no window manager runs on it.
