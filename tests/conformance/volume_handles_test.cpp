@@ -32,7 +32,7 @@ TEST_F(Win32VolumeHandle, AVolumeOpensOnlyAsAnExistingDevice) {
     EXPECT_EQ(OpenVolume(letter, kReadWrite, kShareBoth, 6), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_PARAMETER});
     EXPECT_EQ(OpenVolume(letter, kReadWrite, kShareBoth, CREATE_NEW), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), DWORD{80}); // ERROR_FILE_EXISTS
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_FILE_EXISTS});
 }
 
 TEST_F(Win32VolumeHandle, AVolumeIsNeitherCreatedNorTruncated) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "stage_machine.h"
+#include "win32/windows_versions.h"
 #include "wine_departures.h"
 
 namespace windows_test {
@@ -41,9 +42,7 @@ TEST(LogicalTransfer, ReadsEqualTheImageWithAndWithoutTheLock) {
             }
 }
 
-// From Vista on, Windows refuses a write into a mounted file system's space
-// through a volume that is not locked.
-bool RefusesUnlockedWrites() { return Stage().platformId == VER_PLATFORM_WIN32_NT && Stage().buildNumber >= 6000; }
+bool RefusesUnlockedWrites() { return win32::GuardsMountedVolumes(Stage().platformId, Stage().buildNumber); }
 
 // Runs in the data area, where a file system keeps its files.
 TEST(LogicalTransfer, AWriteChangesExactlyItsRunWithTheLockAndWithoutItBeforeVista) {
