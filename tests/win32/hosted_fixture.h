@@ -9,33 +9,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "conformance.h"
 #include "support.h"
 #include "win32/hosted/hosted_pc.h"
 #include "win32/win32.h"
 
 namespace hostedtest {
 
-constexpr DWORD readWrite = GENERIC_READ | GENERIC_WRITE;
-constexpr DWORD shareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
-
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
-
-// "\\.\X:"
-std::string VolumePath(char letter);
-HANDLE OpenVolume(char letter, DWORD access = readWrite, DWORD share = shareBoth);
+// The volume helpers that the cases of both machines use (tests/conformance).
+constexpr DWORD readWrite = conformance::kReadWrite;
+constexpr DWORD shareBoth = conformance::kShareBoth;
+using conformance::OpenVolume;
+using conformance::OwnedHandle;
+using conformance::ReadVolume;
 
 class HostedTest : public ::testing::Test {
 protected:
@@ -51,9 +37,6 @@ protected:
 
     testsupport::TempDir dir;
 };
-
-// Reads `count` bytes at `offset` through a volume handle; fails the test otherwise.
-testsupport::Bytes ReadVolume(HANDLE volume, std::uint64_t offset, DWORD count);
 
 // Another process: a forked child with a volume handle of its own.
 class ChildProcess {
