@@ -45,6 +45,18 @@ TEST(HexDump, SqueezesRepeatedLinesAcrossPiecesUpToTheEnd) {
     EXPECT_EQ(Ours(repeated, 100), Reference(dir, repeated));
 }
 
+// The tool checks standard output after each piece, so that output that
+// cannot be written stops the run there: a piece's lines may not wait.
+TEST(HexDump, EveryWholeLineOfAPieceReachesTheStreamBeforeTheNextPiece) {
+    const testsupport::TempDir dir;
+    const Bytes bytes = testsupport::Pattern(100, 5);
+    std::ostringstream out;
+    HexDump dump(out);
+    dump.Write(bytes);
+    const std::string expected = Reference(dir, Bytes(bytes.begin(), bytes.begin() + 96));
+    EXPECT_EQ(out.str(), expected.substr(0, expected.rfind("00000060")));
+}
+
 TEST(HexDump, NothingWrittenPrintsNothing) { EXPECT_EQ(Ours({}, 16), ""); }
 
 } // namespace

@@ -1,58 +1,105 @@
 #include "zelvan/hexdump.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
+#include <cstring>
 
 namespace zelvan_cli {
 
+namespace {
+
+// "00000000  " + 16 x "xx " + 1 group gap + " |" + 16 characters + "|\n",
+// with room for an offset of 16 digits.
+constexpr std::size_t longestLine = 16 + 2 + 16 * 3 + 1 + 2 + 16 + 2;
+// Text is handed to the stream in blocks of about this size: large enough
+// that the stream's own cost vanishes, small enough to stay in the caches.
+constexpr std::size_t blockBytes = 1 << 16;
+
+constexpr char hexDigits[] = "0123456789abcdef";
+
+// At least eight lower-case hex digits, as "%08x" writes them.
+char* PutOffset(char* at, std::uint64_t offset) {
+    int digits = 8;
+    while (digits < 16 && (offset >> (4 * digits)) != 0) ++digits;
+    for (int i = digits - 1; i >= 0; --i) *at++ = hexDigits[(offset >> (4 * i)) & 0xF];
+    return at;
+}
+
+char Printable(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.'; }
+
+} // namespace
+
+HexDump::HexDump(std::ostream& out) : out_(out) { text_.reserve(blockBytes + longestLine); }
+
 void HexDump::Write(std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
+    if (filled_ > 0) {
         const std::size_t take = std::min(bytes.size(), lineBytes - filled_);
-        std::copy_n(bytes.begin(), take, line_.begin() + static_cast<std::ptrdiff_t>(filled_));
+        std::copy_n(bytes.begin(), take, partial_.begin() + static_cast<std::ptrdiff_t>(filled_));
         filled_ += take;
         bytes = bytes.subspan(take);
-        if (filled_ == lineBytes) EmitLine(lineBytes);
+        if (filled_ < lineBytes) return;
+        EmitLine(partial_.data(), lineBytes);
+        filled_ = 0;
     }
+    // Whole lines straight from the caller's bytes.
+    for (; bytes.size() >= lineBytes; bytes = bytes.subspan(lineBytes)) {
+        EmitLine(bytes.data(), lineBytes);
+        if (text_.size() >= blockBytes) Flush();
+    }
+    std::copy(bytes.begin(), bytes.end(), partial_.begin());
+    filled_ = bytes.size();
+    Flush();
 }
 
 void HexDump::Finish() {
-    if (filled_ > 0) EmitLine(filled_);
-    if (lineOffset_ == 0) return;
-    char end[24];
-    const int length = std::snprintf(end, sizeof end, "%08" PRIx64 "\n", lineOffset_);
-    out_.write(end, length);
+    if (filled_ > 0) EmitLine(partial_.data(), filled_);
+    filled_ = 0;
+    if (lineOffset_ > 0) {
+        char end[longestLine];
+        char* at = PutOffset(end, lineOffset_);
+        *at++ = '\n';
+        text_.insert(text_.end(), end, at);
+    }
+    Flush();
 }
 
-void HexDump::EmitLine(std::size_t length) {
-    const bool repeat = length == lineBytes && hasPrevious_ && line_ == previous_;
-    if (repeat) {
-        if (!squeezing_) out_ << "*\n";
+void HexDump::EmitLine(const std::uint8_t* line, std::size_t length) {
+    const bool whole = length == lineBytes;
+    if (whole && hasPrevious_ && std::memcmp(line, previous_.data(), lineBytes) == 0) {
+        if (!squeezing_) text_.insert(text_.end(), {'*', '\n'});
         squeezing_ = true;
     } else {
-        // "00000000  " + 16 x "xx " + 1 group gap + " |" + 16 characters + "|\n"
-        char text[96];
-        int at = std::snprintf(text, sizeof text, "%08" PRIx64 "  ", lineOffset_);
+        char text[longestLine];
+        char* at = PutOffset(text, lineOffset_);
+        at[0] = at[1] = ' ';
+        at += 2;
         for (std::size_t i = 0; i < lineBytes; ++i) {
-            if (i < length)
-                at += std::snprintf(text + at, sizeof text - static_cast<std::size_t>(at), "%02x ", line_[i]);
-            else
-                at += std::snprintf(text + at, sizeof text - static_cast<std::size_t>(at), "   ");
-            if (i == 7) text[at++] = ' ';
+            if (i < length) {
+                at[0] = hexDigits[line[i] >> 4];
+                at[1] = hexDigits[line[i] & 0xF];
+            } else {
+                at[0] = at[1] = ' ';
+            }
+            at[2] = ' ';
+            at += 3;
+            if (i == 7) *at++ = ' ';
         }
-        text[at++] = ' ';
-        text[at++] = '|';
-        for (std::size_t i = 0; i < length; ++i)
-            text[at++] = (line_[i] >= 0x20 && line_[i] < 0x7F) ? static_cast<char>(line_[i]) : '.';
-        text[at++] = '|';
-        text[at++] = '\n';
-        out_.write(text, at);
+        *at++ = ' ';
+        *at++ = '|';
+        for (std::size_t i = 0; i < length; ++i) *at++ = Printable(line[i]);
+        *at++ = '|';
+        *at++ = '\n';
+        text_.insert(text_.end(), text, at);
         squeezing_ = false;
     }
-    previous_ = line_;
-    hasPrevious_ = length == lineBytes;
+    if (whole) std::memcpy(previous_.data(), line, lineBytes);
+    hasPrevious_ = whole;
     lineOffset_ += length;
-    filled_ = 0;
+}
+
+void HexDump::Flush() {
+    if (text_.empty()) return;
+    out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
 }
 
 } // namespace zelvan_cli

@@ -8,25 +8,29 @@
 #include <cstdint>
 #include <ostream>
 #include <span>
+#include <vector>
 
 namespace zelvan_cli {
 
 class HexDump {
 public:
-    explicit HexDump(std::ostream& out) : out_(out) {}
+    explicit HexDump(std::ostream& out);
 
-    // Bytes may come in pieces of any size; offsets run on across them.
+    // Bytes may come in pieces of any size; offsets run on across them. The
+    // text of every whole line is handed to the stream before it returns.
     void Write(std::span<const std::uint8_t> bytes);
     // Prints the last, partial line and the total length.
     void Finish();
 
 private:
     static constexpr std::size_t lineBytes = 16;
-    void EmitLine(std::size_t length);
+    void EmitLine(const std::uint8_t* line, std::size_t length);
+    void Flush();
 
     std::ostream& out_;
+    std::vector<char> text_; // lines not yet handed to the stream
     std::uint64_t lineOffset_ = 0;
-    std::array<std::uint8_t, lineBytes> line_{};
+    std::array<std::uint8_t, lineBytes> partial_{};
     std::size_t filled_ = 0;
     std::array<std::uint8_t, lineBytes> previous_{};
     bool hasPrevious_ = false;
