@@ -1,7 +1,10 @@
-// `zelvan read` of a long run into a file, against dd of the same bytes:
-// whole processes, started and waited for by the benchmark. Both write to
-// tmpfs when the machine has /dev/shm, so that what is timed is the two
-// programs, not the disk's write-back.
+// `zelvan read` of a long run into a file, against dd of the same bytes, and
+// as a hex dump, against xxd of the same bytes: whole processes, started and
+// waited for by the benchmark. Files go to tmpfs when the machine has
+// /dev/shm, so that what is timed is the programs, not the disk's
+// write-back; the dumps go to /dev/null, so that what is timed is their
+// making.
+#include <fcntl.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -27,24 +30,41 @@ const Image& Volume() {
     return image;
 }
 
-// Runs the command once an iteration; the output file is removed
+// What a command's standard output goes to: /dev/null unless it is told.
+class StandardOutput {
+public:
+    StandardOutput() {
+        ::posix_spawn_file_actions_init(&actions_);
+        ::posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    ~StandardOutput() { ::posix_spawn_file_actions_destroy(&actions_); }
+    StandardOutput(const StandardOutput&) = delete;
+    StandardOutput& operator=(const StandardOutput&) = delete;
+    const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+private:
+    posix_spawn_file_actions_t actions_;
+};
+
+// Runs the command once an iteration; the output file, if any, is removed
 // beforehand, untimed.
 void TimeCommand(benchmark::State& state, const std::vector<std::string>& words,
-                 const std::filesystem::path& output) {
+                 const std::filesystem::path& output = {}) {
     std::vector<char*> argv;
     for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
+    const StandardOutput standardOutput;
     for (auto _ : state) {
         state.PauseTiming();
-        std::filesystem::remove(output);
+        if (!output.empty()) std::filesystem::remove(output);
         state.ResumeTiming();
         pid_t child = 0;
         int status = -1;
-        if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0 ||
+        if (::posix_spawnp(&child, argv[0], standardOutput.get(), nullptr, argv.data(), environ) != 0 ||
             ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
             state.SkipWithError(("failed: " + words[0]).c_str());
     }
-    std::filesystem::remove(output);
+    if (!output.empty()) std::filesystem::remove(output);
 }
 
 // A file both programs write to.
@@ -76,11 +96,26 @@ void DdRead(benchmark::State& state) {
                 output);
 }
 
+// 32 MiB from sector 2048 (1 MiB in a smoke run), as a hex dump.
+std::uint32_t DumpedSectors() { return static_cast<std::uint32_t>(Scaled(65536, 2048)); }
+
+void ZelvanDump(benchmark::State& state) {
+    TimeCommand(state, {ZELVAN_TOOL, "--drive", "C=" + Volume().path().string(), "read", "C",
+                        std::to_string(FirstSector), std::to_string(DumpedSectors())});
+}
+
+void XxdDump(benchmark::State& state) {
+    TimeCommand(state, {"xxd", "-s", std::to_string(std::uint64_t{FirstSector} * 512), "-l",
+                        std::to_string(std::uint64_t{DumpedSectors()} * 512), Volume().path().string()});
+}
+
 } // namespace
 
 void RegisterToolRows() {
     Register({"tool_1gib", "zelvan read C 2048 2097152 -o FILE (1 GiB; FAT32 image; whole processes)",
               "dd bs=8M of the same bytes", 1.15, ZelvanRead, DdRead});
+    Register({"tool_dump", "zelvan read C 2048 65536 (32 MiB as a hex dump, hexdump -C's format; whole processes)",
+              "xxd of the same bytes", 1.0, ZelvanDump, XxdDump});
 }
 
 } // namespace bench
