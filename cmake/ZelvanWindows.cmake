@@ -1,10 +1,21 @@
-# Two kinds of Windows program. One that stands alone carries the C++
-# runtime inside itself and runs from any folder. The packages and the
-# programs built with them share one C++ runtime, as they share objects and
-# exceptions across modules: its DLLs lie in the package folder beside them.
+# Two kinds of program. One that stands alone carries the C++ runtime
+# inside itself and runs from any folder; on the hosted backend it carries
+# the machine too, which it shares with no module, so that the system loads
+# nothing for it but the C library and libntfs-3g, and a command starts
+# about as fast as dd does. The packages and the programs built with them
+# share one C++ runtime (and one machine), as they share objects and
+# exceptions across modules: on Windows its DLLs lie in the package folder
+# beside them.
 function(zelvan_standalone_program target)
   if(WIN32)
     target_link_options(${target} PRIVATE -static)
+  else()
+    # The machine's objects come first, so that the shared machine the
+    # libraries ask for is left unused and, as needed, unlinked.
+    target_link_libraries(${target} PRIVATE zelvan_win32_objects)
+    target_link_options(${target} PRIVATE -static-libstdc++ -static-libgcc LINKER:--as-needed)
+    # Nothing to find beside it or in the current folder.
+    set_target_properties(${target} PROPERTIES SKIP_BUILD_RPATH ON INSTALL_RPATH "")
   endif()
 endfunction()
 
