@@ -67,6 +67,15 @@ public:
     TRetries Retries() const { return FRetries; }
     void SetRetries(TRetries Value) { FRetries = Value; }
 
+    // Read-only and not published: whether the selected drive may be used,
+    // and its figures as its last measurement left them, so that a program
+    // shows them without measuring the drive again.
+    bool DriveValid() const { return FDriveValid; }
+    DWORD SectorsPerCluster() const { return FSectorsPerCluster; }
+    DWORD BytesPerSector() const { return FBytesPerSector; }
+    DWORD FreeClusters() const { return FFreeClusters; }
+    DWORD TotalClusters() const { return FTotalClusters; }
+
 private:
     friend struct TZelvanTestPeer;
 

@@ -7,17 +7,22 @@
 
 namespace vcl {
 
-namespace {
-int QueryPlatform() {
+int Win32Platform = 0;
+int Win32BuildNumber = 0;
+
+void InitPlatformId() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof(info);
-    return GetVersionExA(&info) ? static_cast<int>(info.dwPlatformId) : 0;
+    if (!GetVersionExA(&info)) info = {};
+    Win32Platform = static_cast<int>(info.dwPlatformId);
+    Win32BuildNumber = static_cast<int>(Win32Platform == VER_PLATFORM_WIN32_WINDOWS ? info.dwBuildNumber & 0xFFFF
+                                                                                      : info.dwBuildNumber);
 }
+
+namespace {
+// The runtime's start-up.
+[[maybe_unused]] const bool platformKnown = (InitPlatformId(), true);
 } // namespace
-
-int Win32Platform = QueryPlatform();
-
-void InitPlatformId() { Win32Platform = QueryPlatform(); }
 
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

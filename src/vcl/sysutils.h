@@ -6,8 +6,11 @@
 namespace vcl {
 
 // The platform identifier of the running Windows (1 = Windows 95/98,
-// 2 = Windows NT), taken from GetVersionExA when the runtime starts.
+// 2 = Windows NT) and its build number (on Windows 95/98 the low word of
+// dwBuildNumber, whose high word repeats the version), taken from one call
+// of GetVersionExA when the runtime starts; both 0 when it fails.
 extern int Win32Platform;
+extern int Win32BuildNumber;
 
 // Asks GetVersionExA again; the runtime does this once at start-up.
 void InitPlatformId();

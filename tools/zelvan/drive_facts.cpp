@@ -15,6 +15,15 @@ DriveFacts MeasureDrive(char letter) {
     return facts;
 }
 
+DriveFacts SelectedDrive(const Orvane::TZelvan& zelvan) {
+    DriveFacts facts;
+    facts.letter = zelvan.DriveName();
+    facts.type = GetDriveTypeA(Orvane::TRootPath(facts.letter).Text);
+    facts.measured = true;
+    facts.geometry = {zelvan.SectorsPerCluster(), zelvan.BytesPerSector(), zelvan.FreeClusters(), zelvan.TotalClusters()};
+    return facts;
+}
+
 std::string DriveTypeName(UINT type) {
     switch (type) {
     case DRIVE_NO_ROOT_DIR: return "no such drive";
@@ -28,15 +37,10 @@ std::string DriveTypeName(UINT type) {
 }
 
 PlatformFacts QueryPlatform() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
     PlatformFacts facts;
-    if (GetVersionExA(&info)) {
-        facts.platformId = info.dwPlatformId;
-        facts.buildNumber = info.dwBuildNumber;
-    }
-    facts.win32Platform = vcl::Win32Platform;
-    facts.road = Orvane::RoadOf(facts.win32Platform, Orvane::BuildNumberOf(facts.buildNumber));
+    facts.platformId = static_cast<DWORD>(vcl::Win32Platform);
+    facts.buildNumber = static_cast<DWORD>(vcl::Win32BuildNumber);
+    facts.road = Orvane::RoadOf(vcl::Win32Platform, Orvane::BuildNumberOf(facts.buildNumber));
     return facts;
 }
 

@@ -1,6 +1,5 @@
-// What the component knows of a drive and of the platform, measured by the
-// component's own rules (GetDriveTypeA, GetDiskFreeSpaceA, GetVersionExA),
-// since the component keeps its own figures private.
+// What the component knows of a drive (its measurement, and GetDriveTypeA)
+// and what the runtime knows of the platform.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "orvane/orvane.h"
 #include "orvane/rules.h"
 #include "win32/win32.h"
 
@@ -24,16 +24,19 @@ struct DriveFacts {
     std::uint32_t SizeBound() const { return geometry.SizeBound(); }
 };
 
+// Measures drive `letter` as the component does.
 DriveFacts MeasureDrive(char letter);
+// The drive `zelvan` has selected, with the figures its measurement left.
+DriveFacts SelectedDrive(const Orvane::TZelvan& zelvan);
 std::string DriveTypeName(UINT type);
 
 struct PlatformFacts {
     DWORD platformId = 0;
     DWORD buildNumber = 0;
-    int win32Platform = 0;       // what the runtime publishes
     Orvane::TRoad road = Orvane::TRoad::None;
 };
 
+// The platform as the runtime found it at start-up (Win32Platform).
 PlatformFacts QueryPlatform();
 std::string PlatformName(const PlatformFacts& platform);
 // How the logical transfers of drive `letter` travel, and the floppy ones.

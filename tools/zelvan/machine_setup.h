@@ -17,8 +17,8 @@ namespace zelvan_cli::machine {
 
 // Applies the machine options (the --drive options as one ZELVAN_DRIVES
 // text, so that a letter given twice is refused), then lets the runtime's
-// Win32Platform follow the platform. Call it before creating a component: a component reads the
-// build number once, when it is created. Throws UsageError for a setting that
+// Win32Platform follow a platform given. Call it before creating a component:
+// a component reads the build number once, when it is created. Throws UsageError for a setting that
 // is malformed or, on Windows, not available.
 void Configure(const MachineOptions& options);
 

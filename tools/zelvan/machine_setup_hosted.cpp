@@ -26,7 +26,8 @@ void Configure(const MachineOptions& options) {
     if (options.platform) Applying("--platform", [&] { hosted::SetPlatform(*options.platform); });
     if (options.answer) SetAnswer(options.answer);
     if (options.trace) Applying("--trace", [&] { hosted::TraceTo(*options.trace); });
-    vcl::InitPlatformId();
+    // The runtime asked for the platform when it started; again only when it changed.
+    if (options.platform) vcl::InitPlatformId();
 }
 
 void RequireHosted(std::string_view) {}

@@ -20,10 +20,11 @@ std::string BoundText(const DriveFacts& drive) {
 } // namespace
 
 DriveFacts SelectDrive(Orvane::TZelvan& zelvan, char letter) {
-    const char upper = Orvane::UpperLetter(letter);
     zelvan.SetDisk(letter);
-    DriveFacts drive = MeasureDrive(upper);
-    if (zelvan.DriveName() == upper && drive.measured) return drive;
+    if (zelvan.DriveValid()) return SelectedDrive(zelvan);
+    // Only a refusal measures the drive again, for the reason.
+    const char upper = Orvane::UpperLetter(letter);
+    const DriveFacts drive = MeasureDrive(upper);
     const std::string name = "drive " + std::string{upper, ':'};
     const std::string measured = " (GetDiskFreeSpaceA: " + WindowsErrorWords(drive.error).text + ")";
     const std::optional<machine::DriveBacking> backing = machine::InspectDrive(upper);

@@ -234,7 +234,8 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
         const Piece piece{run.first + done, std::min(perPiece, run.count - done)};
         const std::span<std::uint8_t> buffer(block.get(), std::size_t{piece.count} * bytesPerSector);
         beforePiece(piece, [&] {
-            SelectRun(zelvan, drive, piece.first, piece.count);
+            // The whole run is selected already when it is one piece.
+            if (piece.count != run.count) SelectRun(zelvan, drive, piece.first, piece.count);
             if (direction == Direction::Write) bytes(buffer);
         });
         const bool asked = direction == Direction::Write && zelvan.NeedWriteWarn();
