@@ -132,6 +132,21 @@ TEST_F(DiskFreeSpaceTest, AVolumesFatIsScannedOnceUntilItChanges) {
     EXPECT_EQ(after, free - 1 - 6);
 }
 
+// The machine keeps a drive's medium open between measurements, as a drive
+// keeps its disk; another file put under the drive's name is another disk.
+TEST_F(DiskFreeSpaceTest, AnotherFileUnderTheDrivesNameIsMeasuredAsANewDisk) {
+    const std::filesystem::path image = MapImage('C', 1440, "-F 12");
+    DWORD total = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, nullptr, &total));
+    ASSERT_EQ(total, testsupport::FsckFigures(image).dataClusters);
+    const std::filesystem::path other = testsupport::MakeFatImage(dir, "other.img", 16384, "-F 16");
+    std::filesystem::rename(other, image);
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, nullptr, &total));
+    EXPECT_EQ(total, testsupport::FsckFigures(image).dataClusters);
+    std::filesystem::remove(image);
+    EXPECT_EQ(FailureOf("C:\\"), ERROR_NOT_READY);
+}
+
 TEST_F(DiskFreeSpaceTest, NullOutPointersAreSkipped) {
     std::filesystem::path image = MapImage('C', 1440, "");
     DWORD total = 0;

@@ -141,9 +141,11 @@ BOOL WINAPI GetDiskFreeSpaceA(LPCSTR lpRootPathName, LPDWORD lpSectorsPerCluster
     if (!letter) return call.Fail(ERROR_INVALID_NAME);
     const hosted::DriveSpec* drive = machine->Drive(*letter);
     if (!drive) return call.Fail(ERROR_PATH_NOT_FOUND);
-    const hosted::Result<hosted::Backing> medium = hosted::OpenMedium(*drive, false);
+    // The medium stays with the drive for the calls that follow, as a disk does.
+    hosted::Result<hosted::Backing> medium = machine->shelf.Take(*letter, *drive, false);
     if (!medium) return call.Fail(ERROR_NOT_READY);
     const hosted::Result<hosted::MountedVolume> volume = machine->mounts.Measure(*letter, *medium, machine->IsNt());
+    machine->shelf.Keep(*letter, drive->path, std::move(*medium));
     if (!volume) return call.Fail(volume.Error());
     // Null out-pointers are skipped rather than written through.
     if (lpSectorsPerCluster) *lpSectorsPerCluster = volume->sectorsPerCluster;
