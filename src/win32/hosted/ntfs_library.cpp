@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -87,34 +88,84 @@ ntfs_device_operations readOnlyMedium = {
     [](ntfs_device*, unsigned long, void*) { return Refuse(ENOTTY); },
 };
 
-struct DeviceFree {
-    void operator()(ntfs_device* device) const { ntfs_device_free(device); }
+// The calls of libntfs-3g the hosted PC makes. The library is loaded when
+// the first NTFS volume is mounted, not when the program starts: binding it
+// costs a start-up more than the rest of a one-sector command.
+struct Ntfs3g {
+    decltype(&::ntfs_log_set_handler) log_set_handler;
+    decltype(&::ntfs_log_handler_null) log_handler_null;
+    decltype(&::ntfs_device_alloc) device_alloc;
+    decltype(&::ntfs_device_free) device_free;
+    decltype(&::ntfs_device_mount) device_mount;
+    decltype(&::ntfs_umount) umount;
+    decltype(&::ntfs_volume_get_free_space) volume_get_free_space;
 };
-// Unmounting also frees the device.
-struct VolumeUnmount {
-    void operator()(ntfs_volume* volume) const { ntfs_umount(volume, FALSE); }
+
+struct LibraryClose {
+    void operator()(void* library) const { ::dlclose(library); }
 };
+
+template <class Function>
+bool Bind(void* library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+// The library, loaded once for the process, or why it could not be.
+struct LoadedNtfs3g {
+    std::unique_ptr<void, LibraryClose> library;
+    Ntfs3g calls{};
+    std::string failure;
+
+    LoadedNtfs3g() : library(::dlopen(ZELVAN_NTFS3G_SONAME, RTLD_NOW | RTLD_LOCAL)) {
+        void* const handle = library.get();
+        if (!handle || !Bind(handle, "ntfs_log_set_handler", calls.log_set_handler) ||
+            !Bind(handle, "ntfs_log_handler_null", calls.log_handler_null) ||
+            !Bind(handle, "ntfs_device_alloc", calls.device_alloc) ||
+            !Bind(handle, "ntfs_device_free", calls.device_free) ||
+            !Bind(handle, "ntfs_device_mount", calls.device_mount) || !Bind(handle, "ntfs_umount", calls.umount) ||
+            !Bind(handle, "ntfs_volume_get_free_space", calls.volume_get_free_space)) {
+            failure = std::string(ZELVAN_NTFS3G_SONAME " cannot be loaded: ") + ::dlerror();
+            return;
+        }
+        // The library's messages would go to standard error; Windows' go nowhere.
+        calls.log_set_handler(calls.log_handler_null);
+    }
+};
+
+const LoadedNtfs3g& Library() {
+    static const LoadedNtfs3g loaded;
+    return loaded;
+}
 
 } // namespace
 
 NtfsMount MountNtfs(const Backing& medium) {
-    // The library's messages would go to standard error; Windows' go nowhere.
-    static const bool quiet = (ntfs_log_set_handler(ntfs_log_handler_null), true);
-    (void)quiet;
     NtfsMount result;
+    const LoadedNtfs3g& loaded = Library();
+    if (!loaded.failure.empty()) {
+        result.reason = loaded.failure;
+        return result;
+    }
+    const Ntfs3g& ntfs = loaded.calls;
     DeviceState state{&medium};
-    std::unique_ptr<ntfs_device, DeviceFree> device(ntfs_device_alloc("hosted", 0, &readOnlyMedium, &state));
+    const auto freeDevice = [&](ntfs_device* device) { ntfs.device_free(device); };
+    std::unique_ptr<ntfs_device, decltype(freeDevice)> device(ntfs.device_alloc("hosted", 0, &readOnlyMedium, &state),
+                                                              freeDevice);
     if (!device) {
         result.reason = std::strerror(errno);
         return result;
     }
-    const std::unique_ptr<ntfs_volume, VolumeUnmount> volume(ntfs_device_mount(device.get(), NTFS_MNT_RDONLY));
+    // Unmounting also frees the device.
+    const auto unmount = [&](ntfs_volume* volume) { ntfs.umount(volume, FALSE); };
+    const std::unique_ptr<ntfs_volume, decltype(unmount)> volume(ntfs.device_mount(device.get(), NTFS_MNT_RDONLY),
+                                                                 unmount);
     if (!volume) {
         result.reason = std::strerror(errno);
         return result;
     }
     device.release();
-    if (ntfs_volume_get_free_space(volume.get()) != 0 || volume->free_clusters < 0) {
+    if (ntfs.volume_get_free_space(volume.get()) != 0 || volume->free_clusters < 0) {
         result.reason = "its $Bitmap cannot be read";
         return result;
     }
