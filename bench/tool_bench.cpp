@@ -1,9 +1,9 @@
-// `zelvan read` of a long run into a file, against dd of the same bytes, and
-// as a hex dump, against xxd of the same bytes: whole processes, started and
-// waited for by the benchmark. Files go to tmpfs when the machine has
-// /dev/shm, so that what is timed is the programs, not the disk's
-// write-back; the dumps go to /dev/null, so that what is timed is their
-// making.
+// `zelvan read` of one sector and of a long run into a file, against dd of
+// the same bytes, and as a hex dump, against xxd of the same bytes: whole
+// processes, started and waited for by the benchmark. Files go to tmpfs
+// when the machine has /dev/shm, so that what is timed is the programs, not
+// the disk's write-back; the dumps go to /dev/null, so that what is timed
+// is their making.
 #include <fcntl.h>
 #include <spawn.h>
 #include <string>
@@ -96,6 +96,26 @@ void DdRead(benchmark::State& state) {
                 output);
 }
 
+// The README's first image: 32 MiB of FAT16.
+const Image& SmallVolume() {
+    static const Image image("one.img", 32 * 1024, "-F 16");
+    return image;
+}
+
+void ZelvanOne(benchmark::State& state) {
+    const auto output = Output("zelvan-one.bin");
+    TimeCommand(state, {ZELVAN_TOOL, "--drive", "C=" + SmallVolume().path().string(), "read", "C", "0", "1", "-o",
+                        output.string()},
+                output);
+}
+
+void DdOne(benchmark::State& state) {
+    const auto output = Output("dd-one.bin");
+    TimeCommand(state,
+                {"dd", "if=" + SmallVolume().path().string(), "of=" + output.string(), "bs=512", "count=1", "status=none"},
+                output);
+}
+
 // 32 MiB from sector 2048 (1 MiB in a smoke run), as a hex dump.
 std::uint32_t DumpedSectors() { return static_cast<std::uint32_t>(Scaled(65536, 2048)); }
 
@@ -112,6 +132,8 @@ void XxdDump(benchmark::State& state) {
 } // namespace
 
 void RegisterToolRows() {
+    Register({"tool_one", "zelvan read C 0 1 -o FILE (one sector; a 32 MiB FAT16 image; whole processes)",
+              "dd bs=512 count=1 of the same sector", 1.2, ZelvanOne, DdOne});
     Register({"tool_1gib", "zelvan read C 2048 2097152 -o FILE (1 GiB; FAT32 image; whole processes)",
               "dd bs=8M of the same bytes", 1.15, ZelvanRead, DdRead});
     Register({"tool_dump", "zelvan read C 2048 65536 (32 MiB as a hex dump, hexdump -C's format; whole processes)",

@@ -2,6 +2,7 @@
 // (ZELVAN_WITH_PACKAGES), or with the component and the runtime inside it.
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -15,6 +16,22 @@ TEST(ZelvanBuild, TheSystemLoadsThePackagesZelvanIsBuiltWith) {
     EXPECT_EQ(dynamic.find("Shared library: [ZelvanPack.bpl]") != std::string::npos, ZELVAN_WITH_PACKAGES) << dynamic;
     EXPECT_EQ(dynamic.find("Shared library: [Vcl40.bpl]") != std::string::npos, ZELVAN_WITH_PACKAGES) << dynamic;
     EXPECT_EQ(dynamic.find("VCL30.dpl"), std::string::npos) << dynamic;
+}
+
+// Standing alone, zelvan carries the machine and the C++ runtime inside
+// itself: the system loads the C library (libc, libm) for it and nothing
+// else, from nowhere but the system's folders.
+TEST(ZelvanBuild, StandingAloneItNeedsOnlyTheCLibrary) {
+    if (ZELVAN_WITH_PACKAGES) GTEST_SKIP() << "built with the runtime packages";
+    const std::string dynamic = testsupport::RunOk(std::string("readelf -d '") + ZELVAN_TOOL + "'");
+    static const std::regex library(R"(\(NEEDED\) +Shared library: \[([^\]]+)\])");
+    unsigned libraries = 0;
+    for (std::sregex_iterator at(dynamic.begin(), dynamic.end(), library), end; at != end; ++at, ++libraries) {
+        const std::string name = (*at)[1];
+        EXPECT_TRUE(name.starts_with("libc.so.") || name.starts_with("libm.so.") || name.starts_with("ld-linux")) << name;
+    }
+    EXPECT_GT(libraries, 0u) << dynamic;
+    EXPECT_EQ(dynamic.find("PATH"), std::string::npos) << dynamic;
 }
 
 // The trace of `zelvan info C`, a line an element.

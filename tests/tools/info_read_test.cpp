@@ -1,6 +1,8 @@
 // zelvan info and zelvan read, checked against mtools and dd.
 #include <gtest/gtest.h>
+#include <sstream>
 #include <tuple>
+#include <vector>
 
 #include "zelvan/transfer.h"
 
@@ -114,6 +116,33 @@ TEST(ZelvanRead, LongRunMovesInPiecesAndStaysSilentOffATerminal) {
     std::size_t reads = 0;
     for (std::size_t at = trace.find("\nReadFile("); at != trace.npos; at = trace.find("\nReadFile(", at + 1)) ++reads;
     EXPECT_EQ(reads, (bytes + zelvan_cli::pieceBytes - 1) / zelvan_cli::pieceBytes) << trace;
+}
+
+// A command asks the machine only what the component asks: the runtime the
+// platform when it starts, the constructor the platform and drive C, the
+// drive's selection the drive; zelvan reads the figures from the component.
+TEST(ZelvanRead, ACommandMeasuresEachDriveOnlyThroughTheComponent) {
+    const Images images;
+    const auto trace = images.dir() / "trace.log";
+    const ToolResult result = RunZelvan(images.Drives() + " read A 0 1 -o " + Quote(images.dir() / "one.bin"),
+                                        "ZELVAN_TRACE=" + Quote(trace));
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> calls;
+    std::istringstream lines(Text(testsupport::ReadFile(trace)));
+    for (std::string line; std::getline(lines, line);) calls.push_back(line.substr(0, line.find(" = ")));
+    EXPECT_EQ(calls, (std::vector<std::string>{
+                         "GetVersionExA(ptr)",
+                         "GetVersionExA(ptr)",
+                         R"(GetDiskFreeSpaceA("C:\", ptr, ptr, ptr, ptr))",
+                         R"(GetDiskFreeSpaceA("A:\", ptr, ptr, ptr, ptr))",
+                         R"(GetDriveTypeA("A:\"))",
+                         "SetErrorMode(0x1)",
+                         R"(CreateFileA("\\.\A:", 0xC0000000, 0x3, NULL, 3, 0x0, NULL))",
+                         "SetErrorMode(0x4)",
+                         "SetFilePointer(h1, 0, [0], FILE_BEGIN)",
+                         "ReadFile(h1, ptr, 512, ptr, NULL)",
+                         "CloseHandle(h1)",
+                     }));
 }
 
 TEST(ZelvanRead, TraceShowsTheJournalOnStandardError) {
