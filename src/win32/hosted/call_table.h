@@ -132,12 +132,26 @@ constexpr DWORD MaxStatus(const HostedService& service) { return service.statusI
 class CallName {
 public:
     consteval CallName(const char* name) : name_(name) {
-        if (HostedCallIndex(name_) == noHostedCall) throw "a hosted call needs its row in hostedCalls";
+        while (row_ < noHostedCall && hostedCalls[row_].name != name_) ++row_;
+        if (row_ == noHostedCall) throw "a hosted call needs its row in hostedCalls";
+        std::size_t last = row_;
+        while (hostedCalls[last].code)
+            if (++last == noHostedCall || hostedCalls[last].name != name_)
+                throw "a hosted call's rows end with its row for every other code";
     }
     std::string_view View() const { return name_; }
+    // The row for control code `code`, found without comparing names: the
+    // call's first row is known when the program is built, and its rows end
+    // with one for every code.
+    std::size_t Row(std::optional<DWORD> code) const {
+        std::size_t row = row_;
+        while (hostedCalls[row].code && hostedCalls[row].code != code) ++row;
+        return row;
+    }
 
 private:
     std::string_view name_;
+    std::size_t row_ = 0;
 };
 
 } // namespace hosted

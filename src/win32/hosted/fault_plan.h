@@ -22,6 +22,7 @@ public:
     // "ReadFile#1,2;DeviceIoControl:0x90018#1;INT13#1=0x06"
     void Plan(std::string_view text);
     void Clear() { entries_.clear(); }
+    bool Empty() const { return entries_.empty(); }
 
     // Counts one call (or service request) and gives the error (or status)
     // it must fail with when the plan makes it fail: the entry's value, else

@@ -123,11 +123,11 @@ void Machine::Reset() {
     errorMode = 0;
 }
 
-std::optional<DWORD> PlannedFault(Machine& machine, std::string_view name, std::optional<DWORD> code) {
-    const std::size_t row = HostedCallIndex(name, code);
+std::optional<DWORD> PlannedFault(Machine& machine, CallName name, std::optional<DWORD> code) {
+    const std::size_t row = name.Row(code);
     ++machine.callsMade[row];
     const std::optional<DWORD> error = hostedCalls[row].plannedError;
-    return error ? machine.faults.Strike(name, code, *error) : std::nullopt;
+    return error && !machine.faults.Empty() ? machine.faults.Strike(name.View(), code, *error) : std::nullopt;
 }
 
 DWORD& LastError() {

@@ -120,7 +120,7 @@ DWORD& LastError();
 
 // The error the fault plan makes call `name` (with control code `code`)
 // fail with, if it does; counts the call.
-std::optional<DWORD> PlannedFault(Machine& machine, std::string_view name, std::optional<DWORD> code);
+std::optional<DWORD> PlannedFault(Machine& machine, CallName name, std::optional<DWORD> code);
 
 // Journal text made only when a line is wanted: a string, or a function
 // that makes one.
@@ -142,7 +142,7 @@ public:
     Call(Machine& machine, CallName name, Args&& args, std::optional<DWORD> code = std::nullopt)
         : machine_(machine),
           journalled_(machine.journal.Wanted()),
-          planned_(PlannedFault(machine, name.View(), code)) {
+          planned_(PlannedFault(machine, name, code)) {
         if (journalled_) head_ = std::string(name.View()) + "(" + JournalText(args) + ")";
     }
     // The fault plan makes this call fail, with PlannedError and no other effect.
