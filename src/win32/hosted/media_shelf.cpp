@@ -8,19 +8,21 @@ namespace hosted {
 Result<Backing> MediaShelf::Take(char letter, const DriveSpec& drive, bool writable) {
     auto found = std::find_if(kept_.begin(), kept_.end(), [letter](const Kept& k) { return k.letter == letter; });
     if (found == kept_.end()) return OpenMedium(drive, writable);
-    std::optional<Backing> kept;
-    if (found->path == drive.path) kept = std::move(found->medium);
+    std::optional<Backing> kept = std::exchange(found->medium, std::nullopt);
+    if (found->path != drive.path) kept.reset();
     Result<Backing> medium = OpenMedium(drive, writable, &kept);
-    if (kept)
-        found->medium = std::move(*kept);
-    else
-        kept_.erase(found);
+    found->medium = std::move(kept);
     return medium;
 }
 
-void MediaShelf::Keep(char letter, std::string path, Backing medium) {
-    std::erase_if(kept_, [letter](const Kept& k) { return k.letter == letter; });
-    kept_.push_back({letter, std::move(path), std::move(medium)});
+void MediaShelf::Keep(char letter, const std::string& path, Backing medium) {
+    auto found = std::find_if(kept_.begin(), kept_.end(), [letter](const Kept& k) { return k.letter == letter; });
+    if (found == kept_.end()) {
+        kept_.push_back({letter, path, std::move(medium)});
+        return;
+    }
+    if (found->path != path) found->path = path;
+    found->medium = std::move(medium);
 }
 
 Result<const HeldMedium*> ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>& held, char letter,
@@ -37,7 +39,7 @@ Result<const HeldMedium*> ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>
 }
 
 void GiveBack(MediaShelf& shelf, std::vector<HeldMedium>& held) {
-    for (HeldMedium& medium : held) shelf.Keep(medium.letter, std::move(medium.path), std::move(medium.medium));
+    for (HeldMedium& medium : held) shelf.Keep(medium.letter, medium.path, std::move(medium.medium));
     held.clear();
 }
 

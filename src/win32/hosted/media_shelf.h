@@ -21,14 +21,16 @@ public:
     // The medium of drive `letter`, by OpenMedium with the one kept for it.
     Result<Backing> Take(char letter, const DriveSpec& drive, bool writable);
     // Keeps `medium`, opened from `path` for drive `letter`, for the next Take.
-    void Keep(char letter, std::string path, Backing medium);
+    void Keep(char letter, const std::string& path, Backing medium);
     void Clear() { kept_.clear(); }
 
 private:
+    // A drive's place on the shelf stays when its medium is taken, so that
+    // a medium taken and given back again and again costs no allocation.
     struct Kept {
         char letter;
         std::string path;
-        Backing medium;
+        std::optional<Backing> medium;
     };
     std::vector<Kept> kept_;
 };
