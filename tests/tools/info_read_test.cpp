@@ -129,7 +129,11 @@ TEST(ZelvanRead, ACommandMeasuresEachDriveOnlyThroughTheComponent) {
     ASSERT_EQ(result.status, 0) << result.err;
     std::vector<std::string> calls;
     std::istringstream lines(Text(testsupport::ReadFile(trace)));
-    for (std::string line; std::getline(lines, line);) calls.push_back(line.substr(0, line.find(" = ")));
+    // Built with the runtime packages, zelvan starts and ends its package
+    // too (build_test.cpp); those calls are not the command's.
+    for (std::string line; std::getline(lines, line);)
+        if (!line.starts_with("GetModule") && !line.starts_with("GetProcAddress"))
+            calls.push_back(line.substr(0, line.find(" = ")));
     EXPECT_EQ(calls, (std::vector<std::string>{
                          "GetVersionExA(ptr)",
                          "GetVersionExA(ptr)",
