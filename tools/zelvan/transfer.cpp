@@ -164,7 +164,7 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
         return {"the write was not confirmed (the answer to \"" + OneLine(confirmation->text) + "\" was No)",
                 Left::Nothing};
     if (zelvan.Retries() == 0) return {"no attempt was made: the retry count is 0", Left::Nothing};
-    if (road == TRoad::None && platform.win32Platform == Orvane::Win95)
+    if (road == TRoad::None && platform.platformId == Orvane::Win95)
         return {"the machine reports Windows 95/98, whose VWIN32 roads a 64-bit program cannot take "
                 "(their requests carry 32-bit addresses): only the NT road exists here",
                 Left::Nothing};
