@@ -90,6 +90,29 @@ TEST(ZelvanOnNt, ReachesEverySectorBeyondFourGiB) {
     EXPECT_EQ(testsupport::ReadFile(dir / "read.bin"), testsupport::DdRead(image, 5120000000, 1024));
 }
 
+// A 3 TiB NTFS volume of 64 KiB clusters: total clusters x sectors per
+// cluster passes 2^32, and B is what the 32-bit product leaves. zelvan says
+// so, and which sectors that puts out of reach, rather than a false product.
+TEST(ZelvanOnNt, ABoundThatWrapsAtTwoToThe32IsNamedAsSuch) {
+    const testsupport::TempDir dir;
+    const auto image = testsupport::MakeNtfsImage(dir, "3tib.img", std::uint64_t{3} << 20, "-c 65536");
+    const testsupport::VolumeFigures figures = testsupport::NtfsinfoFigures(image);
+    const std::uint64_t sectors = std::uint64_t{figures.totalClusters} * figures.sectorsPerCluster;
+    ASSERT_GT(sectors, 0xFFFFFFFFu);
+    const std::uint64_t bound = sectors % (std::uint64_t{1} << 32);
+    const std::string wrap = std::to_string(bound * 512) + " bytes), since " + std::to_string(figures.totalClusters) +
+                             " clusters x " + std::to_string(figures.sectorsPerCluster) + " sectors = " +
+                             std::to_string(sectors) + " wraps at 2^32: sectors " + std::to_string(bound) + " to " +
+                             std::to_string(sectors - 1) + " are out of the component's reach";
+    const std::string drive = "--drive D=" + Quote(image);
+    const ToolResult info = RunZelvan(drive + " info D");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(Field(info.out, "size bound B"), std::to_string(bound) + " sectors (" + wrap);
+    ExpectFailure(RunZelvan(drive + " read D " + std::to_string(bound) + " 1"),
+                  "FIRST " + std::to_string(bound) + " is refused: it is not below drive D:'s size bound B = " +
+                      std::to_string(bound) + " sectors (" + wrap + "\n");
+}
+
 // On Windows 10, a write into the FAT volume's data area is refused without
 // --lock, with the advice to give it, and changes nothing; with --lock it is
 // done, and the boot sector is written without.

@@ -61,7 +61,8 @@ Example:
 constexpr std::string_view infoHelp = R"(Shows how the component sees drive LETTER: its type, bytes per sector, sectors
 per cluster, total and free clusters, the size bound B (total clusters x
 sectors per cluster, in sectors and in bytes; FIRST and FIRST + COUNT must stay
-below it), the Windows the machine reports and the road transfers will take.
+below it; a product of 2^32 or more wraps, and the sectors it puts out of reach
+are named), the Windows the machine reports and the road transfers will take.
 
 Options: --drive, --platform (see zelvan --help).
 

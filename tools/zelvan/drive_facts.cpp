@@ -36,6 +36,15 @@ std::string DriveTypeName(UINT type) {
     }
 }
 
+std::string BoundWrapNote(const DriveFacts& drive) {
+    const std::uint64_t sectors = drive.ClusterSectors();
+    if (sectors == drive.SizeBound()) return "";
+    return std::to_string(drive.geometry.TotalClusters) + " clusters x " +
+           std::to_string(drive.geometry.SectorsPerCluster) + " sectors = " + std::to_string(sectors) +
+           " wraps at 2^32: sectors " + std::to_string(drive.SizeBound()) + " to " + std::to_string(sectors - 1) +
+           " are out of the component's reach";
+}
+
 PlatformFacts QueryPlatform() {
     PlatformFacts facts;
     facts.platformId = static_cast<DWORD>(vcl::Win32Platform);
@@ -72,13 +81,14 @@ std::string FloppyRoadDescription(TRoad road, char letter) {
 void WriteDriveReport(std::ostream& out, const DriveFacts& drive, const PlatformFacts& platform,
                       std::string_view indent) {
     const std::uint64_t bound = drive.SizeBound();
+    const std::string wrap = BoundWrapNote(drive);
     out << indent << "drive:               " << drive.letter << ": (" << DriveTypeName(drive.type) << ")\n"
         << indent << "bytes per sector:    " << drive.geometry.BytesPerSector << '\n'
         << indent << "sectors per cluster: " << drive.geometry.SectorsPerCluster << '\n'
         << indent << "total clusters:      " << drive.geometry.TotalClusters << '\n'
         << indent << "free clusters:       " << drive.geometry.FreeClusters << '\n'
         << indent << "size bound B:        " << bound << " sectors (" << bound * drive.geometry.BytesPerSector
-        << " bytes)\n"
+        << " bytes)" << (wrap.empty() ? "" : ", since " + wrap) << '\n'
         << indent << "platform:            " << PlatformName(platform) << '\n'
         << indent << "road:                " << RoadDescription(platform.road, drive.letter) << '\n';
     if (drive.type == DRIVE_REMOVABLE)

@@ -22,7 +22,17 @@ struct DriveFacts {
 
     // FIRST and FIRST + COUNT stay below it.
     std::uint32_t SizeBound() const { return geometry.SizeBound(); }
+    // The clusters' sectors, which B is as long as they stay below 2^32.
+    std::uint64_t ClusterSectors() const {
+        return std::uint64_t{geometry.TotalClusters} * geometry.SectorsPerCluster;
+    }
 };
+
+// Where total clusters x sectors per cluster reaches 2^32, B is what its
+// 32-bit product leaves: "50331647 clusters x 128 sectors = 6442450816 wraps
+// at 2^32: sectors 2147483520 to 6442450815 are out of the component's
+// reach"; empty where it does not.
+std::string BoundWrapNote(const DriveFacts& drive);
 
 // Measures drive `letter` as the component does.
 DriveFacts MeasureDrive(char letter);

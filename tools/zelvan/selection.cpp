@@ -11,10 +11,13 @@ namespace {
 
 std::string BoundText(const DriveFacts& drive) {
     const std::uint64_t bound = drive.SizeBound();
-    return "drive " + std::string{drive.letter} + ":'s size bound B = " + std::to_string(bound) + " sectors (" +
-           std::to_string(drive.geometry.TotalClusters) + " clusters x " +
-           std::to_string(drive.geometry.SectorsPerCluster) + " sectors, " +
-           std::to_string(bound * drive.geometry.BytesPerSector) + " bytes)";
+    const std::string text = "drive " + std::string{drive.letter} + ":'s size bound B = " + std::to_string(bound) +
+                             " sectors (";
+    const std::string bytes = std::to_string(bound * drive.geometry.BytesPerSector) + " bytes)";
+    const std::string wrap = BoundWrapNote(drive);
+    if (!wrap.empty()) return text + bytes + ", since " + wrap;
+    return text + std::to_string(drive.geometry.TotalClusters) + " clusters x " +
+           std::to_string(drive.geometry.SectorsPerCluster) + " sectors, " + bytes;
 }
 
 } // namespace
