@@ -1,6 +1,7 @@
 // The Win32 errors this system meets, once: the code, the SDK's name that the
 // journal prints, and what the error means for a transfer, in the words the
-// tools tell it with. The same on Windows and on the hosted PC.
+// tools tell it with. The same on Windows and on the hosted PC, which
+// returns no error that has no row here.
 #pragma once
 
 #include <iterator>
@@ -38,11 +39,15 @@ inline constexpr Win32Error win32Errors[] = {
     {ERROR_SHARING_VIOLATION, "ERROR_SHARING_VIOLATION", "another program has the volume open and does not share it"},
     {ERROR_LOCK_VIOLATION, "ERROR_LOCK_VIOLATION", "another program has locked a part of the volume"},
     {ERROR_HANDLE_EOF, "ERROR_HANDLE_EOF", "the run reaches past the end of the medium"},
+    {ERROR_HANDLE_DISK_FULL, "ERROR_HANDLE_DISK_FULL", "the disk is full"},
     {ERROR_NOT_SUPPORTED, "ERROR_NOT_SUPPORTED", "the request is not supported"},
+    {ERROR_DEV_NOT_EXIST, "ERROR_DEV_NOT_EXIST", "the device is no longer there"},
     {ERROR_FILE_EXISTS, "ERROR_FILE_EXISTS", "the file exists already"},
     {ERROR_INVALID_PARAMETER, "ERROR_INVALID_PARAMETER",
      "the device refused the run's position or length, which must be whole sectors of the device"},
+    {ERROR_DISK_FULL, "ERROR_DISK_FULL", "the disk is full"},
     {ERROR_CALL_NOT_IMPLEMENTED, "ERROR_CALL_NOT_IMPLEMENTED", "this Windows does not offer the function"},
+    {ERROR_SEM_TIMEOUT, "ERROR_SEM_TIMEOUT", "the device did not answer in time"},
     {ERROR_INSUFFICIENT_BUFFER, "ERROR_INSUFFICIENT_BUFFER", "the buffer is too small"},
     {ERROR_INVALID_NAME, "ERROR_INVALID_NAME", "the name is not a valid path"},
     {ERROR_MOD_NOT_FOUND, "ERROR_MOD_NOT_FOUND", "the module, or a module it needs, was not found"},
@@ -52,7 +57,12 @@ inline constexpr Win32Error win32Errors[] = {
     {ERROR_BAD_EXE_FORMAT, "ERROR_BAD_EXE_FORMAT", "the file is not a module for this system"},
     {ERROR_NOACCESS, "ERROR_NOACCESS", "the buffer's memory cannot be reached"},
     {ERROR_UNRECOGNIZED_VOLUME, "ERROR_UNRECOGNIZED_VOLUME", "the medium holds no file system Windows recognizes"},
+    {ERROR_MEDIA_CHANGED, "ERROR_MEDIA_CHANGED", "the medium in the drive was changed"},
     {ERROR_NO_MEDIA_IN_DRIVE, "ERROR_NO_MEDIA_IN_DRIVE", "there is no medium in the drive"},
+    {ERROR_IO_DEVICE, "ERROR_IO_DEVICE", "the device failed the transfer (an I/O device error)"},
+    {ERROR_DEVICE_NOT_CONNECTED, "ERROR_DEVICE_NOT_CONNECTED", "the device is not connected"},
+    {ERROR_NO_SYSTEM_RESOURCES, "ERROR_NO_SYSTEM_RESOURCES",
+     "Windows lacks the system resources for the transfer"},
     {ERROR_RESOURCE_DATA_NOT_FOUND, "ERROR_RESOURCE_DATA_NOT_FOUND", "the module holds no resources"},
     {ERROR_RESOURCE_TYPE_NOT_FOUND, "ERROR_RESOURCE_TYPE_NOT_FOUND", "the module holds no resource of that type"},
     {ERROR_RESOURCE_NAME_NOT_FOUND, "ERROR_RESOURCE_NAME_NOT_FOUND", "the module holds no resource of that name"},

@@ -331,6 +331,9 @@ TEST_F(HostileUse, TransferFailuresAreNamedInWindowsWords) {
                   "medium is write-protected (ERROR_WRITE_PROTECT); --trace shows the Win32 calls; nothing was written");
     ExpectFailure(RunZelvan(readOnly + " --platform 98 --yes write C 100 1 -i " + Quote(input)),
                   {"INT 21h 7305h (extended absolute read/write) refused", "(AX=0x0013)", "nothing was written"});
+    // Every error the machine can return has its name.
+    ExpectFailure(RunZelvan(images.Drives() + " --yes write C 100 1 -i " + Quote(input), "ZELVAN_FAULTS='WriteFile#1,2,3,4=112'"),
+                  {"(2 attempts, 4 WriteFile calls)", "(ERROR_DISK_FULL)"});
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()), before));
     // INT 25h/26h do not reach FAT32.
     const fs::path fat32 = testsupport::MakeFatImage(images.dir(), "fat32.img", 34000, "-F 32");

@@ -136,6 +136,10 @@ TEST_F(ConfigTest, BadFaultTextNamesThePartAndKeepsThePlan) {
     EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("ReadFile#1=x"); }).find("value in fault 'ReadFile#1=x' 'x'"),
               std::string::npos);
     EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("ReadFile#1=0"); }).find("error 0 is not from 1"), std::string::npos);
+    // Every error the machine returns is one the tools can name.
+    EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("WriteFile#1=9999"); })
+                  .find("fault call 'WriteFile': error 9999 is none of the Windows errors the machine knows"),
+              std::string::npos);
     EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("INT13#1=0x100"); }).find("status 256 is not from 1 to 255"),
               std::string::npos);
     EXPECT_NE(ConfigMessage([] { hosted::PlanFaults("INT25#1=0x10000"); }).find("status 65536 is not from 1 to 65535"),

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "win32/service_status.h"
+#include "win32/win_errors.h"
 #include "win32/win32.h"
 
 namespace hosted {
@@ -61,6 +62,12 @@ inline constexpr HostedCall hostedCalls[] = {
 };
 
 inline constexpr std::size_t noHostedCall = std::size(hostedCalls);
+
+static_assert([] {
+    for (const HostedCall& call : hostedCalls)
+        if (call.plannedError && !win32::FindWin32Error(*call.plannedError)) return false;
+    return true;
+}(), "a planned fault sets an error with its row in win32Errors");
 
 // The index of call `name`'s row for control code `code`; noHostedCall when
 // it has none.

@@ -2,6 +2,7 @@
 
 #include "win32/hosted/call_table.h"
 #include "win32/hosted/config_text.h"
+#include "win32/win_errors.h"
 
 namespace hosted {
 
@@ -37,6 +38,10 @@ void FaultPlan::Fail(std::string_view call, const std::vector<unsigned>& ordinal
     if (value && (*value == 0 || *value > *largest))
         throw ConfigError(quoted + ": " + (FindHostedService(entry.name) ? "status " : "error ") +
                           std::to_string(*value) + " is not from 1 to " + std::to_string(*largest));
+    // So that the machine returns no error the tools cannot name.
+    if (value && !FindHostedService(entry.name) && !win32::FindWin32Error(*value))
+        throw ConfigError(quoted + ": error " + std::to_string(*value) +
+                          " is none of the Windows errors the machine knows");
     entry.value = value;
     std::erase_if(entries_, [&](const Entry& e) { return e.name == entry.name && e.code == entry.code; });
     entries_.push_back(std::move(entry));

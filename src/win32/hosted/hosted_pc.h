@@ -170,7 +170,8 @@ void TraceTo(std::string_view path);
 // that name (with that code) from 1 since that entry was set; an entry
 // replaces an earlier one for the same call. A planned call fails before it
 // looks at its arguments, with no other effect, and sets `value` as its
-// error, or without one a plausible Windows error.
+// error (one of win32/win_errors.h, so that every error the machine returns
+// has its name), or without one a plausible Windows error.
 // `call` may also name a service of the VWIN32 device, as the journal does:
 // INT21-440D, INT25, INT26, INT13 or INT21-7305. Then `ordinals` counts the
 // requests that reach the service (DeviceIoControl itself succeeds), and a
