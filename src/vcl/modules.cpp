@@ -25,8 +25,6 @@ std::string WithoutExtension(const std::string& path) {
     return inName ? path.substr(0, dot) : path;
 }
 
-HINSTANCE LoadAsData(const std::string& file) { return LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE); }
-
 } // namespace
 
 void RegisterModule(TLibModule* LibModule) {
@@ -63,20 +61,40 @@ HINSTANCE FindResourceHInstance(HINSTANCE Instance) {
     return Instance;
 }
 
-HINSTANCE LoadResourceModule(const char* ModuleName) {
+HINSTANCE FindHInstance(const void* Address) {
+    HMODULE module = nullptr;
+    constexpr DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
+    return GetModuleHandleExA(flags, static_cast<LPCSTR>(Address), &module) ? module : nullptr;
+}
+
+std::vector<std::string> ResourceModuleFiles(const char* ModuleName) {
     const std::string language = UserLanguageAbbreviation();
-    if (language.empty()) return nullptr;
+    if (language.empty()) return {};
     const std::string base = WithoutExtension(ModuleName);
-    if (HINSTANCE found = LoadAsData(base + "." + language)) return found;
-    return LoadAsData(base + "." + language.substr(0, 2));
+    return {base + "." + language, base + "." + language.substr(0, 2)};
+}
+
+HINSTANCE LoadResourceModule(const char* ModuleName) {
+    for (const std::string& file : ResourceModuleFiles(ModuleName))
+        if (HINSTANCE found = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) return found;
+    return nullptr;
 }
 
 std::optional<TResourceBytes> ResourceBytes(HMODULE Module, LPCSTR Name, LPCSTR Type) {
     HRSRC found = FindResourceA(Module, Name, Type);
     if (!found) return std::nullopt;
     const auto* data = static_cast<const unsigned char*>(LockResource(LoadResource(Module, found)));
-    if (!data) return std::nullopt;
-    return TResourceBytes(data, SizeofResource(Module, found));
+    DWORD size = 0;
+    if (data) {
+        // A resource may be empty: only the error tells a failed SizeofResource.
+        SetLastError(ERROR_SUCCESS);
+        size = SizeofResource(Module, found);
+    }
+    if (!data || (size == 0 && GetLastError() != ERROR_SUCCESS)) {
+        const std::string name = IS_INTRESOURCE(Name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(Name)) : Name;
+        throw EResourceError("its resource " + name + " cannot be loaded (error " + std::to_string(GetLastError()) + ")");
+    }
+    return TResourceBytes(data, size);
 }
 
 std::optional<TFoundResource> FindResource(LPCSTR Name, LPCSTR Type) {

@@ -6,6 +6,8 @@
 
 #include <optional>
 #include <span>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "win32/win32.h"
@@ -29,15 +31,28 @@ std::vector<TLibModule> RegisteredModules();
 // registered module it is, or Instance itself.
 HINSTANCE FindResourceHInstance(HINSTANCE Instance);
 
-// A localised resource module for the module file ModuleName: the file of
-// the same name and folder whose extension is the user's language
-// ("ZelvanPack.DEU"), else its first two letters ("ZelvanPack.DE"), mapped
-// as data. 0 when the language is unknown or neither file is a module.
+// The module whose image holds Address (a class's type information, say);
+// 0 when none does.
+HINSTANCE FindHInstance(const void* Address);
+
+// The files a localised resource module for the module file ModuleName may
+// be, in the order they are tried: the file of the same name and folder
+// whose extension is the user's language ("ZelvanPack.DEU"), then its first
+// two letters ("ZelvanPack.DE"). None when the language is unknown.
+std::vector<std::string> ResourceModuleFiles(const char* ModuleName);
+// The first of those files that is a module, mapped as data; 0 when none is.
 HINSTANCE LoadResourceModule(const char* ModuleName);
+
+// A resource that a module has, but that cannot be loaded.
+class EResourceError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 using TResourceBytes = std::span<const unsigned char>;
 // The bytes of a resource of Module, or nullopt when it has none of that
-// name and type.
+// name and type. Throws EResourceError ("its resource DESCRIPTION cannot be
+// loaded (error 6)") when it has one that cannot be loaded.
 std::optional<TResourceBytes> ResourceBytes(HMODULE Module, LPCSTR Name, LPCSTR Type);
 
 struct TFoundResource {

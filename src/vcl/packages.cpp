@@ -40,8 +40,13 @@ using TPackageProc = void (*)();
 
 constexpr std::string_view StartUpUnit = "SysInit";
 
-[[noreturn]] void Refuse(const std::string& name, const std::string& why) {
-    throw EPackageError("Cannot load package '" + name + "': " + why);
+[[noreturn]] void Refuse(const std::string& name, const std::string& why, std::string_view what = "load") {
+    throw EPackageError("Cannot " + std::string(what) + " package '" + name + "': " + why);
+}
+
+std::string SystemRefusal(DWORD error) {
+    const win32::Win32Error* known = win32::FindWin32Error(error);
+    return "the system refused it (" + (known ? std::string(known->name) : "error " + std::to_string(error)) + ")";
 }
 
 std::string LoadError(DWORD error) {
@@ -52,15 +57,17 @@ std::string LoadError(DWORD error) {
     case ERROR_BAD_EXE_FORMAT: return "it is not a module for this system (damaged, cut short, or built for another)";
     case ERROR_PROC_NOT_FOUND: return "a function it imports was not found";
     case ERROR_ACCESS_DENIED: return "it cannot be read";
-    default: {
-        const win32::Win32Error* known = win32::FindWin32Error(error);
-        return "the system refused it (" + (known ? std::string(known->name) : "error " + std::to_string(error)) + ")";
-    }
+    default: return SystemRefusal(error);
     }
 }
 
 TPackageInfo ReadInfo(HMODULE module, const std::string& name) {
-    const std::optional<TResourceBytes> record = ResourceBytes(module, "PACKAGEINFO", RT_RCDATA);
+    std::optional<TResourceBytes> record;
+    try {
+        record = ResourceBytes(module, "PACKAGEINFO", RT_RCDATA);
+    } catch (const EResourceError& failure) {
+        Refuse(name, failure.what());
+    }
     if (!record) Refuse(name, "it has no PACKAGEINFO resource, so it is not a package");
     try {
         return ReadPackageInfo(*record);
@@ -101,6 +108,12 @@ TPackageProc PackageProc(HMODULE module, LPCSTR name) {
     const auto procedure = GetProcAs<TPackageProc>(module, name);
     if (!procedure) throw EPackageError(std::string("The module is no package: it exports no ") + name);
     return procedure;
+}
+
+std::string ModuleFileName(HMODULE module) {
+    char file[1024];
+    const DWORD length = GetModuleFileNameA(module, file, sizeof file);
+    return length > 0 && length < sizeof file ? std::string(file, length) : std::string("?");
 }
 
 LoadedPackage* Find(std::vector<LoadedPackage>& packages, HMODULE module) {
@@ -151,24 +164,30 @@ void UnloadPackage(HMODULE Module) {
     std::scoped_lock guard(list.lock);
     LoadedPackage* package = Find(list.value, Module);
     if (!package) throw EPackageError("Cannot unload a module that was not loaded as a package");
+    const std::string name = package->name;
+    // Looked for before anything changes: a package that cannot be
+    // finalized stays loaded, registered and on the palette.
+    const auto finalize = GetProcAs<TPackageProc>(Module, "Finalize");
+    if (!finalize) Refuse(name, "it exports no Finalize", "unload");
     if (package->loads == 1) UnregisterModuleClasses(Module);
-    FinalizePackage(Module);
+    finalize();
     if (--package->loads == 0) std::erase_if(list.value, [&](const LoadedPackage& p) { return p.module == Module; });
-    FreeLibrary(Module);
+    if (!FreeLibrary(Module)) Refuse(name, SystemRefusal(GetLastError()), "unload");
 }
 
 void InitializePackage(HMODULE Module) { PackageProc(Module, "Initialize")(); }
 
 void FinalizePackage(HMODULE Module) { PackageProc(Module, "Finalize")(); }
 
-TPackageInfo GetPackageInfo(HMODULE Module) {
-    char file[1024];
-    const DWORD length = GetModuleFileNameA(Module, file, sizeof file);
-    return ReadInfo(Module, length ? std::string(file, length) : std::string("?"));
-}
+TPackageInfo GetPackageInfo(HMODULE Module) { return ReadInfo(Module, ModuleFileName(Module)); }
 
 std::string GetPackageDescription(HMODULE Module) {
-    const std::optional<TResourceBytes> text = ResourceBytes(Module, "DESCRIPTION", RT_RCDATA);
+    std::optional<TResourceBytes> text;
+    try {
+        text = ResourceBytes(Module, "DESCRIPTION", RT_RCDATA);
+    } catch (const EResourceError& failure) {
+        throw EPackageError("Cannot read package '" + ModuleFileName(Module) + "': " + failure.what());
+    }
     std::string description;
     for (std::size_t i = 0; text && i + 1 < text->size(); i += 2) {
         const unsigned unit = win32::Le16(*text, i);

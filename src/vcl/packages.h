@@ -31,7 +31,9 @@ std::vector<std::string_view> RuntimeUnits();
 HMODULE LoadPackage(const std::string& Name);
 // Takes the package's classes off the palette and out of the class
 // registry when this is its last load, calls Finalize and frees the
-// module. A module that LoadPackage did not load throws EPackageError.
+// module. Throws EPackageError for a module that LoadPackage did not load,
+// one that exports no Finalize (which then stays loaded as it was), and one
+// the system does not free.
 void UnloadPackage(HMODULE Module);
 
 // What an application built with runtime packages does for each package
@@ -44,7 +46,8 @@ void FinalizePackage(HMODULE Module);
 
 // The PACKAGEINFO of a loaded package (throws EPackageError).
 TPackageInfo GetPackageInfo(HMODULE Module);
-// Its DESCRIPTION, as 8-bit text; empty when it has none.
+// Its DESCRIPTION, as 8-bit text; empty when it has none (throws
+// EPackageError when it has one that cannot be loaded).
 std::string GetPackageDescription(HMODULE Module);
 
 } // namespace vcl

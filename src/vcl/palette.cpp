@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "vcl/modules.h"
 #include "vcl/registry.h"
 #include "vcl/shared_state.h"
 
@@ -16,12 +17,7 @@ Palette& ThePalette() {
     return palette;
 }
 
-bool InModule(const TClassInfo* Class, HMODULE Module) {
-    HMODULE owner = nullptr;
-    return GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                              reinterpret_cast<LPCSTR>(Class), &owner) &&
-           owner == Module;
-}
+bool InModule(const TClassInfo* Class, HMODULE Module) { return FindHInstance(Class) == Module; }
 
 } // namespace
 

@@ -29,6 +29,12 @@ const fs::path& RuntimeFile() { return Canonical(RUNTIME_FILE); }
 const fs::path& OtherRuntimeFile() { return Canonical(OTHER_RUNTIME_FILE); }
 const fs::path& GermanResources() { return Canonical(GERMAN_RESOURCES); }
 
+testsupport::CommandResult Host(const std::string& arguments, const std::string& environment) {
+    return testsupport::Run(environment + " " + Quoted(HOST_PROGRAM) + " " + arguments);
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
 bool Loaded(const fs::path& file) {
     void* library = ::dlopen(file.c_str(), RTLD_LAZY | RTLD_NOLOAD);
     if (library) ::dlclose(library);

@@ -21,9 +21,11 @@ namespace packagetest {
 #ifdef ZELVAN_VCL30
 constexpr const char* runtimeName = "vcl30";
 constexpr std::uint32_t packageFlags = 0x40000001;
+constexpr const char* hostName = "zelvan-host30";
 #else
 constexpr const char* runtimeName = "vcl40";
 constexpr std::uint32_t packageFlags = 0x4C000001;
+constexpr const char* hostName = "zelvan-host";
 #endif
 
 // This build's package and runtime package, and the other build's.
@@ -33,6 +35,13 @@ const std::filesystem::path& OtherPackageFile();
 const std::filesystem::path& OtherRuntimeFile();
 // A module holding German resources, to be a package's ZelvanPack.DEU.
 const std::filesystem::path& GermanResources();
+
+// This build's design-time host run with `arguments`, as the shell splits
+// them, after `environment` (NAME=VALUE words, or a command such as
+// "cd FOLDER &&").
+testsupport::CommandResult Host(const std::string& arguments, const std::string& environment = "");
+// A path quoted for the shell.
+std::string Quoted(const std::filesystem::path& path);
 
 // Whether the dynamic loader has the module of that file loaded.
 bool Loaded(const std::filesystem::path& file);

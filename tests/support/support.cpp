@@ -44,6 +44,15 @@ std::string RunOk(const std::string& command) {
     return result.output;
 }
 
+std::string Bounded(unsigned seconds) {
+#ifdef __SANITIZE_ADDRESS__
+    const std::string memory;
+#else
+    const std::string memory = "ulimit -v 1000000; ";
+#endif
+    return memory + "timeout " + std::to_string(seconds) + " ";
+}
+
 fs::path MakeFatImage(const TempDir& dir, const std::string& name, unsigned kib, const std::string& options) {
     fs::path image = dir / name;
     RunOk("mkfs.fat -C " + options + " '" + image.string() + "' " + std::to_string(kib));

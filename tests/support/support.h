@@ -35,6 +35,10 @@ struct CommandResult {
 CommandResult Run(const std::string& command);
 // Runs it and fails the calling test (by exception) unless it exits 0.
 std::string RunOk(const std::string& command);
+// A shell prefix for a program that a fault would make read without end:
+// it is stopped after `seconds` (exit 124), and its memory is bounded to
+// 1 GB (unless the sanitizers, whose shadow memory needs more, are in).
+std::string Bounded(unsigned seconds);
 
 // mkfs.fat on a new image file of `kib` KiB; `options` goes to mkfs.fat as is
 // (e.g. "-F 16"). Returns the image's path.

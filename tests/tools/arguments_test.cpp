@@ -42,6 +42,17 @@ TEST(Arguments, OptionsMayFollowTheCommandAndTakeInlineValues) {
     EXPECT_EQ(got.machine.drives, (std::vector<std::string>{"A=f.img:removable", "C=d.img"}));
 }
 
+// One value an option: a second one is refused rather than one of them
+// silently lost; only --drive names several drives.
+TEST(Arguments, AnOptionGivenTwiceIsRefusedUnlessItIsRepeatable) {
+    EXPECT_EQ(UsageMessage({"--platform", "95", "read", "C", "0", "1", "--platform=98"}), "--platform is given twice");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o", "a", "-o", "b"}), "-o is given twice");
+    EXPECT_EQ(UsageMessage({"--lock", "--lock", "info", "C"}), "--lock is given twice");
+    EXPECT_EQ(UsageMessage({"--trace", "--trace=x", "info", "C"}), "--trace is given twice");
+    EXPECT_EQ(Parse({"--drive=A=a.img", "--drive", "C=c.img", "info", "C"}).machine.drives,
+              (std::vector<std::string>{"A=a.img", "C=c.img"}));
+}
+
 TEST(Arguments, TraceGoesToStandardErrorUnlessAFileIsNamed) {
     EXPECT_EQ(Parse({"--trace", "info", "C"}).machine.trace, "-");
     EXPECT_EQ(Parse({"--trace=calls.log", "info", "C"}).machine.trace, "calls.log");
@@ -102,9 +113,11 @@ TEST(Arguments, MalformedCommandLinesAreNamed) {
     EXPECT_EQ(UsageMessage({"write", "C", "0", "1"}), "write needs -i FILE (- for standard input)");
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-i", "x"}), "-i FILE belongs to write and floppy-write");
     EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", "x", "-o", "y"}), "-o FILE belongs to read and floppy-read");
-    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o"}), "-o needs a value");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o"}), "-o needs FILE");
+    EXPECT_EQ(UsageMessage({"--retries"}), "--retries needs N");
     EXPECT_EQ(UsageMessage({"--lock=yes", "info", "C"}), "--lock takes no value");
     EXPECT_EQ(UsageMessage({"--yes", "--no", "info", "C"}), "--yes and --no cannot both be given");
+    EXPECT_EQ(UsageMessage({"--help=x"}), "--help takes no value");
     EXPECT_EQ(UsageMessage({"--yes", "demo"}), "demo sets up its own machine and takes no options, not '--yes'");
 }
 

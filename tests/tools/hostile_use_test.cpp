@@ -121,6 +121,25 @@ TEST_F(HostileUse, ADrivesBackingIsNeitherOutputNorTrace) {
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.disk()), before));
 }
 
+// A trace that would wait for a reader is refused at once; one that loses
+// lines fails the run, which would otherwise end well without its journal.
+TEST_F(HostileUse, ATraceIsWrittenWholeOrTheRunFails) {
+    const fs::path fifo = images.dir() / "trace.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string read = images.Drives() + " read C 0 1";
+    const ToolResult unread = RunZelvan(read, "ZELVAN_TRACE=" + Quote(fifo));
+    EXPECT_EQ(unread.status, 2);
+    EXPECT_EQ(unread.err, "zelvan: ZELVAN_TRACE: trace file '" + fifo.string() + "' is a FIFO that no program reads\n");
+    const ToolResult unreadOption = RunZelvan("--trace=" + Quote(fifo) + " " + read);
+    EXPECT_EQ(unreadOption.status, 2);
+    EXPECT_NE(unreadOption.err.find("trace file '" + fifo.string() + "' is a FIFO that no program reads"), std::string::npos)
+        << unreadOption.err;
+
+    const std::string lost = "trace file '/dev/full' could not be written: No space left on device; the journal stops short";
+    ExpectFailure(RunZelvan(read, "ZELVAN_TRACE=/dev/full"), lost);
+    ExpectFailure(RunZelvan("--trace=/dev/full " + read), lost);
+}
+
 TEST_F(HostileUse, OutputThatCannotBeWrittenFailsWithTheReason) {
     const std::string noSpace = "cannot write standard output: No space left on device";
     ExpectFailure(RunZelvan(images.Drives() + " read C 0 64 > /dev/full"), noSpace);

@@ -140,12 +140,28 @@ TEST_F(ZelvanHost, ConvertWritesItsOutputSafely) {
     EXPECT_EQ(ReadFile(c.image), image);
 }
 
-TEST_F(ZelvanHost, AFolderIsNoFormAndIsSaidSo) {
+// Refused with what the file is, before a byte is read: nothing waits on a
+// FIFO, and nothing reads a device or a huge file into memory.
+TEST_F(ZelvanHost, WhatIsNoFormFileIsRefusedBeforeAnyOfItIsRead) {
     std::filesystem::create_directory(dir / "folder");
-    for (const std::string& command : {"form " + Path("folder"), "convert " + Path("folder") + " " + Path("x.txt")}) {
-        testsupport::CommandResult result = Host(command);
-        EXPECT_EQ(result.status, 1) << command;
-        EXPECT_EQ(result.output, "zelvan-host: " + (dir / "folder").string() + ": cannot read: Is a directory\n");
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("loop", dir / "loop");
+    // Sparse: 3 GiB that take no room.
+    testsupport::RunOk("truncate -s 3G " + Path("huge.dfm"));
+    const std::pair<std::filesystem::path, std::string> files[] = {
+        {dir / "folder", "it is a folder"},
+        {dir / "fifo", "it is a FIFO, not a file"},
+        {"/dev/zero", "it is a device, not a file"},
+        {dir / "loop", "Too many levels of symbolic links"},
+        {dir / "huge.dfm", "at 3221225472 bytes it is larger than a form file can be (2147483647 bytes)"},
+    };
+    for (const auto& [file, why] : files) {
+        const std::string name = "'" + file.string() + "'";
+        for (const std::string& command : {"form " + name, "convert " + name + " " + Path("x.txt")}) {
+            testsupport::CommandResult result = HostWith(testsupport::Bounded(20) + "env " + Drives(), command);
+            EXPECT_EQ(result.status, 1) << command;
+            EXPECT_EQ(result.output, "zelvan-host: " + file.string() + ": cannot read: " + why + "\n");
+        }
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "x.txt"));
     EXPECT_EQ(Host("convert " + TextForm() + " ''").output, "zelvan-host: the output file's name is empty\n");

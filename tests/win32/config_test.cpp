@@ -1,5 +1,10 @@
 // Configuration from code: what is accepted, and errors that name the input.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "hosted_fixture.h"
+#include "win32/hosted/unique_fd.h"
 
 namespace hostedtest {
 namespace {
@@ -154,9 +159,51 @@ TEST_F(ConfigTest, BadFaultTextNamesThePartAndKeepsThePlan) {
     EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_FIXED);
 }
 
+// One entry a call: a second one in the same text would silently replace
+// the first, so it is refused, however its control code is written.
+TEST_F(ConfigTest, ACallPlannedTwiceInOneTextIsRefusedByName) {
+    hosted::PlanFaults("GetDriveTypeA#1");
+    EXPECT_EQ(ConfigMessage([] { hosted::PlanFaults("ReadFile#1,2;ReadFile#3,4"); }),
+              "fault call 'ReadFile' is planned twice: give all its call numbers in one entry, as ReadFile#1,2,3,4");
+    EXPECT_EQ(ConfigMessage([] { hosted::PlanFaults("DeviceIoControl:0x90018#1;DeviceIoControl:589848#1"); }),
+              "fault call 'DeviceIoControl:589848' is planned twice: give all its call numbers in one entry, as "
+              "DeviceIoControl:589848#1");
+    // Another control code, or none, is another entry.
+    hosted::PlanFaults("DeviceIoControl:0x90018#1;DeviceIoControl#2;GetDriveTypeA#2");
+    hosted::MapDrives("C=c.img");
+    EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_UNKNOWN);
+}
+
 TEST_F(ConfigTest, TraceFileThatCannotBeOpenedIsNamed) {
     std::string bad = (dir / "missing" / "trace.txt").string();
     EXPECT_NE(ConfigMessage([&] { hosted::TraceTo(bad); }).find(bad), std::string::npos);
+    // Opening a FIFO for writing would wait for a reader that may never come.
+    const std::string fifo = (dir / "trace.fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ConfigMessage([&] { hosted::TraceTo(fifo); }), "trace file '" + fifo + "' is a FIFO that no program reads");
+    // One that a program reads takes the journal.
+    const hosted::UniqueFd reader(::open(fifo.c_str(), O_RDONLY | O_NONBLOCK));
+    hosted::TraceTo(fifo);
+    GetDriveTypeA("C:\\");
+    hosted::TraceTo("");
+    char line[64] = {};
+    ASSERT_GT(::read(reader.get(), line, sizeof line - 1), 0);
+    EXPECT_EQ(std::string(line), "GetDriveTypeA(\"C:\\\") = DRIVE_NO_ROOT_DIR\n");
+}
+
+// Lines that the trace cannot take stop it, and it says so with the
+// system's reason; the calls themselves go on.
+TEST_F(ConfigTest, ATraceThatLosesLinesSaysWhy) {
+    hosted::TraceTo("/dev/full");
+    EXPECT_EQ(hosted::TraceFailure(), std::nullopt);
+    EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(hosted::TraceFailure(),
+              "trace file '/dev/full' could not be written: No space left on device; the journal stops short");
+    hosted::TraceTo((dir / "trace.log").string());
+    EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_NO_ROOT_DIR);
+    EXPECT_EQ(hosted::TraceFailure(), std::nullopt);
+    hosted::TraceTo("");
 }
 
 } // namespace

@@ -19,6 +19,9 @@ host_check() {
   sed 's/\r$//' "$scratch/host-wine.raw" >"$scratch/host-wine.out"
   (cd "$scratch/host-hosted" && timeout 60 "$root/build-test/bin/$program" "$@") >"$scratch/host-hosted.out" 2>&1 ||
     hosted_status=$?
+  # The hosts name a package by its full path, each in its own system's form.
+  same_folder "$scratch/host-wine.out" "Z:${root//\//\\}\\${windows_build//\//\\}\\bin\\"
+  same_folder "$scratch/host-hosted.out" "$root/build-test/bin/"
   if [ "$wine_status" != "$hosted_status" ]; then
     check_fail "$name: Wine $(ending "$wine_status"), the hosted build $(ending "$hosted_status")"
   elif ! cmp -s "$scratch/host-wine.out" "$scratch/host-hosted.out"; then
@@ -28,6 +31,13 @@ host_check() {
   else
     check_pass "$name (exit $wine_status): $(head -n 1 "$scratch/host-hosted.out")"
   fi
+}
+
+# same_folder FILE FOLDER: FILE with FOLDER written as "bin/".
+same_folder() {
+  local text
+  text=$(<"$1")
+  printf '%s\n' "${text//"$2"/bin/}" >"$1"
 }
 
 # host_checks FLAVOURS...: the hosts of the flavours that the Windows build has.

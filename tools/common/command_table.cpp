@@ -51,6 +51,14 @@ OptionUse UseOf(std::string_view operands, std::string_view option) {
     return use;
 }
 
+std::vector<std::string_view> OptionNames(std::string_view operands) {
+    std::vector<std::string_view> names;
+    ForEachWord(operands, [&](std::string_view word, bool, std::string_view) {
+        if (word.starts_with('-')) names.push_back(word);
+    });
+    return names;
+}
+
 std::vector<std::string_view> NeededOptions(std::string_view operands) {
     std::vector<std::string_view> names;
     ForEachWord(operands, [&](std::string_view word, bool optional, std::string_view) {

@@ -32,6 +32,8 @@ std::vector<std::string_view> OperandNames(std::string_view operands);
 // How a row's syntax names an option ("-o", "--text").
 enum class OptionUse { Foreign, Allowed, Needed };
 OptionUse UseOf(std::string_view operands, std::string_view option);
+// Every option a row's syntax names, in order.
+std::vector<std::string_view> OptionNames(std::string_view operands);
 // The options a row's syntax names outside brackets, in order.
 std::vector<std::string_view> NeededOptions(std::string_view operands);
 // The value an option takes in a row's syntax: FILE of "--bitmap FILE";

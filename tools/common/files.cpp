@@ -59,6 +59,8 @@ OutputFile::OutputFile(const fs::path& path) : path_(path) {
     if (fs::is_directory(status)) Fail("it is a folder");
     if (const std::optional<char> letter = fs::exists(status) ? DriveBackedBy(target_) : std::nullopt)
         Fail(std::string("it is the backing of drive ") + *letter + ":, which it would overwrite");
+    if (const std::optional<std::string> module = fs::exists(status) ? LoadedModuleAt(target_) : std::nullopt)
+        Fail("it is the module " + *module + ", which this program has loaded and would overwrite");
     if (fs::exists(status) && !fs::is_regular_file(status)) {
         file_.reset(std::fopen(target_.string().c_str(), "wb"));
         if (!file_) Fail(SystemReason());

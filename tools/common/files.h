@@ -25,8 +25,9 @@ std::string SystemReason();
 // exist yet, is written under a temporary name beside it that this run
 // creates for itself, and takes its name only on Commit: a failed run leaves
 // FILE as it was and removes nothing but its own temporary file. A device or
-// a FIFO is written in place. An empty name, a folder and the backing of a
-// mapped drive are refused. Throws Failure naming the file.
+// a FIFO is written in place. An empty name, a folder, the backing of a
+// mapped drive and the file of a loaded module are refused. Throws Failure
+// naming the file.
 class OutputFile {
 public:
     explicit OutputFile(const std::filesystem::path& path);
@@ -49,5 +50,11 @@ private:
 // The letter of the drive of the machine the tools run on whose backing is
 // the file `path` names; never one on Windows, whose drives are devices.
 std::optional<char> DriveBackedBy(const std::filesystem::path& path);
+// The file of a module of this program that `path` names; never one on
+// Windows, which refuses to replace a mapped module's file itself.
+std::optional<std::string> LoadedModuleAt(const std::filesystem::path& path);
+// Throws Failure when the machine's calls were traced and the trace lost
+// lines; on Windows there is no trace.
+void CheckTrace();
 
 } // namespace tools

@@ -56,6 +56,7 @@ int RunTool(std::string_view tool, const std::function<void()>& work) {
     try {
         work();
         CheckStandardOutput();
+        CheckTrace();
         return ExitSuccess;
     } catch (const UsageError& error) {
         std::cerr << tool << ": " << Printable(error.what()) << " (see " << tool << " --help)\n";

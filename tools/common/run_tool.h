@@ -13,10 +13,11 @@
 namespace tools {
 
 // Runs `work` and returns the tool's exit status: 0 when it returns and all
-// of its standard output was written; 2 for a UsageError, shown as "TOOL:
-// what (see TOOL --help)"; 1 for any other failure (a write to standard
-// output among them), shown as "TOOL: what". Bytes of a message that would
-// not show as text (from a damaged form, say) show as \xNN.
+// of its standard output and of the machine's trace was written; 2 for a
+// UsageError, shown as "TOOL: what (see TOOL --help)"; 1 for any other
+// failure (a write to standard output or to the trace among them), shown as
+// "TOOL: what". Bytes of a message that would not show as text (from a
+// damaged form, say) show as \xNN.
 int RunTool(std::string_view tool, const std::function<void()>& work);
 
 // Throws Failure with the system's reason when standard output has failed

@@ -2,18 +2,37 @@
 
 #include <algorithm>
 
+#include "common/command_line.h"
 #include "common/outcome.h"
 #include "zelvan-host/command_table.h"
 
 namespace zelvan_host {
 
+namespace {
+
+// The options the commands' rows name ("--bitmap FILE", "--text"), each once.
+const std::vector<tools::OptionRow>& OptionRows() {
+    static const std::vector<tools::OptionRow> rows = [] {
+        std::vector<tools::OptionRow> found;
+        for (const CommandRow& row : Commands())
+            for (std::string_view name : tools::OptionNames(row.operands)) {
+                if (std::any_of(found.begin(), found.end(), [&](const tools::OptionRow& o) { return o.name == name; }))
+                    continue;
+                const std::string_view value = tools::ValueOf(row.operands, name);
+                found.push_back({name, value.empty() ? tools::OptionValue::None : tools::OptionValue::Needed, value, false});
+            }
+        return found;
+    }();
+    return rows;
+}
+
+} // namespace
+
 Invocation ParseArguments(std::span<const std::string_view> arguments) {
+    tools::CommandLine line = tools::ParseCommandLine(arguments, OptionRows());
     Invocation invocation;
-    std::vector<std::string_view> rest;
-    for (std::string_view argument : arguments) {
-        if (argument == "--help" || argument == "-h") invocation.help = true;
-        else rest.push_back(argument);
-    }
+    invocation.help = line.help;
+    std::vector<std::string>& rest = line.operands;
     if (!rest.empty() && rest.front() == "help") {
         invocation.help = true;
         rest.erase(rest.begin());
@@ -22,18 +41,13 @@ Invocation ParseArguments(std::span<const std::string_view> arguments) {
     if (invocation.help) return invocation;
     if (!invocation.command) throw tools::UsageError("no command given");
     const CommandRow& row = *invocation.command;
-    for (std::size_t at = 1; at < rest.size(); ++at) {
-        const std::string_view argument = rest[at];
-        if (!argument.starts_with("--")) {
-            invocation.operands.emplace_back(argument);
-        } else if (tools::UseOf(row.operands, argument) == tools::OptionUse::Foreign) {
-            throw tools::UsageError(std::string(row.name) + " takes no option " + tools::Quoted(argument));
-        } else if (const std::string_view value = tools::ValueOf(row.operands, argument); !value.empty()) {
-            if (++at == rest.size()) throw tools::UsageError(std::string(argument) + " needs " + std::string(value));
-            invocation.values.emplace(argument, rest[at]);
-        } else {
-            invocation.options.emplace_back(argument);
-        }
+    invocation.operands.assign(rest.begin() + 1, rest.end());
+    for (tools::GivenOption& given : line.options) {
+        const std::string name(given.row->name);
+        if (tools::UseOf(row.operands, name) == tools::OptionUse::Foreign)
+            throw tools::UsageError(std::string(row.name) + " takes no option " + tools::Quoted(name));
+        if (given.value) invocation.values.emplace(name, std::move(*given.value));
+        else invocation.options.push_back(name);
     }
     tools::CheckOperandCount(row.name, row.operands, invocation.operands.size());
     for (std::string_view option : tools::NeededOptions(row.operands))

@@ -42,7 +42,10 @@ constexpr std::string_view usageHead = "usage: " ZELVAN_HOST_NAME " COMMAND ...\
 constexpr std::string_view usageTail = R"(
 The host runs on one runtime package (zelvan-host on Vcl40.bpl, zelvan-host30
 on VCL30.dpl) and installs packages of that build only. Before form and
-inspect it installs its own ZelvanPack beside it. Drives for loading TZelvan
+inspect it installs its own ZelvanPack beside it. A PACKAGE named without a
+folder is the file in the current folder when there is one, else the one
+beside the host; the commands name the file they used in full. Options take
+their value as --bitmap FILE or --bitmap=FILE. Drives for loading TZelvan
 forms come from ZELVAN_DRIVES.
 
 examples:

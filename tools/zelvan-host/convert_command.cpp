@@ -12,7 +12,7 @@ void RunConvert(const Invocation& invocation) {
     const std::string& input = invocation.operands[0];
     const std::string& output = invocation.operands[1];
     if (invocation.options.size() > 1) throw tools::UsageError("convert takes --text or --binary, not both");
-    vcl::TBytes bytes = ReadWholeFile(input);
+    vcl::TBytes bytes = ReadFormFile(input);
     vcl::TFormEncoding from = vcl::DetectFormEncoding(bytes);
     vcl::TFormEncoding to = from == vcl::TFormEncoding::Binary ? vcl::TFormEncoding::Text : vcl::TFormEncoding::Binary;
     for (const std::string& encoding : invocation.options)

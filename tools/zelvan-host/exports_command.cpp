@@ -6,9 +6,10 @@
 #include <iostream>
 #include <memory>
 
+#include "common/input_file.h"
 #include "zelvan-host/commands.h"
-#include "zelvan-host/host_io.h"
 #include "zelvan-host/module_exports.h"
+#include "zelvan-host/package_file.h"
 
 namespace zelvan_host {
 
@@ -25,11 +26,12 @@ std::string Demangled(const std::string& name) {
 } // namespace
 
 void RunExports(const Invocation& invocation) {
-    const std::string& file = invocation.operands[0];
-    std::vector<std::string> names = ExportedNames(ReadWholeFile(file), file);
+    const std::string file = PackageFile(invocation.operands[0]);
+    std::vector<std::string> names = ExportedNames(tools::ReadInputFile(file, moduleFile), file);
     std::sort(names.begin(), names.end());
     std::size_t width = 0;
     for (const std::string& name : names) width = std::max(width, name.size());
+    std::cout << file << "\n";
     for (const std::string& name : names) {
         const std::string declaration = Demangled(name);
         std::cout << name;

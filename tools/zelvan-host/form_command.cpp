@@ -3,6 +3,7 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 #include "vcl/formtext.h"
@@ -10,6 +11,7 @@
 #include "zelvan-host/commands.h"
 #include "zelvan-host/host_io.h"
 #include "zelvan-host/installed_package.h"
+#include "zelvan-host/package_file.h"
 
 namespace zelvan_host {
 
@@ -25,25 +27,25 @@ const vcl::TFormProperty* FindIn(const vcl::TFormObject& object, std::string_vie
     return nullptr;
 }
 
-void List(const vcl::TComponent& component, const vcl::TFormObject* stored) {
-    std::cout << component.Name().View() << ": " << component.ClassName() << "\n";
+void List(std::ostream& out, const vcl::TComponent& component, const vcl::TFormObject* stored) {
+    out << component.Name().View() << ": " << component.ClassName() << "\n";
     for (const vcl::TPropInfo* prop : vcl::GetPropList(component.ClassInfo())) {
         std::string value = FormatOrdinal(*prop->PropType, prop->Read.Get(component));
-        std::cout << "  " << std::left << std::setw(16) << prop->Name << std::setw(12) << value
-                  << (vcl::IsStoredProp(component, *prop) ? "stored" : "default");
+        out << "  " << std::left << std::setw(16) << prop->Name << std::setw(12) << value
+            << (vcl::IsStoredProp(component, *prop) ? "stored" : "default");
         // A setter may refuse what the form gives (a sector beyond the drive).
         const vcl::TFormProperty* given = stored ? FindIn(*stored, prop->Name) : nullptr;
         if (given && !(given->Value == vcl::GetPropValue(component, *prop)))
-            std::cout << "  (form gives " << vcl::FormatTextValue(given->Value) << ", not taken)";
-        std::cout << "\n";
+            out << "  (form gives " << vcl::FormatTextValue(given->Value) << ", not taken)";
+        out << "\n";
     }
 }
 } // namespace
 
 void RunForm(const Invocation& invocation) {
-    const InstalledPackage own(OwnPackage());
+    InstalledPackage own(OwnPackageFile());
     const std::string& file = invocation.operands[0];
-    vcl::TFormObject form = vcl::ReadFormTree(ReadWholeFile(file), file);
+    vcl::TFormObject form = vcl::ReadFormTree(ReadFormFile(file), file);
     std::unique_ptr<vcl::TComponent> root = vcl::FormToComponent(form, file);
 
     std::vector<const vcl::TFormObject*> objects;
@@ -52,7 +54,12 @@ void RunForm(const Invocation& invocation) {
     for (int i = 0; i < root->ComponentCount(); ++i) components.push_back(root->Components(i));
     // Components created by their owners' constructors have no form object.
     bool matched = objects.size() == components.size();
-    for (std::size_t i = 0; i < components.size(); ++i) List(*components[i], matched ? objects[i] : nullptr);
+    std::ostringstream listed;
+    for (std::size_t i = 0; i < components.size(); ++i) List(listed, *components[i], matched ? objects[i] : nullptr);
+    // The components go before the package whose classes they are.
+    root.reset();
+    own.Uninstall();
+    std::cout << listed.str();
 }
 
 } // namespace zelvan_host

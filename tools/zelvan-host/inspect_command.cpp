@@ -2,12 +2,14 @@
 // inspector shows them.
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 
 #include "common/outcome.h"
 #include "vcl/registry.h"
 #include "zelvan-host/commands.h"
 #include "zelvan-host/host_io.h"
 #include "zelvan-host/installed_package.h"
+#include "zelvan-host/package_file.h"
 
 namespace zelvan_host {
 
@@ -34,7 +36,7 @@ std::string Access(std::string_view name, vcl::TAccessKind kind) {
 } // namespace
 
 void RunInspect(const Invocation& invocation) {
-    const InstalledPackage own(OwnPackage());
+    InstalledPackage own(OwnPackageFile());
     const std::string& className = invocation.operands[0];
     const vcl::TClassInfo* type = vcl::GetClass(className);
     if (!type) {
@@ -42,18 +44,21 @@ void RunInspect(const Invocation& invocation) {
         for (const vcl::TClassInfo* registered : vcl::RegisteredClasses()) known += " " + std::string(registered->ClassName);
         throw tools::UsageError("no class named " + className + " is registered; known:" + known);
     }
-    std::cout << type->ClassName;
-    if (type->Parent) std::cout << " (" << type->Parent->ClassName << ")";
-    std::cout << "\n";
-    std::cout << std::left << "  " << std::setw(15) << "Property" << std::setw(10) << "Type" << std::setw(9) << "Default"
-              << std::setw(34) << "Range" << std::setw(24) << "Read" << "Write\n";
+    std::ostringstream shown;
+    shown << type->ClassName;
+    if (type->Parent) shown << " (" << type->Parent->ClassName << ")";
+    shown << "\n";
+    shown << std::left << "  " << std::setw(15) << "Property" << std::setw(10) << "Type" << std::setw(9) << "Default"
+          << std::setw(34) << "Range" << std::setw(24) << "Read" << "Write\n";
     for (const vcl::TPropInfo* prop : vcl::GetPropList(*type)) {
         std::string defaultText = prop->Default ? FormatOrdinal(*prop->PropType, *prop->Default) : "(none)";
-        std::cout << "  " << std::setw(15) << prop->Name << std::setw(10) << prop->PropType->Name << std::setw(9)
-                  << defaultText << std::setw(34) << Range(*prop->PropType) << std::setw(24)
-                  << Access(prop->Read.Name, prop->Read.Kind) << Access(prop->Write.Name, prop->Write.Kind)
-                  << (prop->Stored ? "" : "  not stored") << "\n";
+        shown << "  " << std::setw(15) << prop->Name << std::setw(10) << prop->PropType->Name << std::setw(9)
+              << defaultText << std::setw(34) << Range(*prop->PropType) << std::setw(24)
+              << Access(prop->Read.Name, prop->Read.Kind) << Access(prop->Write.Name, prop->Write.Kind)
+              << (prop->Stored ? "" : "  not stored") << "\n";
     }
+    own.Uninstall();
+    std::cout << shown.str();
 }
 
 } // namespace zelvan_host

@@ -2,12 +2,14 @@
 // and what the IDE then shows of it.
 #include <iomanip>
 #include <iostream>
+#include <sstream>
 
 #include "vcl/packageinfo.h"
 #include "vcl/packages.h"
 #include "vcl/palette.h"
 #include "zelvan-host/commands.h"
 #include "zelvan-host/installed_package.h"
+#include "zelvan-host/package_file.h"
 #include "zelvan-host/palette_picture.h"
 
 namespace zelvan_host {
@@ -20,8 +22,8 @@ std::string Joined(const std::vector<std::string>& words) {
     return text;
 }
 
-void Line(std::string_view label, const std::string& text) {
-    std::cout << "  " << std::left << std::setw(13) << label << text << "\n";
+void Line(std::ostream& out, std::string_view label, const std::string& text) {
+    out << "  " << std::left << std::setw(13) << label << text << "\n";
 }
 
 std::string Hex(std::uint32_t value) {
@@ -33,30 +35,34 @@ std::string Hex(std::uint32_t value) {
 } // namespace
 
 void RunInstall(const Invocation& invocation) {
-    const std::string& file = invocation.operands[0];
-    const InstalledPackage package(file);
+    InstalledPackage package(PackageFile(invocation.operands[0]));
     const vcl::TPackageInfo info = vcl::GetPackageInfo(package.Module());
-    std::cout << file << "\n";
-    Line("description", vcl::GetPackageDescription(package.Module()));
+    // The report is shown only when it is whole and the package was
+    // unloaded cleanly.
+    std::ostringstream report;
+    report << package.File() << "\n";
+    Line(report, "description", vcl::GetPackageDescription(package.Module()));
     std::vector<std::string> names;
     for (const vcl::TPackageRequire& required : info.Requires) names.push_back(required.Name);
-    Line("requires", Joined(names));
+    Line(report, "requires", Joined(names));
     names.clear();
     for (const vcl::TPackageUnit& unit : info.Contains) {
         const std::vector<std::string> flags = vcl::DescribeUnitFlags(unit.Flags);
         names.push_back(unit.Name + (flags.empty() ? "" : " (" + Joined(flags) + ")"));
     }
-    Line("contains", Joined(names));
-    Line("flags", Hex(info.Flags) + ": " + Joined(vcl::DescribePackageFlags(info.Flags)));
-    std::cout << "palette\n";
+    Line(report, "contains", Joined(names));
+    Line(report, "flags", Hex(info.Flags) + ": " + Joined(vcl::DescribePackageFlags(info.Flags)));
+    report << "palette\n";
     for (const vcl::TPalettePage& page : vcl::PalettePages()) {
         for (const vcl::TClassInfo* Class : page.Classes) {
             const PalettePicture picture = PalettePictureOf(*Class);
-            Line(page.Name, std::string(Class->ClassName) + " (picture " + picture.name + ", " +
-                                std::to_string(picture.picture.width) + " x " +
-                                std::to_string(picture.picture.height) + ")");
+            Line(report, page.Name,
+                 std::string(Class->ClassName) + " (picture " + picture.name + ", " +
+                     std::to_string(picture.picture.width) + " x " + std::to_string(picture.picture.height) + ")");
         }
     }
+    package.Uninstall();
+    std::cout << report.str();
 }
 
 } // namespace zelvan_host

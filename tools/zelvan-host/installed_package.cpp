@@ -1,5 +1,8 @@
 #include "zelvan-host/installed_package.h"
 
+#include <exception>
+#include <utility>
+
 #include "common/outcome.h"
 #include "vcl/modules.h"
 #include "vcl/packages.h"
@@ -17,20 +20,32 @@ HMODULE Load(const std::string& file) {
 }
 } // namespace
 
-InstalledPackage::InstalledPackage(const std::string& file) : module_(Load(file)) {
+InstalledPackage::InstalledPackage(const std::string& file) : file_(file), module_(Load(file)) {
     const auto registerProcedure = vcl::GetProcAs<void (*)()>(module_, zelvanpack_names::Orvane_Register);
     if (!registerProcedure) {
-        vcl::UnloadPackage(module_);
-        throw tools::Failure(file + ": exports no Register of this build (" + zelvanpack_names::Orvane_Register + ")");
+        Release();
+        throw tools::Failure(file + ": exports no Register of this build (" +
+                             std::string(zelvanpack_names::Orvane_Register) + ")");
     }
     registerProcedure();
 }
 
-InstalledPackage::~InstalledPackage() { vcl::UnloadPackage(module_); }
+InstalledPackage::~InstalledPackage() { Release(); }
 
-const std::string& OwnPackage() {
-    static const std::string file = ZELVAN_OWN_PACKAGE;
-    return file;
+void InstalledPackage::Release() noexcept {
+    if (!module_) return;
+    try {
+        vcl::UnloadPackage(std::exchange(module_, nullptr));
+    } catch (const std::exception&) {
+    }
+}
+
+void InstalledPackage::Uninstall() {
+    try {
+        vcl::UnloadPackage(std::exchange(module_, nullptr));
+    } catch (const vcl::EPackageError& refusal) {
+        throw tools::Failure(refusal.what());
+    }
 }
 
 } // namespace zelvan_host

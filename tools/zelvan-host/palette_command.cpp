@@ -3,10 +3,12 @@
 // palette order, written to FILE (.bmp or .png).
 #include <iostream>
 
+#include "common/files.h"
 #include "common/outcome.h"
 #include "vcl/palette.h"
 #include "zelvan-host/commands.h"
 #include "zelvan-host/installed_package.h"
+#include "zelvan-host/package_file.h"
 #include "zelvan-host/palette_picture.h"
 #include "zelvan-host/picture.h"
 
@@ -15,7 +17,7 @@ namespace zelvan_host {
 void RunPalette(const Invocation& invocation) {
     const std::string& file = invocation.values.at("--bitmap");
     PictureFormatOf(file);
-    const InstalledPackage package(invocation.operands[0]);
+    InstalledPackage package(PackageFile(invocation.operands[0]));
     std::vector<TPicture> pictures;
     std::string shown;
     for (const vcl::TPalettePage& page : vcl::PalettePages()) {
@@ -24,10 +26,16 @@ void RunPalette(const Invocation& invocation) {
             shown += " " + std::string(Class->ClassName);
         }
     }
-    if (pictures.empty()) throw tools::Failure(invocation.operands[0] + " puts no component on the palette");
+    if (pictures.empty()) throw tools::Failure(package.File() + " puts no component on the palette");
     const TPicture palette = SideBySide(pictures);
-    WritePicture(palette, file);
-    std::cout << file << ": " << palette.width << " x " << palette.height << ":" << shown << "\n";
+    // Opened while the package is loaded, so that neither it nor its runtime
+    // package is taken for the picture's file; kept only once the package
+    // was unloaded cleanly.
+    tools::OutputFile output(file);
+    output.Write(EncodePicture(palette, file));
+    package.Uninstall();
+    output.Commit();
+    std::cout << package.File() << "\n" << file << ": " << palette.width << " x " << palette.height << ":" << shown << "\n";
 }
 
 } // namespace zelvan_host

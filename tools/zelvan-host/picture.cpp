@@ -8,7 +8,6 @@
 #endif
 
 #include "common/command_table.h"
-#include "common/files.h"
 #include "common/outcome.h"
 #include "win32/little_endian.h"
 
@@ -30,8 +29,6 @@ constexpr std::size_t fileHeaderSize = 14;
 
 // Rows of `bits` a pixel take whole 32-bit words.
 std::size_t Stride(std::size_t width, unsigned bits) { return (width * bits + 31) / 32 * 4; }
-
-[[noreturn]] void Refuse(const std::string& what, const std::string& why) { throw tools::Failure(what + ": " + why); }
 
 std::vector<std::uint8_t> Bmp(const TPicture& picture) {
     const std::size_t stride = Stride(picture.width, 24);
@@ -80,8 +77,8 @@ std::vector<std::uint8_t> Png(const TPicture& picture, const std::filesystem::pa
 
 } // namespace
 
-TPicture DecodeBitmap(std::span<const std::uint8_t> dib, const std::string& what) {
-    auto refuse = [&](const std::string& why) { Refuse(what, why); };
+TPicture DecodeBitmap(std::span<const std::uint8_t> dib) {
+    auto refuse = [](const std::string& why) { throw BadBitmap(why); };
     if (dib.size() < infoHeaderSize) refuse("it is shorter than a bitmap header");
     const std::uint32_t headerSize = win32::Le32(dib, 0);
     const auto width = static_cast<std::int32_t>(win32::Le32(dib, 4));
@@ -147,11 +144,8 @@ PictureFormat PictureFormatOf(const std::filesystem::path& file) {
     throw tools::UsageError("a picture is written as .bmp or .png, not as " + tools::Quoted(file.string()));
 }
 
-void WritePicture(const TPicture& picture, const std::filesystem::path& file) {
-    const std::vector<std::uint8_t> bytes = PictureFormatOf(file) == PictureFormat::Bmp ? Bmp(picture) : Png(picture, file);
-    tools::OutputFile output(file);
-    output.Write(bytes);
-    output.Commit();
+std::vector<std::uint8_t> EncodePicture(const TPicture& picture, const std::filesystem::path& file) {
+    return PictureFormatOf(file) == PictureFormat::Bmp ? Bmp(picture) : Png(picture, file);
 }
 
 } // namespace zelvan_host

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "common/command_line.h"
 #include "common/outcome.h"
 #include "orvane/rules.h"
 #include "zelvan/command_table.h"
@@ -54,22 +55,30 @@ std::string CommandsWith(std::string_view option) {
     return text;
 }
 
-// Walks the arguments; options may come before or after the command.
+// zelvan's options; they may come before or after the command.
+using tools::OptionValue;
+constexpr tools::OptionRow optionRows[] = {
+    {"--drive", OptionValue::Needed, "L=PATH", true},
+    {"--platform", OptionValue::Needed, "PLATFORM", false},
+    {"--retries", OptionValue::Needed, "N", false},
+    {"--lock", OptionValue::None, "", false},
+    {"--no-warn", OptionValue::None, "", false},
+    {"--yes", OptionValue::None, "", false},
+    {"--no", OptionValue::None, "", false},
+    {"--trace", OptionValue::InlineOnly, "FILE", false},
+    {"--force", OptionValue::None, "", false},
+    {"-o", OptionValue::Needed, "FILE", false},
+    {"-i", OptionValue::Needed, "FILE", false},
+};
+
 class Parser {
 public:
-    explicit Parser(std::span<const std::string_view> arguments) : arguments_(arguments) {}
+    explicit Parser(std::span<const std::string_view> arguments) : line_(tools::ParseCommandLine(arguments, optionRows)) {}
 
     Invocation Parse() {
-        for (index_ = 0; index_ < arguments_.size(); ++index_) {
-            std::string_view argument = arguments_[index_];
-            // A negative number is a wrong operand rather than an unknown option.
-            const bool negative = argument.size() > 1 && argument[1] >= '0' && argument[1] <= '9';
-            if (argument == "-" || negative || !argument.starts_with('-'))
-                operands_.push_back(argument);
-            else
-                Option(argument);
-        }
-        if (!operands_.empty()) result_.command = &tools::FindCommand(Commands(), operands_.front());
+        result_.help = line_.help;
+        for (const tools::GivenOption& given : line_.options) Option(given.row->name, given.value);
+        if (!line_.operands.empty()) result_.command = &tools::FindCommand(Commands(), line_.operands.front());
         if (result_.help) return result_;
         if (!result_.command) throw UsageError("no command given");
         CheckCommand();
@@ -77,38 +86,19 @@ public:
     }
 
 private:
-    void Option(std::string_view argument) {
-        std::string_view name = argument;
-        std::optional<std::string_view> inline_value;
-        if (std::size_t equals = argument.find('='); argument.starts_with("--") && equals != argument.npos) {
-            name = argument.substr(0, equals);
-            inline_value = argument.substr(equals + 1);
-        }
-        auto value = [&]() -> std::string {
-            if (inline_value) return std::string(*inline_value);
-            if (index_ + 1 >= arguments_.size()) throw UsageError(std::string(name) + " needs a value");
-            return std::string(arguments_[++index_]);
-        };
-        auto flag = [&](bool& target) {
-            if (inline_value) throw UsageError(std::string(name) + " takes no value");
-            target = true;
-        };
-        seenOptions_.emplace_back(name);
-
-        if (name == "--help" || name == "-h") flag(result_.help);
-        else if (name == "--drive") result_.machine.drives.push_back(value());
-        else if (name == "--platform") result_.machine.platform = value();
+    void Option(std::string_view name, const std::optional<std::string>& value) {
+        if (name == "--drive") result_.machine.drives.push_back(*value);
+        else if (name == "--platform") result_.machine.platform = *value;
         else if (name == "--retries")
             result_.component.retries = static_cast<Orvane::TRetries>(
-                ParseUnsigned(value(), "--retries", 0, std::numeric_limits<Orvane::TRetries>::max()));
-        else if (name == "--lock") flag(result_.component.lock);
-        else if (name == "--no-warn") flag(result_.component.noWarn);
-        else if (name == "--yes" || name == "--no") Answer(name == "--yes", inline_value.has_value());
-        else if (name == "--trace") result_.machine.trace = inline_value ? std::string(*inline_value) : "-";
-        else if (name == "--force") flag(result_.force);
-        else if (name == "-o") result_.outputPath = FileName(name, value());
-        else if (name == "-i") result_.inputPath = FileName(name, value());
-        else throw UsageError("unknown option " + Quoted(argument));
+                ParseUnsigned(*value, "--retries", 0, std::numeric_limits<Orvane::TRetries>::max()));
+        else if (name == "--lock") result_.component.lock = true;
+        else if (name == "--no-warn") result_.component.noWarn = true;
+        else if (name == "--yes" || name == "--no") Answer(name == "--yes");
+        else if (name == "--trace") result_.machine.trace = value.value_or("-");
+        else if (name == "--force") result_.force = true;
+        else if (name == "-o") result_.outputPath = FileName(name, *value);
+        else if (name == "-i") result_.inputPath = FileName(name, *value);
     }
 
     static std::string FileName(std::string_view option, std::string name) {
@@ -116,20 +106,19 @@ private:
         return name;
     }
 
-    void Answer(bool yes, bool hasValue) {
-        if (hasValue) throw UsageError(std::string(yes ? "--yes" : "--no") + " takes no value");
-        if (result_.machine.answer && *result_.machine.answer != yes)
+    void Answer(bool yes) {
+        if (result_.machine.answer)
             throw UsageError("--yes and --no cannot both be given");
         result_.machine.answer = yes;
     }
 
     void CheckCommand() {
         const CommandRow& row = *result_.command;
-        tools::CheckOperandCount(row.name, row.operands, operands_.size() - 1);
+        tools::CheckOperandCount(row.name, row.operands, line_.operands.size() - 1);
         if (!TakesOptions(row)) {
-            if (!seenOptions_.empty())
+            if (!line_.options.empty())
                 throw UsageError(std::string(row.name) + " sets up its own machine and takes no options, not " +
-                                 Quoted(seenOptions_.front()));
+                                 Quoted(line_.options.front().row->name));
             return;
         }
         if (!result_.outputPath.empty() && tools::UseOf(row.operands, "-o") == tools::OptionUse::Foreign)
@@ -141,7 +130,7 @@ private:
         if (result_.force && tools::UseOf(row.operands, "--force") == tools::OptionUse::Foreign)
             throw UsageError("--force belongs to " + CommandsWith("--force"));
         const std::vector<std::string_view> names = tools::OperandNames(row.operands);
-        for (std::size_t i = 0; i < names.size(); ++i) Operand(names[i], operands_[i + 1]);
+        for (std::size_t i = 0; i < names.size(); ++i) Operand(names[i], line_.operands[i + 1]);
     }
 
     void Operand(std::string_view name, std::string_view text) {
@@ -162,10 +151,7 @@ private:
         }
     }
 
-    std::span<const std::string_view> arguments_;
-    std::size_t index_ = 0;
-    std::vector<std::string_view> operands_;
-    std::vector<std::string> seenOptions_;
+    const tools::CommandLine line_;
     Invocation result_;
 };
 

@@ -16,9 +16,25 @@ std::optional<DWORD> LargestValue(std::string_view name) {
     return std::nullopt;
 }
 
+// "1,2,3,4": the call numbers of both entries, in order.
+std::string Joined(const std::set<unsigned>& first, const std::set<unsigned>& second) {
+    std::set<unsigned> all = first;
+    all.insert(second.begin(), second.end());
+    std::string text;
+    for (unsigned ordinal : all) text += (text.empty() ? "" : ",") + std::to_string(ordinal);
+    return text;
+}
+
 } // namespace
 
 void FaultPlan::Fail(std::string_view call, const std::vector<unsigned>& ordinals, std::optional<DWORD> value) {
+    Entry entry = MakeEntry(call, ordinals, value);
+    std::erase_if(entries_, [&](const Entry& e) { return e.name == entry.name && e.code == entry.code; });
+    entries_.push_back(std::move(entry));
+}
+
+FaultPlan::Entry FaultPlan::MakeEntry(std::string_view call, const std::vector<unsigned>& ordinals,
+                                      std::optional<DWORD> value) {
     const std::string quoted = "fault call '" + std::string(call) + "'";
     Entry entry;
     std::size_t colon = call.find(':');
@@ -43,8 +59,7 @@ void FaultPlan::Fail(std::string_view call, const std::vector<unsigned>& ordinal
         throw ConfigError(quoted + ": error " + std::to_string(*value) +
                           " is none of the Windows errors the machine knows");
     entry.value = value;
-    std::erase_if(entries_, [&](const Entry& e) { return e.name == entry.name && e.code == entry.code; });
-    entries_.push_back(std::move(entry));
+    return entry;
 }
 
 void FaultPlan::Plan(std::string_view text) {
@@ -76,9 +91,20 @@ void FaultPlan::Plan(std::string_view text) {
         }
         parsed.push_back(std::move(entry));
     }
-    // Checked whole before any of it takes effect.
+    // Checked whole before any of it takes effect. A call planned twice in
+    // one text would lose one of its plans: it is named instead.
     FaultPlan staged = *this;
-    for (const Parsed& entry : parsed) staged.Fail(entry.call, entry.ordinals, entry.value);
+    std::vector<Entry> planned;
+    for (const Parsed& given : parsed) {
+        Entry entry = MakeEntry(given.call, given.ordinals, given.value);
+        for (const Entry& earlier : planned)
+            if (earlier.name == entry.name && earlier.code == entry.code)
+                throw ConfigError("fault call '" + std::string(given.call) +
+                                  "' is planned twice: give all its call numbers in one entry, as " +
+                                  std::string(given.call) + "#" + Joined(earlier.ordinals, entry.ordinals));
+        staged.Fail(given.call, given.ordinals, given.value);
+        planned.push_back(std::move(entry));
+    }
     *this = std::move(staged);
 }
 

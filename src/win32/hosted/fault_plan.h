@@ -19,7 +19,8 @@ public:
     // `value` is the error a call sets, or the status a service answers,
     // instead of its row's. Replaces an entry of the same call.
     void Fail(std::string_view call, const std::vector<unsigned>& ordinals, std::optional<DWORD> value = std::nullopt);
-    // "ReadFile#1,2;DeviceIoControl:0x90018#1;INT13#1=0x06"
+    // "ReadFile#1,2;DeviceIoControl:0x90018#1;INT13#1=0x06". A call (with
+    // its control code) that the text plans twice is refused.
     void Plan(std::string_view text);
     void Clear() { entries_.clear(); }
     bool Empty() const { return entries_.empty(); }
@@ -37,6 +38,8 @@ private:
         std::optional<DWORD> value;
         unsigned seen = 0;
     };
+    // Throws ConfigError quoting `call` when it cannot be planned so.
+    static Entry MakeEntry(std::string_view call, const std::vector<unsigned>& ordinals, std::optional<DWORD> value);
     std::vector<Entry> entries_;
 };
 

@@ -57,6 +57,21 @@ std::optional<char> DriveBackedBy(const std::string& path) {
     return machine->DriveBackedBy(*file);
 }
 
+std::optional<std::string> LoadedModuleFile(const std::string& path) {
+    const std::optional<FileIdentity> file = IdentityOfPath(path);
+    if (!file) return std::nullopt;
+    std::vector<std::string> paths;
+    for (LoadedModule& module : LoadedModules()) paths.push_back(std::move(module.path));
+    {
+        MachineLock machine;
+        for (const auto& [key, record] : machine->modules)
+            if (record.data) paths.push_back(record.path);
+    }
+    for (std::string& module : paths)
+        if (IdentityOfPath(module) == file) return std::move(module);
+    return std::nullopt;
+}
+
 void SetPlatform(DWORD platformId, DWORD buildNumber) {
     MachineLock machine;
     machine->identity = {platformId, buildNumber};
@@ -135,6 +150,14 @@ std::vector<std::string> JournalOf(std::string_view name) {
         if (call == name) lines.push_back(line);
     }
     return lines;
+}
+
+std::optional<std::string> TraceFailure() {
+    // A machine not yet started has traced nothing, and is not started for this.
+    if (!MachineStarted()) return std::nullopt;
+    MachineLock machine;
+    const std::string& failure = machine->journal.TraceFailure();
+    return failure.empty() ? std::nullopt : std::optional(failure);
 }
 
 void TraceTo(std::string_view path) {

@@ -80,6 +80,10 @@ std::optional<DriveInspection> InspectDrive(char letter);
 // The letter of the mapped drive whose backing is the file `path` names
 // (the same device and inode, whatever the spelling or links).
 std::optional<char> DriveBackedBy(const std::string& path);
+// The file of the module loaded in this process (the program, a module it
+// linked or loaded, or a file mapped as data) that `path` names, in the
+// same way; nullopt when it names none.
+std::optional<std::string> LoadedModuleFile(const std::string& path);
 
 // Identity reported by GetVersionExA: "nt" (2, 1381), "95" (1, 950),
 // "98" (1, 1998), "10" or "current" (2, 19045: Windows 10 22H2) or "P:B", as
@@ -164,6 +168,10 @@ void ClearJournal();
 std::vector<std::string> JournalOf(std::string_view name);
 // Also append every line to a file ("-" for standard error), as ZELVAN_TRACE.
 void TraceTo(std::string_view path);
+// Why the trace lost lines, naming it: "trace file '/dev/full' could not be
+// written: No space left on device; the journal stops short"; nullopt while
+// it has every line. A program whose trace is short has failed.
+std::optional<std::string> TraceFailure();
 
 // The fault plan. `call` is a call name, optionally qualified by its control
 // code: "ReadFile", "DeviceIoControl:0x90018". `ordinals` counts the calls of

@@ -15,10 +15,16 @@ namespace hosted {
 void CallJournal::Add(std::string line) {
     if (traceToStderr_ || trace_.get() >= 0) {
         // One write per line, so that lines of several processes appending
-        // to one trace file never interleave; a trace that cannot be written
-        // must not break the call.
+        // to one trace file never interleave. A trace that cannot be written
+        // must not break the call; it stops, and says why when asked.
         std::string record = line + '\n';
-        if (WriteAll(traceToStderr_ ? STDERR_FILENO : trace_.get(), record) && !traceToStderr_) traced_ += record.size();
+        if (!WriteAll(traceToStderr_ ? STDERR_FILENO : trace_.get(), record)) {
+            traceFailure_ = traceName_ + " could not be written: " + std::strerror(errno) + "; the journal stops short";
+            trace_ = UniqueFd();
+            traceToStderr_ = false;
+        } else if (!traceToStderr_) {
+            traced_ += record.size();
+        }
     }
     if (keep_) lines_.push_back(std::move(line));
 }
@@ -29,6 +35,7 @@ void CallJournal::Keep(bool keep) {
 }
 
 void CallJournal::TraceTo(std::string_view path) {
+    traceFailure_.clear();
     if (path.empty()) {
         trace_ = UniqueFd();
         traceToStderr_ = false;
@@ -37,17 +44,24 @@ void CallJournal::TraceTo(std::string_view path) {
     if (path == "-") {
         trace_ = UniqueFd();
         traceToStderr_ = true;
+        traceName_ = "the trace to standard error";
         return;
     }
     std::string name(path);
-    UniqueFd fd(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    // Without O_NONBLOCK, opening a FIFO waits for a reader.
+    UniqueFd fd(::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
+    if (fd.get() < 0 && errno == ENXIO)
+        throw ConfigError("trace file '" + name + "' is a FIFO that no program reads");
     if (fd.get() < 0)
         throw ConfigError("trace file '" + name + "' cannot be opened for appending: " + std::strerror(errno));
+    // Lines are then written as to any file: whole, waiting as they must.
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     struct stat info {};
     traceStart_ = ::fstat(fd.get(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
     traced_ = 0;
     trace_ = std::move(fd);
     traceToStderr_ = false;
+    traceName_ = "trace file '" + name + "'";
 }
 
 void CallJournal::WithdrawTrace() {

@@ -25,8 +25,13 @@ public:
     const std::vector<std::string>& Lines() const { return lines_; }
     void Clear() { lines_.clear(); }
     // "-" for standard error, "" for no trace; throws ConfigError naming a
-    // file that cannot be opened for appending.
+    // file that cannot be opened for appending, or a FIFO that no program
+    // reads (which would hold the program until one did).
     void TraceTo(std::string_view path);
+    // Why the trace stopped short, naming it and the system's reason for the
+    // first line it could not take, after which it took none; empty while
+    // it has them all.
+    const std::string& TraceFailure() const { return traceFailure_; }
     // The trace file, when one is open.
     const UniqueFd& TraceFile() const { return trace_; }
     // Stops tracing to the file, and takes back the lines this journal
@@ -40,6 +45,8 @@ private:
     bool traceToStderr_ = false;
     std::uint64_t traceStart_ = 0; // the trace file's size when it was opened
     std::uint64_t traced_ = 0;     // the bytes appended to it since
+    std::string traceName_;        // as messages name the trace
+    std::string traceFailure_;
 };
 
 // How arguments and results are written.

@@ -1,5 +1,6 @@
 #include "win32/hosted/machine_state.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -35,8 +36,17 @@ Machine FromEnvironment() {
     return machine;
 }
 
+std::atomic<bool>& Started() {
+    static std::atomic<bool> started{false};
+    return started;
+}
+
 Machine& TheMachine() {
-    static Machine machine = FromEnvironment();
+    static Machine machine = [] {
+        Machine configured = FromEnvironment();
+        Started() = true;
+        return configured;
+    }();
     return machine;
 }
 
@@ -52,6 +62,8 @@ constexpr std::uintptr_t handleStep = 4;
 } // namespace
 
 MachineLock::MachineLock() : lock_(TheMutex()), machine_(TheMachine()) {}
+
+bool MachineStarted() { return Started(); }
 
 const DriveSpec* Machine::Drive(char letter) const {
     auto found = drives.find(letter);

@@ -115,6 +115,9 @@ private:
     Machine& machine_;
 };
 
+// Whether the machine has read its environment, which the first lock does.
+bool MachineStarted();
+
 // The calling thread's last error, as GetLastError reads it.
 DWORD& LastError();
 
