@@ -1,6 +1,9 @@
 // The files the design-time host is given: which one a package's name
 // stands for, what is no package file at all, and what it must never write.
 #include <algorithm>
+#include <cstddef>
+#include <elf.h>
+#include <link.h>
 #include <sys/stat.h>
 
 #include "package_fixture.h"
@@ -94,6 +97,48 @@ void CopyPatched(const fs::path& file, const fs::path& copy, const Bytes& within
     ASSERT_NE(at, content.end()) << file;
     std::copy(bytes.begin(), bytes.end(), at + static_cast<std::ptrdiff_t>(offset));
     testsupport::WriteFile(copy, content);
+}
+
+// Damaged as a hostile copy was: a segment that would overlap the next one,
+// a .gnu.hash that would stop the system loader. The host says which file
+// is damaged and where, and goes on to exit 1.
+TEST_F(HostFilesTest, ADamagedPackageIsRefusedSayingWhereItIsDamaged) {
+    const Bytes package = testsupport::ReadFile(PackageFile());
+    const auto header = *reinterpret_cast<const ElfW(Ehdr)*>(package.data());
+    const auto* segments = reinterpret_cast<const ElfW(Phdr)*>(package.data() + header.e_phoff);
+    std::vector<std::size_t> loads;
+    std::uint64_t gnuHash = 0;
+    for (std::size_t i = 0; i < header.e_phnum; ++i) {
+        if (segments[i].p_type == PT_LOAD) loads.push_back(i);
+        if (segments[i].p_type != PT_DYNAMIC) continue;
+        for (auto* entry = reinterpret_cast<const ElfW(Dyn)*>(package.data() + segments[i].p_offset); entry->d_tag; ++entry)
+            if (entry->d_tag == DT_GNU_HASH) gnuHash = entry->d_un.d_ptr; // in the first segment, where addresses are offsets
+    }
+    ASSERT_GE(loads.size(), 4u);
+    ASSERT_NE(gnuHash, 0u);
+    const auto word = [&](std::uint64_t at) { return *reinterpret_cast<const std::uint32_t*>(package.data() + at); };
+    const std::uint64_t firstChain = gnuHash + 16 + word(gnuHash + 8) * sizeof(ElfW(Addr)) + 4 * word(gnuHash);
+    const std::uint64_t memsz = header.e_phoff + loads[2] * sizeof(ElfW(Phdr)) + offsetof(ElfW(Phdr), p_memsz);
+    struct Damage {
+        std::uint64_t at;
+        std::uint8_t value;
+        std::string where;
+    };
+    const Damage damages[] = {
+        {memsz + 1, 0xF2, "program header " + std::to_string(loads[3]) + "'s segment overlaps the one before it, or comes before it"},
+        {firstChain + 2, static_cast<std::uint8_t>(package[firstChain + 2] ^ 0x10),
+         "its .gnu.hash table holds a hash that is not its symbol's"},
+    };
+    for (const auto& [at, value, where] : damages) {
+        Bytes damaged = package;
+        damaged[at] = value;
+        testsupport::WriteFile(dir / "damaged.bpl", damaged);
+        const testsupport::CommandResult result = Host("install " + Quoted(dir / "damaged.bpl"));
+        EXPECT_EQ(result.status, 1) << at;
+        EXPECT_EQ(result.output, std::string(hostName) + ": Cannot load package '" + (dir / "damaged.bpl").string() +
+                                     "': it is not a module for this system (damaged, cut short, or built for another): " +
+                                     where + "\n");
+    }
 }
 
 // A picture that cannot be shown is named with the module it was looked for

@@ -53,6 +53,9 @@ std::optional<char> DriveBackedBy(const std::filesystem::path& path);
 // The file of a module of this program that `path` names; never one on
 // Windows, which refuses to replace a mapped module's file itself.
 std::optional<std::string> LoadedModuleAt(const std::filesystem::path& path);
+// What makes `path` no module the machine would load, when it says;
+// Windows does not.
+std::optional<std::string> ModuleFileFault(const std::filesystem::path& path);
 // Throws Failure when the machine's calls were traced and the trace lost
 // lines; on Windows there is no trace.
 void CheckTrace();

@@ -13,6 +13,10 @@ std::optional<std::string> LoadedModuleAt(const std::filesystem::path& path) {
     return hosted::LoadedModuleFile(path.string());
 }
 
+std::optional<std::string> ModuleFileFault(const std::filesystem::path& path) {
+    return hosted::ModuleFileFault(path.string());
+}
+
 void CheckTrace() {
     if (const std::optional<std::string> failure = hosted::TraceFailure()) throw Failure(*failure);
 }

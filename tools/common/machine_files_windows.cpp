@@ -8,6 +8,8 @@ std::optional<char> DriveBackedBy(const std::filesystem::path&) { return std::nu
 
 std::optional<std::string> LoadedModuleAt(const std::filesystem::path&) { return std::nullopt; }
 
+std::optional<std::string> ModuleFileFault(const std::filesystem::path&) { return std::nullopt; }
+
 void CheckTrace() {}
 
 } // namespace tools

@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "common/files.h"
 #include "common/outcome.h"
 #include "vcl/modules.h"
 #include "vcl/packages.h"
@@ -15,7 +16,9 @@ HMODULE Load(const std::string& file) {
     try {
         return vcl::LoadPackage(file);
     } catch (const vcl::EPackageError& refusal) {
-        throw tools::Failure(refusal.what());
+        // The loader says a file is damaged; the machine can say where.
+        const std::optional<std::string> fault = tools::ModuleFileFault(file);
+        throw tools::Failure(refusal.what() + (fault ? ": " + *fault : std::string()));
     }
 }
 } // namespace

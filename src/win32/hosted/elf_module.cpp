@@ -8,6 +8,8 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "win32/hosted/elf_notes.h"
+#include "win32/hosted/module_check.h"
 #include "win32/hosted/resource_note.h"
 
 // This library's own ELF header: a loadable module is one of its kind.
@@ -23,29 +25,16 @@ template <typename T> T ReadAt(ByteView bytes, std::size_t offset) {
     return value;
 }
 
-// Whether [offset, offset + count * size) lies in `total` bytes, without overflow.
-bool Fits(std::uint64_t offset, std::uint64_t count, std::uint64_t size, std::uint64_t total) {
-    return offset <= total && (size == 0 || count <= (total - offset) / size);
-}
-
 // The resource note's contents among the notes of one segment.
 ByteView ResourceNoteIn(ByteView notes, std::uint64_t segmentAlign) {
     constexpr std::string_view owner(ZELVAN_RESOURCE_NOTE_OWNER, sizeof ZELVAN_RESOURCE_NOTE_OWNER);
-    const std::uint64_t align = segmentAlign == 8 ? 8 : 4;
-    auto padded = [align](std::uint64_t n) { return (n + align - 1) / align * align; };
-    std::uint64_t at = 0;
-    while (notes.size() - at >= sizeof(ElfW(Nhdr))) {
-        const auto header = ReadAt<ElfW(Nhdr)>(notes, at);
-        at += sizeof header;
-        const std::uint64_t nameSpan = padded(header.n_namesz);
-        const std::uint64_t descSpan = padded(header.n_descsz);
-        if (nameSpan > notes.size() - at || descSpan > notes.size() - at - nameSpan) return {};
-        const std::string_view name(reinterpret_cast<const char*>(notes.data() + at), header.n_namesz);
-        if (name == owner && header.n_type == ZELVAN_RESOURCE_NOTE_TYPE)
-            return notes.subspan(at + nameSpan, header.n_descsz);
-        at += nameSpan + descSpan;
-    }
-    return {};
+    ByteView found;
+    ForEachNote(notes, segmentAlign, [&](std::string_view name, std::uint32_t type, ByteView descriptor) {
+        if (name != owner || type != ZELVAN_RESOURCE_NOTE_TYPE) return false;
+        found = descriptor;
+        return true;
+    });
+    return found;
 }
 
 template <typename Visit> void ForEachMapped(Visit visit) {
@@ -71,24 +60,7 @@ std::string ProgramPath() {
 
 } // namespace
 
-DWORD CheckModuleFile(ByteView file) {
-    if (file.size() < sizeof(ElfW(Ehdr))) return ERROR_BAD_EXE_FORMAT;
-    const auto header = ReadAt<ElfW(Ehdr)>(file, 0);
-    if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
-        header.e_ident[EI_CLASS] != __ehdr_start.e_ident[EI_CLASS] ||
-        header.e_ident[EI_DATA] != __ehdr_start.e_ident[EI_DATA] || header.e_machine != __ehdr_start.e_machine ||
-        header.e_type != ET_DYN || header.e_phentsize != sizeof(ElfW(Phdr)))
-        return ERROR_BAD_EXE_FORMAT;
-    if (!Fits(header.e_phoff, header.e_phnum, sizeof(ElfW(Phdr)), file.size())) return ERROR_BAD_EXE_FORMAT;
-    if (header.e_shnum != 0 && !Fits(header.e_shoff, header.e_shnum, header.e_shentsize, file.size()))
-        return ERROR_BAD_EXE_FORMAT;
-    // A file cut short loses the end of what would be mapped.
-    for (ElfW(Half) i = 0; i < header.e_phnum; ++i) {
-        const auto segment = ReadAt<ElfW(Phdr)>(file, header.e_phoff + i * sizeof(ElfW(Phdr)));
-        if (!Fits(segment.p_offset, segment.p_filesz, 1, file.size())) return ERROR_BAD_EXE_FORMAT;
-    }
-    return ERROR_SUCCESS;
-}
+DWORD CheckModuleFile(ByteView file) { return ModuleFault(file).empty() ? ERROR_SUCCESS : ERROR_BAD_EXE_FORMAT; }
 
 ByteView FileResources(ByteView file) {
     const auto header = ReadAt<ElfW(Ehdr)>(file, 0);

@@ -18,9 +18,9 @@ namespace hosted {
 
 using ByteView = std::span<const unsigned char>;
 
-// ERROR_SUCCESS for an ELF shared object of this process's class, byte
-// order and machine whose program headers lie inside the file;
-// ERROR_BAD_EXE_FORMAT for anything else.
+// ERROR_SUCCESS for a well-formed ELF shared object of this process's
+// class, byte order and machine (module_check.h); ERROR_BAD_EXE_FORMAT for
+// anything else.
 DWORD CheckModuleFile(ByteView file);
 // The resources (a .res image) of a file that passed CheckModuleFile;
 // empty when it has none.

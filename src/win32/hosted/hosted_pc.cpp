@@ -3,6 +3,7 @@
 
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/machine_state.h"
+#include "win32/hosted/module_check.h"
 
 namespace hosted {
 
@@ -55,6 +56,13 @@ std::optional<char> DriveBackedBy(const std::string& path) {
     if (!file) return std::nullopt;
     MachineLock machine;
     return machine->DriveBackedBy(*file);
+}
+
+std::optional<std::string> ModuleFileFault(const std::string& path) {
+    int error = 0;
+    const std::optional<MappedFile> file = MappedFile::Open(path, error);
+    std::string fault = file ? ModuleFault(file->Bytes()) : std::string();
+    return fault.empty() ? std::nullopt : std::optional(std::move(fault));
 }
 
 std::optional<std::string> LoadedModuleFile(const std::string& path) {

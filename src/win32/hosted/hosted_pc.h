@@ -80,6 +80,11 @@ std::optional<DriveInspection> InspectDrive(char letter);
 // The letter of the mapped drive whose backing is the file `path` names
 // (the same device and inode, whatever the spelling or links).
 std::optional<char> DriveBackedBy(const std::string& path);
+// What makes the file `path` no module that LoadLibraryA would take
+// (ERROR_BAD_EXE_FORMAT), for a program that explains the refusal: "program
+// header 3's segment overlaps the one before it, or comes before it".
+// nullopt when it is a well-formed module, or cannot be read at all.
+std::optional<std::string> ModuleFileFault(const std::string& path);
 // The file of the module loaded in this process (the program, a module it
 // linked or loaded, or a file mapped as data) that `path` names, in the
 // same way; nullopt when it names none.

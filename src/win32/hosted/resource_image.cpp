@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "win32/little_endian.h"
 
@@ -49,28 +50,31 @@ struct Entry {
 };
 
 // Calls visit(entry) for each entry until it returns true or the image ends
-// or breaks off.
-template <typename Visit> void ForEachEntry(ByteView image, Visit visit) {
+// or breaks off. Returns where it broke off: the offset of an entry that
+// is damaged, or of bytes after the last entry that are none.
+template <typename Visit> std::optional<std::size_t> ForEachEntry(ByteView image, Visit visit) {
     constexpr std::size_t fixedHead = 8;  // data size, header size
     constexpr std::size_t fixedTail = 16; // data version, flags, language, version, characteristics
     std::size_t at = 0;
-    while (image.size() - at >= fixedHead) {
+    while (at < image.size()) {
+        if (image.size() - at < fixedHead) return at;
         const DWORD dataSize = win32::Le32(image, at);
         const DWORD headerSize = win32::Le32(image, at + 4);
         if (headerSize < fixedHead + fixedTail || headerSize > image.size() - at ||
             dataSize > image.size() - at - headerSize)
-            return;
+            return at;
         const ByteView header = image.subspan(at, headerSize);
         std::size_t idAt = fixedHead;
         const std::optional<ResourceId> type = ReadId(header, idAt);
         const std::optional<ResourceId> name = type ? ReadId(header, idAt) : std::nullopt;
-        if (!name || Aligned(idAt) + fixedTail > headerSize) return;
+        if (!name || Aligned(idAt) + fixedTail > headerSize) return at;
         const Entry entry{*type, *name, {image.data() + at, image.subspan(at + headerSize, dataSize)}};
-        if (entry.type.ordinal != 0 && visit(entry)) return;
+        if (entry.type.ordinal != 0 && visit(entry)) return std::nullopt;
         const std::size_t next = Aligned(at + headerSize + dataSize);
-        if (next <= at || next > image.size()) return;
+        if (next > image.size()) return at;
         at = next;
     }
+    return std::nullopt;
 }
 
 bool Matches(const ResourceId& id, LPCSTR wanted) {
@@ -107,6 +111,13 @@ std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCS
     });
     if (found) error = ERROR_SUCCESS;
     return found;
+}
+
+std::string ResourceImageFault(ByteView image) {
+    const std::optional<std::size_t> broken = ForEachEntry(image, [](const Entry&) { return false; });
+    return broken ? "its resource entry at byte " + std::to_string(*broken) + " of " + std::to_string(image.size()) +
+                        " is damaged"
+                  : std::string();
 }
 
 std::optional<ResourceEntry> ResourceEntryAt(ByteView image, const void* header) {

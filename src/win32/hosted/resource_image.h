@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "win32/hosted/elf_module.h"
 #include "win32/win32.h"
@@ -22,6 +23,9 @@ struct ResourceEntry {
 // (ERROR_RESOURCE_DATA_NOT_FOUND), none of the type, or none of the name.
 // A damaged entry ends the image: what follows it is not found.
 std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, DWORD& error);
+// Empty when `image` is a whole run of well-formed entries; otherwise
+// where it breaks off: "its resource entry at byte 96 of 1416 is damaged".
+std::string ResourceImageFault(ByteView image);
 // The entry whose header is at `header`, if one in `image` is.
 std::optional<ResourceEntry> ResourceEntryAt(ByteView image, const void* header);
 
