@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <iterator>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -24,33 +26,73 @@ constexpr std::size_t entryBytes = 32;
 constexpr std::uint8_t endOfDirectory = 0x00;
 constexpr std::uint8_t allocationBitmap = 0x81;
 // Chains are read in runs of neighbouring clusters of at most this much.
-constexpr std::uint64_t pieceBytes = std::uint64_t{1} << 20;
+constexpr std::uint64_t pieceBytes = std::uint64_t{4} << 20;
+// The FAT is read in windows that grow, from a sector up to this much, while
+// a chain follows its entries in order, and begin again at a sector when it
+// jumps: a chain of neighbours costs a few large reads, a scattered one no
+// more than a sector a cluster.
+constexpr std::uint64_t maxFatWindowBytes = std::uint64_t{1} << 20;
 
 std::string Figure(const char* name, std::uint64_t value, const std::string& rule) {
     return std::string(name) + " is " + std::to_string(value) + ", " + rule;
 }
 
-// Walks the chains of an exFAT volume through its active FAT, which it reads
-// one sector at a time. A failure is kept, in Windows' words.
+// The clusters a chain has reached, as runs of neighbours, so that a chain
+// that comes back to one of them is stopped there, however long it is.
+class ReachedClusters {
+public:
+    // False when `cluster` was reached before.
+    bool Reach(std::uint32_t cluster) {
+        auto next = runs_.upper_bound(cluster);
+        if (next != runs_.begin()) {
+            const auto run = std::prev(next);
+            if (cluster <= run->second) return false;
+            if (cluster == run->second + 1) {
+                run->second = cluster;
+                if (next != runs_.end() && next->first == cluster + 1) {
+                    run->second = next->second;
+                    runs_.erase(next);
+                }
+                return true;
+            }
+        }
+        if (next != runs_.end() && next->first == cluster + 1) {
+            const std::uint32_t last = next->second;
+            runs_.erase(next);
+            runs_.emplace(cluster, last);
+            return true;
+        }
+        runs_.emplace(cluster, cluster);
+        return true;
+    }
+
+private:
+    std::map<std::uint32_t, std::uint32_t> runs_; // first cluster -> last
+};
+
+// Walks the chains of an exFAT volume through its active FAT. A failure is
+// kept, in Windows' words.
 class ChainReader {
 public:
     ChainReader(const Backing& medium, const ExfatLayout& layout, unsigned activeFat)
         : medium_(medium), layout_(layout), clusterBytes_(std::uint64_t{layout.bytesPerSector} * layout.sectorsPerCluster),
           fatStart_((std::uint64_t{layout.fatOffset} + std::uint64_t{activeFat} * layout.fatLength) *
                     layout.bytesPerSector),
-          fatSector_(layout.bytesPerSector) {}
+          fatBytes_(std::uint64_t{layout.fatLength} * layout.bytesPerSector) {}
 
     // Calls visit(bytes) for the chain from `first` in order, in pieces of
     // whole clusters, until `length` bytes were visited, visit returns false
     // or, when `whole` is false, the chain ends. False when the chain ends
-    // too soon or leaves the cluster heap, or the medium cannot be read.
+    // too soon, leaves the cluster heap or comes back to a cluster it has
+    // reached, or the medium cannot be read.
     template <class Visit>
     bool Read(std::uint32_t first, std::uint64_t length, bool whole, const std::string& what, Visit visit) {
         std::vector<std::uint8_t> piece;
+        ReachedClusters reached;
         std::uint32_t cluster = first;
         for (std::uint64_t done = 0; done < length;) {
             if (!whole && cluster >= firstMarker && done > 0) return true;
-            if (!Holds(cluster, done, what)) return false;
+            if (!Holds(cluster, done, what) || !Reach(reached, cluster, what)) return false;
             const std::uint32_t start = cluster;
             std::uint64_t bytes = std::min(clusterBytes_, length - done);
             // Neighbouring clusters are read together.
@@ -58,6 +100,7 @@ public:
             while (done + bytes < length) {
                 if (!(next = NextCluster(cluster))) return false;
                 if (*next != cluster + 1 || !InHeap(*next) || bytes + clusterBytes_ > pieceBytes) break;
+                if (!Reach(reached, *next, what)) return false;
                 cluster = *next;
                 next.reset();
                 bytes += std::min(clusterBytes_, length - done - bytes);
@@ -101,38 +144,56 @@ private:
         failure = {error, std::move(problem)};
         return false;
     }
+    bool Reach(ReachedClusters& reached, std::uint32_t cluster, const std::string& what) {
+        if (reached.Reach(cluster)) return true;
+        return Fail(ERROR_UNRECOGNIZED_VOLUME,
+                    what + "'s cluster chain comes back to cluster " + std::to_string(cluster));
+    }
     std::optional<std::uint32_t> NextCluster(std::uint32_t cluster) {
-        const std::uint64_t at = fatStart_ + std::uint64_t{cluster} * 4;
-        const std::uint64_t sector = at / layout_.bytesPerSector;
-        if (cachedSector_ != sector) {
-            const Backing::Transfer got = medium_.ReadAt(fatSector_.data(), fatSector_.size(), sector * layout_.bytesPerSector);
-            if (got.error != 0 || got.bytes < fatSector_.size()) {
+        const std::uint64_t at = std::uint64_t{cluster} * 4;
+        if (at < windowStart_ || at + 4 > windowStart_ + window_.size()) {
+            const std::uint64_t sector = layout_.bytesPerSector;
+            // A chain that runs on past the window in order gets a larger one.
+            const bool inOrder = !window_.empty() && at == windowStart_ + window_.size();
+            const std::uint64_t size = inOrder ? std::min<std::uint64_t>(window_.size() * 2, maxFatWindowBytes) : sector;
+            const std::uint64_t start = at - at % sector;
+            window_.resize(static_cast<std::size_t>(std::min(size, fatBytes_ - start)));
+            const Backing::Transfer got = medium_.ReadAt(window_.data(), window_.size(), fatStart_ + start);
+            if (got.error != 0 || got.bytes < window_.size()) {
+                window_.clear();
                 Fail(ERROR_NOT_READY, "cannot be read where its FAT lies");
                 return std::nullopt;
             }
-            cachedSector_ = sector;
+            windowStart_ = start;
         }
-        return win32::Le32(fatSector_, static_cast<std::size_t>(at % layout_.bytesPerSector));
+        return win32::Le32(window_, static_cast<std::size_t>(at - windowStart_));
     }
 
     const Backing& medium_;
     const ExfatLayout& layout_;
     const std::uint64_t clusterBytes_;
     const std::uint64_t fatStart_;
-    std::vector<std::uint8_t> fatSector_;
-    std::optional<std::uint64_t> cachedSector_;
+    const std::uint64_t fatBytes_;
+    std::vector<std::uint8_t> window_; // of the FAT, from byte windowStart_
+    std::uint64_t windowStart_ = 0;
 };
 
 // The free clusters among the first `clusters` bits of a bitmap, a cluster
-// to a bit from the lowest bit of the first byte on.
+// to a bit from the lowest bit of the first byte on. Eight bytes are counted
+// at once; on a volume mostly free or mostly used, most of them hold no
+// used cluster, or no free one.
 class FreeBitCounter {
 public:
     explicit FreeBitCounter(std::uint32_t clusters) : left_(clusters) {}
     bool operator()(std::span<const std::uint8_t> bytes) {
-        for (std::uint8_t byte : bytes) {
-            if (left_ == 0) return false;
+        std::size_t at = 0;
+        for (; left_ >= 64 && at + 8 <= bytes.size(); at += 8, left_ -= 64) {
+            const std::uint64_t used = win32::Le64(bytes, at);
+            free_ += used == 0 ? 64u : used == ~std::uint64_t{0} ? 0u : 64u - static_cast<unsigned>(std::popcount(used));
+        }
+        for (; at < bytes.size() && left_ > 0; ++at) {
             const unsigned bits = left_ < 8 ? static_cast<unsigned>(left_) : 8u;
-            const unsigned used = static_cast<unsigned>(std::popcount(static_cast<unsigned>(byte & ((1u << bits) - 1))));
+            const unsigned used = static_cast<unsigned>(std::popcount(static_cast<unsigned>(bytes[at] & ((1u << bits) - 1))));
             free_ += bits - used;
             left_ -= bits;
         }
