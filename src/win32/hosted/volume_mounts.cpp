@@ -10,7 +10,7 @@ Result<MountedVolume> VolumeMounts::Measure(char letter, const Backing& medium, 
         counted_.erase(mounted);
     }
     Result<MountedVolume> reading = ReadVolume(medium, nt, true);
-    if (stamp && reading) counted_.insert_or_assign(letter, Count{*stamp, nt, reading});
+    if (stamp) counted_.insert_or_assign(letter, Count{*stamp, nt, reading});
     return reading;
 }
 

@@ -2,7 +2,8 @@
 // counted when a volume is first measured and kept, as a driver keeps them,
 // until the medium is another file, has changed (its size or its times), or
 // this machine has written to it. So measuring a drive again costs no scan of
-// its FAT or bitmap.
+// its FAT or bitmap. A volume that could not be measured is kept so too, as
+// Windows keeps a medium it found no file system on until the medium changes.
 #pragma once
 
 #include <map>
@@ -16,7 +17,8 @@ namespace hosted {
 class VolumeMounts {
 public:
     // The volume on `medium`, which is drive `letter`'s, as NT mounts it
-    // (`nt`) or as Windows 95/98 do, with its free clusters counted.
+    // (`nt`) or as Windows 95/98 do, with its free clusters counted; or why
+    // there is none.
     Result<MountedVolume> Measure(char letter, const Backing& medium, bool nt);
     // The file system NT has mounted on drive `letter`, whose space Vista's
     // rule for raw writes guards: read from `medium` the first time it is
