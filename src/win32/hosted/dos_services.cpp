@@ -161,6 +161,8 @@ void LogicalTransfer(ServiceContext& context, DIOC_REGISTERS& registers, const L
     if (!memory) return Refuse(registers, codes.badAddress);
     std::uint64_t offset = std::uint64_t{request.first} * layout.bytesPerSector;
     if (request.write) {
+        // The drive's free clusters are counted afresh, whatever part of the write took.
+        context.machine.mounts.Written(request.letter);
         if (medium->medium.WriteAt(memory, bytes, offset).error != 0) return Refuse(registers, codes.writeFault);
     } else {
         Backing::Transfer got = medium->medium.ReadAt(memory, bytes, offset);

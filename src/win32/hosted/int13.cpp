@@ -76,7 +76,12 @@ BYTE Transfer(ServiceContext& context, const DiskRequest& request) {
     std::size_t bytes = std::size_t{request.count} * sectorBytes;
     void* memory = ResolveFlat(request.buffer, bytes);
     if (!memory) return status::boundaryError;
-    if (request.write) return medium->medium.WriteAt(memory, bytes, first * sectorBytes).error == 0 ? status::success : status::controllerFailure;
+    if (request.write) {
+        // The drive's free clusters are counted afresh, whatever part of the write took.
+        context.machine.mounts.Written(letter);
+        return medium->medium.WriteAt(memory, bytes, first * sectorBytes).error == 0 ? status::success
+                                                                                     : status::controllerFailure;
+    }
     Backing::Transfer got = medium->medium.ReadAt(memory, bytes, first * sectorBytes);
     return got.error == 0 && got.bytes == bytes ? status::success : status::readError;
 }

@@ -70,8 +70,6 @@ BOOL Vwin32Control(Machine& machine, Call& call, std::uintptr_t owner, DeviceHan
     std::memcpy(request.out, &registers, sizeof registers);
     if ((registers.reg_Flags & CARRY_FLAG) && !machine.deviceRefusal)
         machine.deviceRefusal = DeviceRefusal{std::string(row.name), registers.reg_EAX};
-    // A service may have written a volume: count its free clusters afresh.
-    machine.mounts.Clear();
     *request.bytesReturned = sizeof registers;
 
     if (call.Journalled()) {
