@@ -44,4 +44,21 @@ Bytes Overwritten(Bytes base, std::size_t offset, const Bytes& data) {
     return base;
 }
 
+Bytes Le32(std::uint32_t value) {
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+}
+
+Bytes Le64(std::uint64_t value) {
+    Bytes bytes = Le32(static_cast<std::uint32_t>(value)), high = Le32(static_cast<std::uint32_t>(value >> 32));
+    bytes.insert(bytes.end(), high.begin(), high.end());
+    return bytes;
+}
+
+std::uint64_t LittleEndian(const Bytes& bytes) {
+    std::uint64_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = value << 8 | bytes[i];
+    return value;
+}
+
 } // namespace testsupport

@@ -20,5 +20,9 @@ Bytes Pattern(std::size_t size, std::uint8_t seed);
 // `base` with `data` written over it from byte `offset`: what a medium holds
 // after a write of exactly that run.
 Bytes Overwritten(Bytes base, std::size_t offset, const Bytes& data);
+// Numbers as the file systems store them, least significant byte first.
+Bytes Le32(std::uint32_t value);
+Bytes Le64(std::uint64_t value);
+std::uint64_t LittleEndian(const Bytes& bytes);
 
 } // namespace testsupport

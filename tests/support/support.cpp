@@ -67,6 +67,14 @@ Bytes DdRead(const fs::path& path, std::uint64_t offset, std::uint64_t count) {
     return Bytes(result.output.begin(), result.output.end());
 }
 
+void DdPatch(const fs::path& path, std::uint64_t offset, const Bytes& bytes) {
+    const fs::path patch = path.string() + ".patch";
+    WriteFile(patch, bytes);
+    RunOk("dd if='" + patch.string() + "' of='" + path.string() + "' bs=65536 seek=" + std::to_string(offset) +
+          " oflag=seek_bytes conv=notrunc status=none");
+    fs::remove(patch);
+}
+
 namespace {
 std::uint64_t Figure(const std::string& text, const std::string& pattern, const std::string& what) {
     std::smatch match;

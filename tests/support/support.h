@@ -47,6 +47,9 @@ std::filesystem::path MakeFatImage(const TempDir& dir, const std::string& name, 
 
 // `count` bytes at `offset` of the file, as dd reads them.
 Bytes DdRead(const std::filesystem::path& path, std::uint64_t offset, std::uint64_t count);
+// `bytes` written over the file from byte `offset` in place, by dd: as
+// another program changes an image.
+void DdPatch(const std::filesystem::path& path, std::uint64_t offset, const Bytes& bytes);
 // The figures dosfstools reports for a FAT image (fsck.fat -n -v).
 struct FatFigures {
     unsigned bytesPerSector;

@@ -1,7 +1,6 @@
 // GetDiskFreeSpaceA and GetDriveTypeA: the figures come from the volume's own
 // boot sector and FAT, and must equal what dosfstools and mtools report.
 #include <filesystem>
-#include <fstream>
 
 #include "hosted_fixture.h"
 
@@ -88,16 +87,6 @@ TEST_F(DiskFreeSpaceTest, MediumProblemsGiveTheWindowsErrors) {
     EXPECT_EQ(FailureOf("T:\\"), ERROR_NOT_READY);
 }
 
-// What this process has read through read(2) and pread(2) so far.
-std::uint64_t BytesReadSoFar() {
-    std::ifstream io("/proc/self/io");
-    std::string key;
-    std::uint64_t value = 0;
-    while (io >> key >> value)
-        if (key == "rchar:") return value;
-    throw std::runtime_error("/proc/self/io has no rchar");
-}
-
 // The free clusters are counted when the volume is first measured and kept
 // until the medium changes, as a FAT driver keeps them: measuring a drive
 // again reads its boot sector, not its FAT.
@@ -105,9 +94,9 @@ TEST_F(DiskFreeSpaceTest, AVolumesFatIsScannedOnceUntilItChanges) {
     std::filesystem::path image = MapImage('C', 256 * 1024, "-F 32 -s 1");
     const std::uint64_t fatBytes = std::uint64_t{testsupport::FsckFigures(image).dataClusters} * 4;
     DWORD spc = 0, bps = 0, free = 0, total = 0;
-    std::uint64_t before = BytesReadSoFar();
+    const Reads before = ReadsSoFar();
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", &spc, &bps, &free, &total));
-    const std::uint64_t read = BytesReadSoFar() - before;
+    const std::uint64_t read = (ReadsSoFar() - before).bytes;
     EXPECT_GE(read, fatBytes);
     EXPECT_LT(read, fatBytes + fatBytes / 2) << "the FAT was read more than once";
 

@@ -2,6 +2,7 @@
 // images made by mkfs.fat, and volume handles that close themselves.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -37,6 +38,15 @@ protected:
 
     testsupport::TempDir dir;
 };
+
+// The reads this process has made through read(2) and pread(2) so far: the
+// calls and the bytes they returned (/proc/self/io).
+struct Reads {
+    std::uint64_t calls;
+    std::uint64_t bytes;
+    Reads operator-(const Reads& before) const { return {calls - before.calls, bytes - before.bytes}; }
+};
+Reads ReadsSoFar();
 
 // Another process: a forked child with a volume handle of its own.
 class ChildProcess {

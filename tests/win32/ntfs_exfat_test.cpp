@@ -12,6 +12,9 @@ namespace hostedtest {
 namespace {
 
 using testsupport::Bytes;
+using testsupport::Le32;
+using testsupport::Le64;
+using testsupport::LittleEndian;
 using testsupport::TodaysVolume;
 using testsupport::VolumeFigures;
 
@@ -123,29 +126,6 @@ TEST_F(TodaysVolumeTest, SixtyFourGiBAreMeasuredWellUnderASecond) {
     }
 }
 
-// Bytes of an image changed in place.
-void Patch(const std::filesystem::path& image, std::uint64_t at, const Bytes& bytes) {
-    testsupport::WriteFile(image.string() + ".patch", bytes);
-    testsupport::RunOk("dd if='" + image.string() + ".patch' of='" + image.string() + "' bs=1 seek=" +
-                       std::to_string(at) + " conv=notrunc status=none");
-}
-
-Bytes Le32(std::uint32_t value) {
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-}
-Bytes Le64(std::uint64_t value) {
-    Bytes bytes = Le32(static_cast<std::uint32_t>(value)), high = Le32(static_cast<std::uint32_t>(value >> 32));
-    bytes.insert(bytes.end(), high.begin(), high.end());
-    return bytes;
-}
-
-std::uint64_t LittleEndian(const Bytes& bytes) {
-    std::uint64_t value = 0;
-    for (std::size_t i = bytes.size(); i-- > 0;) value = value << 8 | bytes[i];
-    return value;
-}
-
 struct Damage {
     const char* what;
     std::uint64_t at;
@@ -162,7 +142,7 @@ protected:
         for (const Damage& damage : damages) {
             const std::filesystem::path copy = dir / "damaged.img";
             std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
-            Patch(copy, damage.at, damage.bytes);
+            testsupport::DdPatch(copy, damage.at, damage.bytes);
             hosted::MapDrive('D', {copy.string()});
             EXPECT_EQ(FailureOf('D'), damage.error) << damage.what;
             EXPECT_EQ(hosted::InspectDrive('D')->problem, damage.problem) << damage.what;

@@ -164,6 +164,34 @@ TEST_F(Vwin32Test, WritesNeedTheWritersLockAndChangeExactlyTheirSectors) {
     EXPECT_EQ(testsupport::ReadFile(image), before);
 }
 
+// The free clusters a measurement counted are kept across requests that
+// write nothing, and counted afresh after a write, as the FAT driver keeps
+// them: a read makes the next measurement read nothing.
+TEST_F(Vwin32Test, OnlyAWriteMakesTheFreeClustersBeCountedAfresh) {
+    DWORD free = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, &free, nullptr));
+    // Cluster 3's FAT16 entry, at byte 6 of the first FAT, after the reserved sectors.
+    const auto fatSector = static_cast<DWORD>(testsupport::LittleEndian(testsupport::DdRead(image, 14, 2)));
+    Bytes sector(512);
+    win32::FlatRegion region(sector.data(), sector.size());
+    DiskIo packet(fatSector, 1, region.Address());
+    ASSERT_FALSE(Extended(device, false, 'C', packet.Address()).Carry());
+    ASSERT_EQ(sector[6] | sector[7], 0);
+
+    const Reads before = ReadsSoFar();
+    DWORD again = 0;
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, &again, nullptr));
+    EXPECT_EQ((ReadsSoFar() - before).bytes, 0u);
+    EXPECT_EQ(again, free);
+
+    sector[6] = sector[7] = 0xFF;
+    ASSERT_FALSE(Lock(device, 'C').Carry());
+    ASSERT_FALSE(Extended(device, true, 'C', packet.Address()).Carry());
+    ASSERT_FALSE(Unlock(device, 'C').Carry());
+    ASSERT_TRUE(GetDiskFreeSpaceA("C:\\", nullptr, nullptr, &again, nullptr));
+    EXPECT_EQ(again, free - 1);
+}
+
 TEST_F(Vwin32Test, LockLevelsAreTakenInTurnAndGivenUpLastFirst) {
     for (BYTE outOfTurn : {2, 3, 4, 0xFF}) {
         Reply refused = LockAt(device, outOfTurn, allowWrites);
