@@ -1,5 +1,5 @@
-// What measuring a volume reads: its FAT or allocation bitmap in a few large
-// reads, however many clusters it has; a chain that comes back on itself no
+// What measuring a volume reads: its FAT, allocation bitmap or $Bitmap in a
+// few large reads, however many clusters it has; a chain that comes back on itself no
 // further than the cluster where it does; and nothing again while the medium
 // is unchanged, whether the volume could be measured or not.
 #include <filesystem>
@@ -54,6 +54,17 @@ TEST_F(VolumeReadsTest, AnExfatBitmapAndItsChainAreReadInAFewLargePieces) {
     EXPECT_EQ(Measure(), expected);
     EXPECT_LE(made.calls, 12u) << made.bytes << " bytes";
     EXPECT_LT(made.bytes, std::uint64_t{expected.totalClusters} / 8 + (64 << 10)) << made.calls << " calls";
+}
+
+// 16 GiB of NTFS in clusters of 512 bytes: a $Bitmap of 4 MiB, which
+// libntfs-3g reads in pieces of 64 KiB when it counts it.
+TEST_F(VolumeReadsTest, AnNtfsBitmapIsReadInAFewLargePieces) {
+    const auto image = testsupport::MakeNtfsImage(dir, "ntfs.img", 16 * 1024, "-c 512");
+    hosted::MapDrive('C', {image.string()});
+    const VolumeFigures expected = testsupport::NtfsinfoFigures(image);
+    EXPECT_EQ(Measure(), expected);
+    EXPECT_LE(made.calls, 24u) << made.bytes << " bytes";
+    EXPECT_LT(made.bytes, std::uint64_t{expected.totalClusters} / 8 + (1 << 20)) << made.calls << " calls";
 }
 
 // A root directory whose chain comes back to its first cluster, and holds

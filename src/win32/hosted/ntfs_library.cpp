@@ -1,13 +1,17 @@
 #include "win32/hosted/ntfs_library.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
+#include <vector>
 
+#include "win32/hosted/free_bits.h"
 #include "win32/hosted/ntfs3g.h"
 
 namespace hosted {
@@ -98,8 +102,11 @@ struct Ntfs3g {
     decltype(&::ntfs_device_free) device_free;
     decltype(&::ntfs_device_mount) device_mount;
     decltype(&::ntfs_umount) umount;
-    decltype(&::ntfs_volume_get_free_space) volume_get_free_space;
+    decltype(&::ntfs_attr_pread) attr_pread;
 };
+
+// $Bitmap is read in pieces of this much.
+constexpr std::size_t bitmapPieceBytes = std::size_t{4} << 20;
 
 struct LibraryClose {
     void operator()(void* library) const { ::dlclose(library); }
@@ -124,7 +131,7 @@ struct LoadedNtfs3g {
             !Bind(handle, "ntfs_device_alloc", calls.device_alloc) ||
             !Bind(handle, "ntfs_device_free", calls.device_free) ||
             !Bind(handle, "ntfs_device_mount", calls.device_mount) || !Bind(handle, "ntfs_umount", calls.umount) ||
-            !Bind(handle, "ntfs_volume_get_free_space", calls.volume_get_free_space)) {
+            !Bind(handle, "ntfs_attr_pread", calls.attr_pread)) {
             failure = std::string(ZELVAN_NTFS3G_SONAME " cannot be loaded: ") + ::dlerror();
             return;
         }
@@ -165,12 +172,24 @@ NtfsMount MountNtfs(const Backing& medium) {
         return result;
     }
     device.release();
-    if (ntfs.volume_get_free_space(volume.get()) != 0 || volume->free_clusters < 0) {
-        result.reason = "its $Bitmap cannot be read";
-        return result;
+    // $Bitmap, a cluster to a bit, read in large pieces and counted as an
+    // exFAT allocation bitmap is; the boot sector's reader has kept the
+    // clusters within 32 bits.
+    const s64 clusters = std::min<s64>(volume->nr_clusters, UINT32_MAX);
+    FreeBitCounter counter(static_cast<std::uint32_t>(clusters));
+    std::vector<std::uint8_t> piece(bitmapPieceBytes);
+    for (s64 at = 0, bytes = (clusters + 7) / 8; at < bytes;) {
+        const s64 got = ntfs.attr_pread(volume->lcnbmp_na, at, std::min<s64>(bytes - at, s64{bitmapPieceBytes}),
+                                        piece.data());
+        if (got <= 0) {
+            result.reason = "its $Bitmap cannot be read";
+            return result;
+        }
+        counter({piece.data(), static_cast<std::size_t>(got)});
+        at += got;
     }
     result.mounted = true;
-    result.freeClusters = static_cast<std::uint64_t>(volume->free_clusters);
+    result.freeClusters = counter.Free();
     return result;
 }
 
