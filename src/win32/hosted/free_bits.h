@@ -4,25 +4,34 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
-
-#include "win32/little_endian.h"
 
 namespace hosted {
 
 // The free clusters among the first `clusters` bits of a bitmap, a cluster
-// to a bit from the lowest bit of the first byte on. Eight bytes are counted
-// at once; on a volume mostly free or mostly used, most of them hold no
-// used cluster, or no free one.
+// to a bit from the lowest bit of the first byte on. A bitmap is counted a
+// block of 4 KiB at a time: on a volume mostly free or mostly used, most
+// blocks hold no used cluster, or no free one, which a loop the compiler
+// turns into vector instructions sees.
 class FreeBitCounter {
 public:
     explicit FreeBitCounter(std::uint32_t clusters) : left_(clusters) {}
     // Counts the next bytes of the bitmap; false once every cluster is counted.
     bool operator()(std::span<const std::uint8_t> bytes) {
         std::size_t at = 0;
-        for (; left_ >= 64 && at + 8 <= bytes.size(); at += 8, left_ -= 64) {
-            const std::uint64_t used = win32::Le64(bytes, at);
-            free_ += used == 0 ? 64u : used == ~std::uint64_t{0} ? 0u : 64u - static_cast<unsigned>(std::popcount(used));
+        for (; left_ >= blockBits && at + blockBytes <= bytes.size(); at += blockBytes, left_ -= blockBits) {
+            const std::uint8_t* const block = bytes.data() + at;
+            std::uint64_t any = 0, all = ~std::uint64_t{0};
+            for (std::size_t word = 0; word < blockBytes; word += 8) {
+                const std::uint64_t bits = WordAt(block + word);
+                any |= bits;
+                all &= bits;
+            }
+            if (any == 0) free_ += blockBits;
+            else if (all != ~std::uint64_t{0})
+                for (std::size_t word = 0; word < blockBytes; word += 8)
+                    free_ += 64u - static_cast<unsigned>(std::popcount(WordAt(block + word)));
         }
         for (; at < bytes.size() && left_ > 0; ++at) {
             const unsigned bits = left_ < 8 ? static_cast<unsigned>(left_) : 8u;
@@ -35,6 +44,15 @@ public:
     std::uint32_t Free() const { return free_; }
 
 private:
+    // Whole words hold no cluster's bit apart, so their byte order is no matter.
+    static std::uint64_t WordAt(const std::uint8_t* at) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        return word;
+    }
+
+    static constexpr std::size_t blockBytes = 4096;
+    static constexpr std::uint64_t blockBits = blockBytes * 8;
     std::uint64_t left_;
     std::uint32_t free_ = 0;
 };
