@@ -38,10 +38,6 @@ private:
     fs::path path_;
 };
 
-void Run(const std::string& command) {
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
-}
-
 // The first byte of the volume's data area, by its boot sector.
 std::uint64_t DataStart(const fs::path& image) {
     const hosted::Result<hosted::Backing> medium = hosted::Backing::Open(image.string(), false);
@@ -72,6 +68,10 @@ void FillAndWarm(const fs::path& image, std::uint64_t from) {
 }
 
 } // namespace
+
+void Run(const std::string& command) {
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+}
 
 bool Smoke() { return smoke; }
 void SetSmoke(bool value) { smoke = value; }

@@ -60,6 +60,9 @@ const Image& DiskC();
 // The hosted machine as a program on `platform` ("nt", "95", "98") sees it.
 void UsePlatform(const char* platform);
 
+// Runs a command line of the shell; throws when it fails.
+void Run(const std::string& command);
+
 // A file in the benchmarks' own scratch folder, which goes at exit.
 std::filesystem::path ScratchFile(const std::string& name);
 

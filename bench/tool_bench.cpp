@@ -1,11 +1,14 @@
 // `zelvan read` of one sector and of a long run into a file, against dd of
-// the same bytes, and as a hex dump, against xxd of the same bytes: whole
-// processes, started and waited for by the benchmark. Files go to tmpfs
+// the same bytes, and as a hex dump, against xxd of the same bytes; `zelvan
+// info` of the largest exFAT and FAT32 volumes, against dd of the allocation
+// bitmap or FAT that measuring them reads: whole processes, started and
+// waited for by the benchmark. Files go to tmpfs
 // when the machine has /dev/shm, so that what is timed is the programs, not
 // the disk's write-back; the dumps go to /dev/null, so that what is timed
 // is their making.
 #include <fcntl.h>
 #include <spawn.h>
+#include <stdexcept>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +16,7 @@
 
 #include "bench_setup.h"
 #include "rows.h"
+#include "sparse_exfat.h"
 
 extern char** environ;
 
@@ -129,6 +133,63 @@ void XxdDump(benchmark::State& state) {
                         std::to_string(std::uint64_t{DumpedSectors()} * 512), Volume().path().string()});
 }
 
+// 2 TiB of exFAT in clusters of 512 bytes, as many as exFAT numbers: an
+// allocation bitmap of 512 MiB (16 GiB and 4 MiB in a smoke run).
+struct LargeExfat {
+    std::filesystem::path path = ScratchFile("exfat.img");
+    SparseExfat volume{path, Scaled((std::uint64_t{2} << 40) + (std::uint64_t{17} << 30), std::uint64_t{16} << 30), 0};
+};
+const LargeExfat& Exfat() {
+    static const LargeExfat exfat;
+    return exfat;
+}
+
+void ZelvanMeasuresExfat(benchmark::State& state) {
+    TimeCommand(state, {ZELVAN_TOOL, "--drive", "E=" + Exfat().path.string(), "info", "E"});
+}
+
+void DdReadsTheBitmap(benchmark::State& state) {
+    const SparseExfat& volume = Exfat().volume;
+    TimeCommand(state, {"dd", "if=" + Exfat().path.string(), "of=/dev/null", "bs=4M", "iflag=skip_bytes,count_bytes",
+                        "skip=" + std::to_string(volume.bitmapOffset), "count=" + std::to_string(volume.bitmapBytes),
+                        "status=none"});
+}
+
+// FAT32 at its largest: 16 TiB in sectors of 4 KiB and clusters of 64 KiB,
+// 268 million clusters in a FAT of 1 GiB, made by mkfs.fat (64 MiB in
+// clusters of 512 bytes in a smoke run).
+struct LargeFat32 {
+    LargeFat32() {
+        Run("truncate -s " + std::to_string(Scaled((std::uint64_t{16} << 40) - (std::uint64_t{64} << 10), 64 << 20)) +
+            " '" + path.string() + "' && mkfs.fat -F 32 " + (Smoke() ? "-S 512 -s 1" : "-S 4096 -s 16") + " '" +
+            path.string() + "' >/dev/null");
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        std::uint8_t boot[48] = {};
+        const bool read = fd >= 0 && ::pread(fd, boot, sizeof boot, 0) == static_cast<ssize_t>(sizeof boot);
+        if (fd >= 0) ::close(fd);
+        if (!read) throw std::runtime_error("cannot read " + path.string());
+        const std::uint64_t sector = boot[11] | boot[12] << 8;
+        fatOffset = (boot[14] | boot[15] << 8) * sector;
+        fatBytes = (boot[36] | boot[37] << 8 | boot[38] << 16 | std::uint64_t{boot[39]} << 24) * sector;
+    }
+    std::filesystem::path path = ScratchFile("fat32.img");
+    std::uint64_t fatOffset = 0, fatBytes = 0; // its first FAT
+};
+const LargeFat32& Fat32() {
+    static const LargeFat32 fat32;
+    return fat32;
+}
+
+void ZelvanMeasuresFat32(benchmark::State& state) {
+    TimeCommand(state, {ZELVAN_TOOL, "--drive", "E=" + Fat32().path.string(), "info", "E"});
+}
+
+void DdReadsTheFat(benchmark::State& state) {
+    TimeCommand(state, {"dd", "if=" + Fat32().path.string(), "of=/dev/null", "bs=1M", "iflag=skip_bytes,count_bytes",
+                        "skip=" + std::to_string(Fat32().fatOffset), "count=" + std::to_string(Fat32().fatBytes),
+                        "status=none"});
+}
+
 } // namespace
 
 void RegisterToolRows() {
@@ -138,6 +199,10 @@ void RegisterToolRows() {
               "dd bs=8M of the same bytes", 1.15, ZelvanRead, DdRead});
     Register({"tool_dump", "zelvan read C 2048 65536 (32 MiB as a hex dump, hexdump -C's format; whole processes)",
               "xxd of the same bytes", 1.0, ZelvanDump, XxdDump});
+    Register({"exfat_2tib", "zelvan info E (2 TiB exFAT, 512-byte clusters: a 512 MiB allocation bitmap; whole processes)",
+              "dd of its allocation bitmap, bs=4M", 2.5, ZelvanMeasuresExfat, DdReadsTheBitmap});
+    Register({"fat32_16tib", "zelvan info E (16 TiB FAT32, 64 KiB clusters: a FAT of 1 GiB; whole processes)",
+              "dd of its first FAT, bs=1M", 2, ZelvanMeasuresFat32, DdReadsTheFat});
 }
 
 } // namespace bench
