@@ -71,9 +71,16 @@ TEST(Arguments, FloppyFormatsMapToTheComponentsTypes) {
     EXPECT_NE(UsageMessage({"floppy-read", "A", "1.44", "0", "1"}).find("FORMAT must be"), std::string::npos);
 }
 
-TEST(Arguments, ForceBelongsToFloppyWrites) {
+TEST(Arguments, ForceAndDriveNameBelongToFloppyRuns) {
     EXPECT_TRUE(Parse({"floppy-write", "A", "720", "9", "1", "-i", "x", "--force"}).force);
+    EXPECT_TRUE(Parse({"floppy-read", "A", "720", "9", "1", "--force"}).force);
     EXPECT_FALSE(Parse({"floppy-write", "A", "720", "9", "1", "-i", "x"}).force);
+    EXPECT_EQ(Parse({"floppy-read", "A", "720", "9", "1", "--drive-name", "c:"}).driveName, 'c');
+    EXPECT_EQ(Parse({"floppy-read", "A", "720", "9", "1"}).driveName, std::nullopt);
+    EXPECT_EQ(UsageMessage({"--drive-name", "C", "read", "C", "0", "1"}),
+              "--drive-name belongs to floppy-read and floppy-write");
+    EXPECT_EQ(UsageMessage({"floppy-read", "A", "720", "9", "1", "--drive-name=CD"}),
+              "--drive-name must be one drive letter from A to Z, such as C or C:, not 'CD'");
 }
 
 TEST(Arguments, HelpNeedsNothingElseAndNamesTheCommand) {
@@ -103,7 +110,7 @@ TEST(Arguments, MalformedCommandLinesAreNamed) {
     EXPECT_EQ(UsageMessage({}), "no command given");
     EXPECT_EQ(UsageMessage({"format", "C"}), "unknown command 'format'");
     EXPECT_EQ(UsageMessage({"--bogus", "info", "C"}), "unknown option '--bogus'");
-    EXPECT_EQ(UsageMessage({"--force", "info", "C"}), "--force belongs to floppy-write");
+    EXPECT_EQ(UsageMessage({"--force", "info", "C"}), "--force belongs to floppy-read and floppy-write");
     EXPECT_EQ(UsageMessage({"read", "C", "0"}), "read takes 3 operands, not 2");
     for (std::string_view letter : {"CD", "1", "1:", "[", ""})
         EXPECT_EQ(UsageMessage({"info", letter}),

@@ -467,5 +467,33 @@ TEST_F(HostileUse, AFloppyFormatOfAnotherSizeIsRefusedUnlessForced) {
     EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(images.floppy()), ImageWith(expected, 9, bytes, 1)));
 }
 
+// A read is refused as a write is: FORMAT 720 on a 1.44 MB disk reads sector
+// 18 in place of sector 9, and so on. A run whose every sector lands where
+// it is named (the first track) is taken.
+TEST_F(HostileUse, AFloppyReadInAFormatOfAnotherSizeIsRefusedUnlessForced) {
+    const fs::path output = images.dir() / "out.bin";
+    const std::string read = images.Drives() + " --platform 95 floppy-read A 720 0 1400 -o " + Quote(output);
+    ExpectFailure(RunZelvan(read), "FORMAT 720 describes a disk of 737280 bytes, but the medium in A: holds 1474560: on "
+                                   "Windows 95/98 sector 9 goes to the BIOS as cylinder 0, head 1, sector 1, which on "
+                                   "this disk is sector 18; nothing was read (--force reads all the same)");
+    EXPECT_FALSE(fs::exists(output));
+    const ToolResult forced = RunZelvan(read + " --force");
+    ASSERT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(forced.err.find("zelvan: warning: FORMAT 720 describes"), std::string::npos) << forced.err;
+    // 9 sectors a track and 2 heads, on a disk of 18 sectors a track.
+    const Bytes disk = testsupport::ReadFile(images.floppy());
+    Bytes expected;
+    for (std::uint32_t sector = 0; sector < 1400; ++sector) {
+        const auto onDisk = static_cast<std::ptrdiff_t>((sector / 9 * 18 + sector % 9) * 512);
+        expected.insert(expected.end(), disk.begin() + onDisk, disk.begin() + onDisk + 512);
+    }
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(output), expected));
+
+    const ToolResult firstTrack = RunZelvan(images.Drives() + " --platform 95 floppy-read A 720 0 9 -o " + Quote(output));
+    ASSERT_EQ(firstTrack.status, 0) << firstTrack.err;
+    EXPECT_EQ(firstTrack.err, "");
+    EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(output), testsupport::DdRead(images.floppy(), 0, 9 * 512)));
+}
+
 } // namespace
 } // namespace tools_test

@@ -26,9 +26,9 @@ std::uint64_t ParseUnsigned(std::string_view text, std::string_view what, std::u
     return value;
 }
 
-char ParseLetter(std::string_view text) {
+char ParseLetter(std::string_view text, std::string_view what) {
     if ((text.size() == 1 || (text.size() == 2 && text[1] == ':')) && Orvane::IsDriveLetter(text[0])) return text[0];
-    throw UsageError("LETTER must be one drive letter from A to Z, such as C or C:, not " + Quoted(text));
+    throw UsageError(std::string(what) + " must be one drive letter from A to Z, such as C or C:, not " + Quoted(text));
 }
 
 Orvane::TFloppyType ParseFormat(std::string_view text) {
@@ -67,6 +67,7 @@ constexpr tools::OptionRow optionRows[] = {
     {"--no", OptionValue::None, "", false},
     {"--trace", OptionValue::InlineOnly, "FILE", false},
     {"--force", OptionValue::None, "", false},
+    {"--drive-name", OptionValue::Needed, "L", false},
     {"-o", OptionValue::Needed, "FILE", false},
     {"-i", OptionValue::Needed, "FILE", false},
 };
@@ -97,6 +98,7 @@ private:
         else if (name == "--yes" || name == "--no") Answer(name == "--yes");
         else if (name == "--trace") result_.machine.trace = value.value_or("-");
         else if (name == "--force") result_.force = true;
+        else if (name == "--drive-name") result_.driveName = ParseLetter(*value, name);
         else if (name == "-o") result_.outputPath = FileName(name, *value);
         else if (name == "-i") result_.inputPath = FileName(name, *value);
     }
@@ -129,6 +131,8 @@ private:
             throw UsageError("-i FILE belongs to " + CommandsWith("-i"));
         if (result_.force && tools::UseOf(row.operands, "--force") == tools::OptionUse::Foreign)
             throw UsageError("--force belongs to " + CommandsWith("--force"));
+        if (result_.driveName && tools::UseOf(row.operands, "--drive-name") == tools::OptionUse::Foreign)
+            throw UsageError("--drive-name belongs to " + CommandsWith("--drive-name"));
         const std::vector<std::string_view> names = tools::OperandNames(row.operands);
         for (std::size_t i = 0; i < names.size(); ++i) Operand(names[i], line_.operands[i + 1]);
     }
@@ -136,7 +140,7 @@ private:
     void Operand(std::string_view name, std::string_view text) {
         constexpr std::uint64_t lastSector = std::numeric_limits<std::uint32_t>::max();
         if (name == "LETTER") {
-            result_.drive = ParseLetter(text);
+            result_.drive = ParseLetter(text, name);
         } else if (name == "FORMAT") {
             result_.format = ParseFormat(text);
         } else if (name == "FIRST") {

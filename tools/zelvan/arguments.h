@@ -44,7 +44,8 @@ struct Invocation {
     std::uint32_t count = 0;                // COUNT
     std::string inputPath;                  // -i FILE: "-" is standard input
     std::string outputPath;                 // -o FILE: empty means a hex dump
-    bool force = false;                     // --force: write a floppy run whose FORMAT is not the disk's
+    bool force = false;                     // --force: move a floppy run whose FORMAT is not the disk's
+    std::optional<char> driveName;          // --drive-name: the drive whose size bound checks a floppy run
 };
 
 // Throws UsageError naming the argument that is wrong.

@@ -109,33 +109,52 @@ Example:
 )";
 
 constexpr std::string_view floppyReadHelp = R"(Reads COUNT 512-byte sectors of the floppy in drive LETTER, starting at FIRST,
-with ReadFloppySectors. LETTER must be a removable drive. FORMAT (360, 720,
-1200, 1440 or unknown) gives the geometry that turns a sector number into
-cylinder, head and sector on Windows 95/98; on NT the run is read from the
-raw volume. FIRST and FIRST + COUNT must stay below the size bound B of the
-floppy's file system (see info). Output as for read.
+with ReadFloppySectors. LETTER must be a removable drive; the disk may hold any
+file system or none (blank, damaged or foreign). FORMAT (360, 720, 1200, 1440
+or unknown) gives the geometry that turns a sector number into cylinder, head
+and sector on Windows 95/98; on NT the run is read from the raw volume. On
+Windows 95/98 a FORMAT of another size than the disk's reads other sectors
+than those named (FORMAT 720 sector 9 is sector 18 of a 1.44 MB disk): such
+a read is refused unless --force is given.
+
+The component checks FIRST and COUNT against the size bound B of its
+DriveName drive (FIRST + COUNT must stay below it; see info), and the floppy
+methods use that drive for nothing else: it is the drive --drive-name names,
+else the floppy itself when the machine can measure it, else the drive the
+component keeps, C: as a new component selects it (an application leaves
+DriveName at its fixed drive). With none, the component takes no run but the
+one it holds as created, FIRST 0 and COUNT 1. The size bound of a floppy's
+own file system stops short of its last sectors (see info); --drive-name C
+reaches them when C:'s is larger. Output as for read.
 
 Options:
   -o FILE       write the raw bytes to FILE
+  --force       read even when FORMAT is not the disk's size (95/98)
+  --drive-name L
+                the component's DriveName drive, whose size bound checks FIRST
+                and COUNT
   --retries N   attempts per sector on 95/98 (default 2)
   --drive, --platform, --trace (see zelvan --help)
 
 Example:
   zelvan --drive A=floppy.img:removable --platform 95 floppy-read A 1440 0 1
+  zelvan --drive A=floppy.img:removable --drive C=disk.img --drive-name C floppy-read A 1440 0 2880 -o whole.img
 )";
 
 constexpr std::string_view floppyWriteHelp = R"(Writes COUNT 512-byte sectors to the floppy in drive LETTER (A or B, a
 removable drive), starting at FIRST, with WriteFloppySectors. FILE (- for
-standard input) must hold exactly COUNT x 512 bytes. FORMAT and the size
-bound are as for floppy-read. On Windows 95/98 a FORMAT of another size than
-the disk's sends the BIOS other sectors than those named (FORMAT 720 sector 9
-is sector 18 of a 1.44 MB disk): such a write is refused unless --force is
-given. There each sector is written alone, so a failure names exactly the
-sectors written.
+standard input) must hold exactly COUNT x 512 bytes. FORMAT, --force and the
+drive whose size bound B checks FIRST and COUNT are as for floppy-read: a
+boot sector (FIRST 0, COUNT 1) is written to a blank or damaged disk even
+when no drive can be measured. There each sector is written alone on Windows
+95/98, so a failure names exactly the sectors written.
 
 Options:
   -i FILE       the bytes to write; - reads standard input
   --force       write even when FORMAT is not the disk's size (95/98)
+  --drive-name L
+                the component's DriveName drive, whose size bound checks FIRST
+                and COUNT
   --yes, --no   answer the confirmation (else ZELVAN_ANSWER, else the terminal)
   --no-warn     do not ask at all
   --retries N   attempts per sector on 95/98 (default 2)
@@ -161,8 +180,8 @@ constexpr CommandRow commandRows[] = {
     {"info", "LETTER", infoHelp, RunInfo},
     {"read", "LETTER FIRST COUNT [-o FILE]", readHelp, RunRead},
     {"write", "LETTER FIRST COUNT -i FILE", writeHelp, RunWrite},
-    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE]", floppyReadHelp, RunRead},
-    {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE [--force]", floppyWriteHelp, RunWrite},
+    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE] [--force] [--drive-name L]", floppyReadHelp, RunRead},
+    {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE [--force] [--drive-name L]", floppyWriteHelp, RunWrite},
     {"demo", "", demoHelp, RunDemo},
 };
 

@@ -26,8 +26,8 @@ std::unique_ptr<Orvane::TZelvan> CreateComponent(const Invocation& invocation) {
     return zelvan;
 }
 
-// A floppy run is checked against the size bound of the drive the component
-// has selected, so the floppy is selected as well.
+// The run and the drive whose size bound the component checks it against:
+// its own for a logical run, DriveName's for a floppy run.
 struct Selected {
     std::unique_ptr<Orvane::TZelvan> zelvan;
     DriveFacts drive;
@@ -36,8 +36,9 @@ struct Selected {
 
 Selected Select(const Invocation& invocation) {
     Selected selected{CreateComponent(invocation), {}, {}};
-    selected.drive = SelectDrive(*selected.zelvan, invocation.drive);
-    selected.run = {selected.drive.letter, invocation.format, invocation.first, invocation.count};
+    selected.drive = invocation.format ? SelectFloppyBound(*selected.zelvan, invocation.drive, invocation.driveName)
+                                       : SelectDrive(*selected.zelvan, invocation.drive);
+    selected.run = {Orvane::UpperLetter(invocation.drive), invocation.format, invocation.first, invocation.count};
     return selected;
 }
 
@@ -48,7 +49,7 @@ void RunRead(const Invocation& invocation) {
     if (invocation.outputPath.empty()) {
         HexDump dump(std::cout);
         // Output that cannot be written stops the run at the piece it failed on.
-        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {}, [&](std::span<std::uint8_t> bytes) {
+        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {invocation.force}, [&](std::span<std::uint8_t> bytes) {
             dump.Write(bytes);
             tools::CheckStandardOutput();
         });
@@ -56,7 +57,7 @@ void RunRead(const Invocation& invocation) {
         return;
     }
     tools::OutputFile output(invocation.outputPath);
-    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {},
+    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {invocation.force},
                 [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
     output.Commit();
 }

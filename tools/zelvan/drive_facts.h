@@ -19,6 +19,10 @@ struct DriveFacts {
     bool measured = false;       // GetDiskFreeSpaceA succeeded
     DWORD error = 0;             // GetLastError when it did not
     Orvane::TDiskGeometry geometry;
+    // The figures of the component's DriveName drive standing in for a
+    // floppy run's drive, which cannot be measured: why, in words, for the
+    // refusals that name this drive's size bound.
+    std::string standingIn;
 
     // FIRST and FIRST + COUNT stay below it.
     std::uint32_t SizeBound() const { return geometry.SizeBound(); }

@@ -77,7 +77,7 @@ bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction directi
 
 // Why Windows refused the piece: the NT road's last error, or the first
 // service the VWIN32 device refused on the Windows 95 roads.
-FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, const PlatformFacts& platform,
+FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, char letter, const PlatformFacts& platform,
                      Direction direction, bool floppy, DWORD error, const std::optional<machine::DeviceRefusal>& refusal) {
     const TRoad road = platform.road;
     const bool nt = road == TRoad::NT;
@@ -91,7 +91,7 @@ FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, con
                 "a mounted file system needs the volume locked, which --lock does (unless another program has "
                 "locked it)"};
     FaultWords words = WindowsErrorWords(error);
-    const std::optional<machine::DriveBacking> backing = machine::InspectDrive(drive.letter);
+    const std::optional<machine::DriveBacking> backing = machine::InspectDrive(letter);
     if (error == ERROR_INVALID_PARAMETER && backing && backing->sectorBytes > 0)
         words.text += ": the device's sectors are " + std::to_string(backing->sectorBytes) + " bytes, the run's " +
                       std::to_string(floppy ? Orvane::FloppySectorBytes : drive.geometry.BytesPerSector);
@@ -172,7 +172,8 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
         return {"the machine reports a platform on which the component transfers nothing "
                 "(it knows Windows 95/98 and NT only)",
                 Left::Nothing};
-    const FaultWords words = RefusalOf(zelvan, drive, platform, direction, run.floppy.has_value(), error, refusal);
+    const FaultWords words =
+        RefusalOf(zelvan, drive, letter, platform, direction, run.floppy.has_value(), error, refusal);
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
                          Sectors(piece.first, piece.Last(), letter) + " (" +
                          TriesText(run.floppy.has_value(), road, zelvan.Retries(), call,
@@ -218,8 +219,9 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
     const TRoad road = platform.road;
     const std::uint32_t perPiece = SectorsPerPiece(run, direction, road, bytesPerSector);
     const TransferCall transferCall = TransferCallOf(road, run.floppy.has_value(), direction);
-    if (direction == Direction::Write && run.floppy && road != TRoad::NT)
-        CheckFloppyFormat(run.letter, *run.floppy, run.first, options.force);
+    if (run.floppy && road != TRoad::NT)
+        CheckFloppyFormat(run.letter, *run.floppy, run.first, run.count, direction == Direction::Write,
+                          options.force);
     if (zelvan.NeedDiskLock() && run.count > perPiece)
         std::fprintf(stderr, "zelvan: note: --lock locks the volume for each piece of at most %u sectors on its own, "
                              "not for the whole run: between pieces another program may use the volume\n",

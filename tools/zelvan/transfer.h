@@ -23,7 +23,7 @@ constexpr std::uint32_t pieceBytes = 1u << 20;
 enum class Direction { Read, Write };
 
 struct RunRequest {
-    char letter;                                 // the drive selected by SelectDrive
+    char letter;                                 // upper case
     std::optional<Orvane::TFloppyType> floppy;   // physical floppy sectors of this format
     std::uint32_t first;
     std::uint32_t count;
@@ -36,10 +36,11 @@ std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive);
 using PieceBytes = std::function<void(std::span<std::uint8_t>)>;
 
 struct TransferOptions {
-    bool force = false; // write a floppy run whose FORMAT differs from the medium's
+    bool force = false; // move a floppy run whose FORMAT differs from the medium's
 };
 
-// `drive` is what SelectDrive returned for run.letter. Checks the whole run
+// `drive` is what SelectDrive returned for run.letter, or for a floppy run
+// SelectFloppyBound, whose size bound the run is checked against. Checks the whole run
 // against the component and the road before the first piece moves; throws
 // Failure with the reason, in Windows' words, when anything is refused or a
 // piece fails, and for a write says what of the run was written. A write is
