@@ -176,9 +176,18 @@ TEST_F(DamagedBootRegionTest, NtfsIsRefusedWithWindowsErrors) {
         {"a FAT field", 16, {2}, ERROR_UNRECOGNIZED_VOLUME,
          none + "its reserved sectors or number of FATs, which NTFS keeps 0, are not"},
         {"no boot signature", 510, {0, 0}, ERROR_UNRECOGNIZED_VOLUME, none + "its boot signature is not 55 AA"},
-        {"an MFT of noise", 4096 * mftCluster, testsupport::Pattern(8192, 3), ERROR_UNRECOGNIZED_VOLUME,
-         "holds an NTFS volume that libntfs-3g cannot mount: Input/output error"},
     });
+    // Past the boot sector, the library finds the volume damaged and says
+    // where: the MFT's first record.
+    const std::filesystem::path copy = dir / "damaged.img";
+    std::filesystem::copy_file(image, copy, std::filesystem::copy_options::overwrite_existing);
+    testsupport::DdPatch(copy, 4096 * mftCluster, testsupport::Pattern(8192, 3));
+    hosted::MapDrive('D', {copy.string()});
+    EXPECT_EQ(FailureOf('D'), ERROR_UNRECOGNIZED_VOLUME);
+    const std::string problem = hosted::InspectDrive('D')->problem;
+    EXPECT_EQ(problem.rfind("holds a damaged NTFS volume: ", 0), 0u) << problem;
+    EXPECT_NE(problem.find("record 0 "), std::string::npos) << problem;
+    EXPECT_NE(problem.find("$MFT"), std::string::npos) << problem;
 }
 
 TEST_F(DamagedBootRegionTest, ExfatIsRefusedWithWindowsErrors) {
@@ -212,6 +221,7 @@ TEST_F(DamagedBootRegionTest, ExfatIsRefusedWithWindowsErrors) {
 // cluster heap, or beyond the end of a medium cut short, is refused.
 TEST_F(DamagedBootRegionTest, AnExfatBitmapOutsideTheVolumeIsRefused) {
     const auto image = testsupport::MakeExfatImage(dir, "exfat.img", 64, "-c 4K");
+    const std::string exfat = "holds an exFAT volume, but ";
     // The bitmap's entry in the first cluster of the root directory, where
     // mkfs.exfat puts it; its first cluster is at byte 20, its length at 24.
     const std::uint64_t heap = LittleEndian(testsupport::DdRead(image, 88, 4)) * 512;
@@ -223,10 +233,10 @@ TEST_F(DamagedBootRegionTest, AnExfatBitmapOutsideTheVolumeIsRefused) {
     const std::uint64_t bitmapEntry = root + at;
     Expect(image, {
         {"a bitmap past the heap", bitmapEntry + 20, Le32(20000), ERROR_UNRECOGNIZED_VOLUME,
-         "its allocation bitmap's cluster chain names cluster 20000, outside the cluster heap"},
+         exfat + "its allocation bitmap's cluster chain names cluster 20000, outside the cluster heap"},
         {"a bitmap too short", bitmapEntry + 24, Le64(100), ERROR_UNRECOGNIZED_VOLUME,
-         "its allocation bitmap of 100 bytes is shorter than its 15872 clusters need (1984)"},
-        {"no bitmap", bitmapEntry, {0x01}, ERROR_UNRECOGNIZED_VOLUME, "its root directory holds no allocation bitmap"},
+         exfat + "its allocation bitmap of 100 bytes is shorter than its 15872 clusters need (1984)"},
+        {"no bitmap", bitmapEntry, {0x01}, ERROR_UNRECOGNIZED_VOLUME, exfat + "its root directory holds no allocation bitmap"},
     });
     // A bitmap of 20 clusters of 512 bytes whose chain ends after its first.
     const auto small = testsupport::MakeExfatImage(dir, "small.img", 40, "-c 512");
@@ -234,7 +244,7 @@ TEST_F(DamagedBootRegionTest, AnExfatBitmapOutsideTheVolumeIsRefused) {
     ASSERT_NE(testsupport::RunOk("dump.exfat '" + small.string() + "'").find("Bitmap start cluster: \t\t\t2\n"),
               std::string::npos);
     Expect(small, {{"a bitmap chain cut short", fat + 2 * 4, Le32(0xFFFFFFFF), ERROR_UNRECOGNIZED_VOLUME,
-                    "its allocation bitmap's cluster chain ends after 1 clusters"}});
+                    exfat + "its allocation bitmap's cluster chain ends after 1 clusters"}});
     // The volume as it was, on a medium that ends before its clusters do.
     const std::filesystem::path cut = dir / "cut.img";
     std::filesystem::copy_file(image, cut);

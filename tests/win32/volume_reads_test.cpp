@@ -89,7 +89,8 @@ TEST_F(VolumeReadsTest, AChainThatComesBackIsRefusedAtOnceAndTheRefusalKept) {
     EXPECT_EQ(GetLastError(), DWORD{ERROR_UNRECOGNIZED_VOLUME});
     EXPECT_LT(made.bytes, std::uint64_t{64} << 10) << made.calls << " calls";
     EXPECT_EQ(hosted::InspectDrive('C')->problem,
-              "its root directory's cluster chain comes back to cluster " + std::to_string(root));
+              "holds an exFAT volume, but its root directory's cluster chain comes back to cluster " +
+                  std::to_string(root));
     EXPECT_EQ(Measure(), std::nullopt);
     EXPECT_EQ(made.bytes, 0u) << "measured again";
 

@@ -257,6 +257,10 @@ Result<MountedVolume> ReadExfatVolume(const Backing& medium, const MediumStart& 
     const Result<ExfatLayout> boot = WithinMedium(ParseExfatBootSector(start.sector), start.size);
     if (!boot) return boot.Refused();
     const ExfatLayout& layout = *boot;
+    // What goes wrong past the boot sector follows the medium's name.
+    const auto refused = [](const Refusal& refusal) {
+        return Refusal{refusal.error, "holds an exFAT volume, but " + refusal.reason};
+    };
     MountedVolume volume = VolumeOf(FileSystem::Exfat, layout, layout.clusterCount,
                                     std::uint64_t{bootRegionSectors} * layout.bytesPerSector);
     // The driver mounts a volume once it has found its allocation bitmap;
@@ -278,20 +282,20 @@ Result<MountedVolume> ReadExfatVolume(const Backing& medium, const MediumStart& 
                                         }
                                         return true;
                                     });
-    if (!listed) return chains.failure;
-    if (!bitmap) return Refusal{ERROR_UNRECOGNIZED_VOLUME, "its root directory holds no allocation bitmap"};
+    if (!listed) return refused(chains.failure);
+    if (!bitmap) return refused({ERROR_UNRECOGNIZED_VOLUME, "its root directory holds no allocation bitmap"});
     const std::uint64_t needed = (std::uint64_t{layout.clusterCount} + 7) / 8;
     if (bitmap->dataLength < needed)
-        return Refusal{ERROR_UNRECOGNIZED_VOLUME, "its allocation bitmap of " + std::to_string(bitmap->dataLength) +
-                                                      " bytes is shorter than its " +
-                                                      std::to_string(layout.clusterCount) + " clusters need (" +
-                                                      std::to_string(needed) + ")"};
-    if (!chains.Holds(bitmap->firstCluster, 0, "its allocation bitmap")) return chains.failure;
+        return refused({ERROR_UNRECOGNIZED_VOLUME, "its allocation bitmap of " + std::to_string(bitmap->dataLength) +
+                                                       " bytes is shorter than its " +
+                                                       std::to_string(layout.clusterCount) + " clusters need (" +
+                                                       std::to_string(needed) + ")"});
+    if (!chains.Holds(bitmap->firstCluster, 0, "its allocation bitmap")) return refused(chains.failure);
     if (!countFree) return volume;
     FreeBitCounter counter(layout.clusterCount);
     if (!chains.Read(bitmap->firstCluster, needed, true, "its allocation bitmap",
                      [&](std::span<const std::uint8_t> bytes) { return counter(bytes); }))
-        return chains.failure;
+        return refused(chains.failure);
     volume.freeClusters = counter.Free();
     return volume;
 }

@@ -12,7 +12,13 @@ namespace hosted {
 struct NtfsMount {
     bool mounted = false;
     std::uint64_t freeClusters = 0; // as $Bitmap marks them
-    std::string reason;             // why it did not mount, or its $Bitmap could not be counted
+    // Why it did not mount, or its $Bitmap could not be counted: the medium
+    // could not be read, or the library is missing; empty for a volume the
+    // library found damaged.
+    std::string reason;
+    // Where the library found the volume damaged, in its words: "record 0
+    // has no FILE magic (0xaddeadde); failed to load $MFT: Input/output error".
+    std::string damage;
 };
 // Mounts the NTFS volume on `medium` read-only, through the hosted PC's own
 // opening of it, and counts the clear bits of $Bitmap.

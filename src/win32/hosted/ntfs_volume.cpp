@@ -81,7 +81,9 @@ Result<MountedVolume> ReadNtfsVolume(const Backing& medium, const MediumStart& s
     if (!countFree) return volume;
     const NtfsMount mount = MountNtfs(medium);
     if (!mount.mounted)
-        return Refusal{ERROR_UNRECOGNIZED_VOLUME, "holds an NTFS volume that libntfs-3g cannot mount: " + mount.reason};
+        return Refusal{ERROR_UNRECOGNIZED_VOLUME, mount.damage.empty()
+                                                      ? "holds an NTFS volume that libntfs-3g cannot mount: " + mount.reason
+                                                      : "holds a damaged NTFS volume: " + mount.damage};
     // A damaged $Bitmap makes no more clusters free than the volume has.
     volume.freeClusters = static_cast<std::uint32_t>(std::min<std::uint64_t>(mount.freeClusters, layout->totalClusters));
     return volume;
