@@ -82,6 +82,14 @@ constexpr const Win32Error* FindWin32Error(DWORD code) {
     return nullptr;
 }
 
+// Whether `code` has its row (by value, so that it holds in a constant
+// expression under the sanitizers too).
+constexpr bool IsNamedError(DWORD code) {
+    for (const Win32Error& error : win32Errors)
+        if (error.code == code) return true;
+    return false;
+}
+
 // "ERROR_ACCESS_DENIED"; the number for an error this system does not know.
 inline std::string ErrorName(DWORD code) {
     const Win32Error* error = FindWin32Error(code);

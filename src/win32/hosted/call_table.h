@@ -65,7 +65,7 @@ inline constexpr std::size_t noHostedCall = std::size(hostedCalls);
 
 static_assert([] {
     for (const HostedCall& call : hostedCalls)
-        if (call.plannedError && !win32::FindWin32Error(*call.plannedError)) return false;
+        if (call.plannedError && !win32::IsNamedError(*call.plannedError)) return false;
     return true;
 }(), "a planned fault sets an error with its row in win32Errors");
 

@@ -55,7 +55,7 @@ FaultPlan::Entry FaultPlan::MakeEntry(std::string_view call, const std::vector<u
         throw ConfigError(quoted + ": " + (FindHostedService(entry.name) ? "status " : "error ") +
                           std::to_string(*value) + " is not from 1 to " + std::to_string(*largest));
     // So that the machine returns no error the tools cannot name.
-    if (value && !FindHostedService(entry.name) && !win32::FindWin32Error(*value))
+    if (value && !FindHostedService(entry.name) && !win32::IsNamedError(*value))
         throw ConfigError(quoted + ": error " + std::to_string(*value) +
                           " is none of the Windows errors the machine knows");
     entry.value = value;
