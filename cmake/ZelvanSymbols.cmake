@@ -12,22 +12,22 @@ function(zelvan_write_if_changed file content)
   file(WRITE ${file} "${content}")
 endfunction()
 
-# The defined global symbols of `objects` (a list), in one order as
+# The defined global symbols of `files` (objects or archives), in one order as
 # <prefix>_plain and <prefix>_demangled, and in <prefix>_data whether each
 # is data rather than code ("1" or "0"): a PE export list marks data, which
 # a program reaches through the import table rather than a jump. The plain
 # names lose `symbol_prefix`, the underscore that 32-bit Windows puts before
 # every C name in an object, as export lists name them without it.
-function(zelvan_defined_symbols nm objects symbol_prefix prefix)
+function(zelvan_defined_symbols nm files symbol_prefix prefix)
   string(LENGTH "${symbol_prefix}" prefix_length)
   foreach(form plain demangled)
     set(options -p -g --defined-only)
     if(form STREQUAL demangled)
       list(APPEND options -C)
     endif()
-    execute_process(COMMAND ${nm} ${options} ${objects} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
+    execute_process(COMMAND ${nm} ${options} ${files} OUTPUT_VARIABLE listing RESULT_VARIABLE failed)
     if(failed)
-      message(FATAL_ERROR "${nm} could not list the symbols of ${objects}")
+      message(FATAL_ERROR "${nm} could not list the symbols of ${files}")
     endif()
     # A CMake list cannot hold brackets as they are ("operator[]", "char [4]"
     # in a demangled name): they stand as braces.

@@ -4,14 +4,13 @@
 #        that give the vcl30 names their symbols)
 #   PE   exports.def
 #   and  zelvanpack_names.h, the names a host of this build binds to.
-# Variables: NM, FLAVOUR (vcl40, vcl30), FORMAT (elf, pe), SYMBOL_PREFIX, TABLE, OBJECTS
-# (separated by '|'), OUT.
+# Variables: NM, FLAVOUR (vcl40, vcl30), FORMAT (elf, pe), SYMBOL_PREFIX, TABLE,
+# ARCHIVE (the package's own objects), OUT.
 cmake_minimum_required(VERSION 3.20)
 
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/ZelvanSymbols.cmake)
 
-string(REPLACE "|" ";" objects "${OBJECTS}")
-zelvan_defined_symbols(${NM} "${objects}" "${SYMBOL_PREFIX}" symbols)
+zelvan_defined_symbols(${NM} ${ARCHIVE} "${SYMBOL_PREFIX}" symbols)
 
 set(cardinal_vcl40 "unsigned int")
 set(cardinal_vcl30 "int")

@@ -1,13 +1,12 @@
 # Writes the export list of the runtime package in a PE build, runtime.def,
 # from the patterns of runtime.map, the version script of the ELF build:
 # every defined symbol whose demangled name a pattern matches, so that both
-# builds export the same. Variables: NM, SYMBOL_PREFIX, MAP, OBJECTS (separated
-# by '|'), OUT.
+# builds export the same. Variables: NM, SYMBOL_PREFIX, MAP, ARCHIVE (the
+# runtime's objects), OUT.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/ZelvanSymbols.cmake)
 
-string(REPLACE "|" ";" objects "${OBJECTS}")
-zelvan_defined_symbols(${NM} "${objects}" "${SYMBOL_PREFIX}" symbols)
+zelvan_defined_symbols(${NM} ${ARCHIVE} "${SYMBOL_PREFIX}" symbols)
 
 # A version script's glob ("vcl::*", "vtable?for?vcl::*") as a regular expression.
 file(STRINGS ${MAP} lines)
