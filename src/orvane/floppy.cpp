@@ -77,14 +77,14 @@ bool TZelvan::ReadFloppySectors(char Drive, unsigned char* Buffer, const int Hig
         FDriveValid = false;
         return false;
     }
-    return FloppyTransfer(letter, Buffer, OpenArrayLength(High), FloppyType, false);
+    return FloppyTransfer(letter, Buffer, vcl::OpenArrayLength(High), FloppyType, false);
 }
 
 bool TZelvan::WriteFloppySectors(char Drive, const unsigned char* Buffer, const int High, TFloppyType FloppyType,
                                  bool) {
     // Taken before the drive test and the question, so what is written is the
     // buffer as it stood at the call.
-    std::vector<unsigned char> copy(Buffer, Buffer + OpenArrayLength(High));
+    std::vector<unsigned char> copy(Buffer, Buffer + vcl::OpenArrayLength(High));
     const char letter = UpperLetter(Drive);
     if (!IsFloppyDrive(letter) || !IsFloppyWriteLetter(letter)) {
         FDriveValid = false;

@@ -15,7 +15,7 @@ namespace {
 // wrapped product would be a shorter run that could pass for the whole one.
 bool RunFits(Cardinal Sectors, std::uint32_t BytesPerSector, int High, std::uint32_t& Bytes) {
     const std::uint64_t bytes = std::uint64_t{static_cast<std::uint32_t>(Sectors)} * BytesPerSector;
-    if (bytes > UINT32_MAX || OpenArrayLength(High) < bytes) return false;
+    if (bytes > UINT32_MAX || vcl::OpenArrayLength(High) < bytes) return false;
     Bytes = static_cast<std::uint32_t>(bytes);
     return true;
 }
@@ -38,7 +38,7 @@ bool TZelvan::ReadSectors(unsigned char* Buffer, const int High) {
 bool TZelvan::WriteSectors(const unsigned char* Buffer, const int High) {
     // The path works on a copy taken now: what the dialog lets the application
     // change meanwhile is not what gets written.
-    std::vector<unsigned char> copy(Buffer, Buffer + OpenArrayLength(High));
+    std::vector<unsigned char> copy(Buffer, Buffer + vcl::OpenArrayLength(High));
     std::uint32_t bytes = 0;
     if (!RunFits(FSectors, FBytesPerSector, High, bytes)) return false;
     if (!FDriveValid) return false;

@@ -85,8 +85,4 @@ bool Attempt(unsigned Count, F&& AttemptOnce) {
     return false;
 }
 
-// The length of an open array given by the index of its last element; a
-// High below 0 is an empty array.
-constexpr std::size_t OpenArrayLength(int High) { return High >= 0 ? std::size_t(High) + 1 : 0; }
-
 } // namespace Orvane

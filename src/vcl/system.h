@@ -1,7 +1,10 @@
 // The runtime's basic types.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +26,16 @@ constexpr Cardinal WrappingAdd(Cardinal a, Cardinal b) {
 }
 constexpr Cardinal WrappingMul(Cardinal a, Cardinal b) {
     return static_cast<Cardinal>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+// An open array is passed as the address of its first element and High,
+// the index of its last element: its length is High + 1, and an empty one
+// has High -1.
+constexpr std::size_t OpenArrayLength(int High) { return High >= 0 ? std::size_t(High) + 1 : 0; }
+// The High of an array of Length elements. One longer than High can tell
+// passes as its first 2^31 elements.
+constexpr int OpenArrayHigh(std::size_t Length) {
+    return Length == 0 ? -1 : static_cast<int>(std::min<std::size_t>(Length - 1, std::numeric_limits<int>::max()));
 }
 
 // Reference-counted 8-bit string: copies share one immutable buffer, and the

@@ -1,5 +1,8 @@
 // ReadSectors and WriteSectors on every road: the checks before a transfer,
 // the question before a write, and the attempts.
+#include <climits>
+#include <cstdint>
+
 #include "machine_fixture.h"
 #include "peer.h"
 
@@ -20,8 +23,9 @@ protected:
         z = std::make_unique<TZelvan>(nullptr);
         hosted::ClearJournal();
     }
-    bool Read(Bytes& buffer) { return z->ReadSectors(buffer.data(), static_cast<int>(buffer.size()) - 1); }
-    bool Write(const Bytes& buffer) { return z->WriteSectors(buffer.data(), static_cast<int>(buffer.size()) - 1); }
+    // Through the overloads that take a span, as a C++ caller passes a buffer.
+    bool Read(Bytes& buffer) { return z->ReadSectors(buffer); }
+    bool Write(const Bytes& buffer) { return z->WriteSectors(buffer); }
 
     std::filesystem::path image;
     std::unique_ptr<TZelvan> z;
@@ -90,6 +94,42 @@ TEST_P(LogicalTest, TheQuestionFollowsTheApplicationsText) {
     Orvane::AttentionText = shipped;
     ASSERT_EQ(hosted::ShownMessages().size(), 1u);
     EXPECT_EQ(hosted::ShownMessages()[0].text, "Sure? C: really?");
+}
+
+TEST(OpenArray, TheHighOfABufferIsTheIndexOfItsLastByteAndNeverWraps) {
+    EXPECT_EQ(vcl::OpenArrayHigh(0), -1);
+    EXPECT_EQ(vcl::OpenArrayHigh(512), 511);
+    EXPECT_EQ(vcl::OpenArrayLength(vcl::OpenArrayHigh(512)), 512u);
+    constexpr std::size_t most = std::size_t{1} << 31;
+    EXPECT_EQ(vcl::OpenArrayHigh(most), INT_MAX);
+    EXPECT_EQ(vcl::OpenArrayHigh(SIZE_MAX), INT_MAX) << "taken as its first 2^31 bytes, not as a short or empty one";
+}
+
+TEST_P(LogicalTest, ARefusedFirstSectorLeavesTheOldRunToBeMoved) {
+    z->SetFirstSector(40);
+    z->SetFirstSector(999999999);
+    EXPECT_EQ(z->FirstSector(), 40u) << "what a caller reads back to see the refusal";
+    Bytes sector(512);
+    EXPECT_TRUE(Read(sector));
+    EXPECT_EQ(sector, testsupport::DdRead(image, 40 * 512, 512));
+}
+
+// What a caller finds in GetLastError after a false.
+TEST_P(LogicalTest, OnlyAFailedCallOfTheNtRoadLeavesItsErrorBehind) {
+    const auto protectedImage = MapFat('D', 4096, "-F 12", hosted::DriveKind::Fixed, true);
+    z->SetDisk('D');
+    z->SetNeedWriteWarn(false);
+    const Bytes before = testsupport::ReadFile(protectedImage);
+    Bytes sector(512, 0xEE);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(Write(sector));
+    const bool nt = std::string_view(GetParam()) == "nt";
+    EXPECT_EQ(GetLastError(), nt ? DWORD{ERROR_WRITE_PROTECT} : DWORD{ERROR_SUCCESS});
+    EXPECT_EQ(testsupport::ReadFile(protectedImage), before);
+    Bytes shorter(511);
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(Read(shorter));
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_SUCCESS}) << "refused before any call";
 }
 
 TEST_P(LogicalTest, AnEmptyRunPassesTheLengthTestWithAnEmptyBuffer) {
