@@ -179,6 +179,16 @@ void InitializePackage(HMODULE Module) { PackageProc(Module, "Initialize")(); }
 
 void FinalizePackage(HMODULE Module) { PackageProc(Module, "Finalize")(); }
 
+TLinkedPackage::TLinkedPackage(const char* FileName) : FModule(GetModuleHandleA(FileName)) {
+    if (!FModule) throw EPackageError(std::string(FileName) + " was not loaded with the program");
+    const TPackageProc initialize = PackageProc(FModule, "Initialize");
+    // Its end is looked for before its start runs, so that it can be undone.
+    PackageProc(FModule, "Finalize");
+    initialize();
+}
+
+TLinkedPackage::~TLinkedPackage() { FinalizePackage(FModule); }
+
 TPackageInfo GetPackageInfo(HMODULE Module) { return ReadInfo(Module, ModuleFileName(Module)); }
 
 std::string GetPackageDescription(HMODULE Module) {

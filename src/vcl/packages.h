@@ -44,6 +44,28 @@ void UnloadPackage(HMODULE Module);
 void InitializePackage(HMODULE Module);
 void FinalizePackage(HMODULE Module);
 
+// The same as an object that an application holds while it runs, one for
+// each package it was linked with, made first thing in main:
+//
+//   vcl::TLinkedPackage zelvanPack("ZelvanPack.bpl");
+//
+// FileName is the package's file name. A package that the system did not
+// load with the program, or that exports no Initialize or no Finalize,
+// throws EPackageError and runs nothing. It never calls Register: that is
+// for design time.
+class TLinkedPackage {
+public:
+    explicit TLinkedPackage(const char* FileName);
+    ~TLinkedPackage();
+    TLinkedPackage(const TLinkedPackage&) = delete;
+    TLinkedPackage& operator=(const TLinkedPackage&) = delete;
+
+    HMODULE Module() const { return FModule; }
+
+private:
+    HMODULE FModule;
+};
+
 // The PACKAGEINFO of a loaded package (throws EPackageError).
 TPackageInfo GetPackageInfo(HMODULE Module);
 // Its DESCRIPTION, as 8-bit text; empty when it has none (throws

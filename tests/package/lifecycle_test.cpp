@@ -7,6 +7,7 @@
 #include "package_fixture.h"
 #include "vcl/packages.h"
 #include "win32/hosted/hosted_pc.h"
+#include "win32/unique_module.h"
 
 namespace packagetest {
 namespace {
@@ -65,6 +66,37 @@ TEST_F(LifecycleTest, TheEntryPointAnswersAThreadStartedAfterLoadingAndChangesNo
     EXPECT_EQ(vcl::FindResourceHInstance(package), package);
     vcl::UnloadPackage(package);
 #endif
+}
+
+std::string LinkRefusal(const char* file) {
+    try {
+        vcl::TLinkedPackage linked(file);
+    } catch (const vcl::EPackageError& refusal) {
+        return refusal.what();
+    }
+    return "(linked)";
+}
+
+TEST_F(LifecycleTest, ALinkedPackageIsStartedByItsHolderAndEndedWithIt) {
+    // As the system loads the package with a program built with it.
+    const win32::UniqueModule loaded(LoadLibraryA(PackageFile().c_str()));
+    ASSERT_NE(loaded.get(), nullptr);
+    auto* text = Export<vcl::AnsiString>(loaded.get(), zelvanpack_names::Orvane_AttentionText);
+    const vcl::AnsiString assigned("Linked: ");
+    {
+        const vcl::TLinkedPackage linked(PackageFile().filename().c_str());
+        EXPECT_EQ(linked.Module(), loaded.get());
+        *text = assigned;
+        EXPECT_EQ(assigned.RefCount(), 2);
+    }
+    // Orvane's finalization ran when the holder ended, and released the text.
+    EXPECT_EQ(assigned.RefCount(), 1);
+    EXPECT_TRUE(text->IsEmpty());
+    EXPECT_EQ(LinkRefusal(OtherPackageFile().filename().c_str()),
+              OtherPackageFile().filename().string() + " was not loaded with the program");
+    EXPECT_EQ(LinkRefusal("libzelvan_win32.so"), "The module is no package: it exports no Initialize");
+    hosted::FailCall("GetProcAddress", {2});
+    EXPECT_EQ(LinkRefusal(PackageFile().filename().c_str()), "The module is no package: it exports no Finalize");
 }
 
 // Mappings of the package's file in this process.
