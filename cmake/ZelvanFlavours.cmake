@@ -7,6 +7,10 @@ set(ZELVAN_FLAVOURS vcl40 vcl30)
 if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(ZELVAN_FLAVOURS vcl40)
 endif()
+# What other projects' names of a flavour's targets end in: zelvan::orvane
+# is the vcl40 build, zelvan::orvane30 the vcl30 one.
+set(ZELVAN_SUFFIX_vcl40 "")
+set(ZELVAN_SUFFIX_vcl30 30)
 
 function(zelvan_flavour_definitions target flavour)
   if(flavour STREQUAL "vcl30")
@@ -30,12 +34,8 @@ function(zelvan_flavoured_library name)
     list(TRANSFORM arg_LINKS REPLACE "FLAVOUR" "${flavour}" OUTPUT_VARIABLE links)
     zelvan_flavoured_usage(${objects} ${flavour} ${links})
     zelvan_flavoured_usage(${target} ${flavour} ${links})
-    set(suffix "")
-    if(flavour STREQUAL "vcl30")
-      set(suffix 30)
-    endif()
-    set_target_properties(${target} PROPERTIES EXPORT_NAME ${name}${suffix})
-    add_library(zelvan::${name}${suffix} ALIAS ${target})
+    set_target_properties(${target} PROPERTIES EXPORT_NAME ${name}${ZELVAN_SUFFIX_${flavour}})
+    add_library(zelvan::${name}${ZELVAN_SUFFIX_${flavour}} ALIAS ${target})
   endforeach()
 endfunction()
 
@@ -59,10 +59,12 @@ set(ZELVAN_PACKAGE_SUFFIX_vcl30 .dpl)
 # program finds the packages beside it.
 set(ZELVAN_PACKAGE_DIR ${PROJECT_BINARY_DIR}/bin)
 
-# A package module of `flavour` named `name` (Vcl40.bpl, ZelvanPack.dpl).
+# A package module of `flavour` named `name` (Vcl40.bpl, ZelvanPack.dpl),
+# known to other projects by its file's name (Zelvan::Vcl40.bpl).
 function(zelvan_package_output target flavour name)
   set_target_properties(${target} PROPERTIES
     OUTPUT_NAME ${name} PREFIX "" SUFFIX ${ZELVAN_PACKAGE_SUFFIX_${flavour}}
+    EXPORT_NAME ${name}${ZELVAN_PACKAGE_SUFFIX_${flavour}}
     ARCHIVE_OUTPUT_NAME ${name}_${flavour}
     LIBRARY_OUTPUT_DIRECTORY ${ZELVAN_PACKAGE_DIR}
     RUNTIME_OUTPUT_DIRECTORY ${ZELVAN_PACKAGE_DIR})

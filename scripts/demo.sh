@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DZELVAN_BUILD_TESTS=OFF -DZELVAN_BUILD_BENCH=OFF >/dev/null
-cmake --build build --target zelvan zelvan-host -j"$(nproc)"
+bash scripts/demo-build.sh build -G Ninja
 build/tools/zelvan/zelvan demo
 echo
 echo "The package ZelvanPack installed in the design-time host (build/bin/zelvan-host):"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds with warnings as errors and runs every test; then runs them again
-# under AddressSanitizer and UndefinedBehaviorSanitizer with zelvan built on
+# Builds with warnings as errors and runs every test; builds as the demo
+# does with Unix Makefiles, installs that and uses it from the examples and
+# from other projects, and the same for the whole tree; then runs the tests
+# again under AddressSanitizer and UndefinedBehaviorSanitizer with zelvan built on
 # the runtime packages; builds the component, the packages, the tools and
 # their tests for 32-bit and 64-bit Windows and runs them under Wine (the
 # 32-bit ones where the kernel runs 32-bit programs); and runs the fuzz
@@ -27,8 +29,12 @@ run_suite() {
 
 echo "== tests"
 run_suite build-test -DCMAKE_BUILD_TYPE=Debug
-echo "== the installed libraries, found by another project"
-bash tests/install/run.sh build-test
+echo "== the demo's build with CMake's default generator, Unix Makefiles, installed and used by other projects"
+bash scripts/demo-build.sh build-make -G "Unix Makefiles"
+bash tests/install/run.sh build-make
+echo "== the whole tree with Unix Makefiles, installed, with the vcl30 build"
+cmake --build build-make -j"$jobs"
+bash tests/install/run.sh build-make --vcl30
 echo "== tests under address and undefined-behaviour sanitizers, zelvan built with the runtime packages"
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELVAN_SANITIZE=ON -DZELVAN_WITH_PACKAGES=ON
 echo "== the Windows build, run under Wine"
