@@ -108,7 +108,10 @@ struct TransferCall {
 
 TransferCall TransferCallOf(TRoad road, bool floppy, Direction direction) {
     const bool read = direction == Direction::Read;
-    if (road == TRoad::NT) return read ? TransferCall{"ReadFile", "ReadFile", "call"} : TransferCall{"WriteFile", "WriteFile", "call"};
+    if (road == TRoad::NT) {
+        const std::string_view call = read ? "ReadFile" : "WriteFile";
+        return {call, std::string(call), "call"};
+    }
     const std::string_view service = floppy                          ? "INT13"
                                      : road == TRoad::Win95Extended ? "INT21-7305"
                                      : read                         ? "INT25"
