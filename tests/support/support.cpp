@@ -155,6 +155,21 @@ VolumeFigures ToolFigures(const TodaysVolume& volume, const fs::path& image) {
     return volume.ntfs ? NtfsinfoFigures(image) : DumpExfatFigures(image);
 }
 
+fs::path MakePartitionedImage(const TempDir& dir, const std::string& name) {
+    const fs::path image = dir / name;
+    WriteFile(image, {});
+    fs::resize_file(image, partitionedLinux.Offset() + partitionedLinux.Bytes());
+    const auto line = [](const DiskPartition& partition, const std::string& rest) {
+        return "start=" + std::to_string(partition.firstSector) + ", size=" + std::to_string(partition.sectors) + ", " +
+               rest + "\\n";
+    };
+    RunOk("printf 'label: dos\\n" + line(partitionedFat, "type=e, bootable") + line(partitionedLinux, "type=83") +
+          "' | sfdisk -q '" + image.string() + "'");
+    RunOk("mkfs.fat -F 16 --offset " + std::to_string(partitionedFat.firstSector) + " '" + image.string() + "' " +
+          std::to_string(partitionedFat.Bytes() / 1024));
+    return image;
+}
+
 fs::path MakeFloppyImage(const TempDir& dir, const std::string& name, unsigned kib) {
     fs::path image = dir / name;
     RunOk("mformat -C -f " + std::to_string(kib) + " -i '" + image.string() + "' ::");

@@ -92,6 +92,19 @@ std::ostream& operator<<(std::ostream& out, const TodaysVolume& volume);
 std::filesystem::path MakeVolume(const TempDir& dir, const TodaysVolume& volume);
 VolumeFigures ToolFigures(const TodaysVolume& volume, const std::filesystem::path& image);
 
+// A disk image of 33 MiB whose master boot record sfdisk writes with two
+// partitions: the first, active, of type 0Eh (FAT16), holds a FAT16 volume
+// made by mkfs.fat; the second, of type 83h (Linux), holds zeros.
+struct DiskPartition {
+    std::uint32_t firstSector;
+    std::uint32_t sectors;
+    std::uint64_t Offset() const { return std::uint64_t{firstSector} * 512; }
+    std::uint64_t Bytes() const { return std::uint64_t{sectors} * 512; }
+};
+constexpr DiskPartition partitionedFat{2048, 32768};
+constexpr DiskPartition partitionedLinux{34816, 32768};
+std::filesystem::path MakePartitionedImage(const TempDir& dir, const std::string& name);
+
 // A standard floppy image of `kib` KiB (160 to 2880) made by mformat, and
 // the geometry mtools reports for an image (minfo).
 std::filesystem::path MakeFloppyImage(const TempDir& dir, const std::string& name, unsigned kib);

@@ -173,7 +173,7 @@ TEST_F(ZelvanHost, ErrorsNameTheProgramAndEscapeRawBytes) {
     testsupport::CommandResult drives = HostWith("ZELVAN_DRIVES='C=x.img:bogus'", "form " + TextForm());
     EXPECT_EQ(drives.status, 2);
     EXPECT_EQ(drives.output, "zelvan-host: ZELVAN_DRIVES: drive entry 'C=x.img:bogus': unknown flag 'bogus' (the "
-                             "flags are removable, fixed and ro)\n");
+                             "flags are removable, fixed, ro, offset=BYTES and size=BYTES)\n");
     // A well-formed form of a class whose name holds an escape sequence.
     WriteFile(dir / "raw.dfm", Bytes(std::string("TPF0\x07TZ\x1B[2Jv\x01Z\x00\x00", 16)));
     testsupport::CommandResult raw = Host("form " + Path("raw.dfm"));

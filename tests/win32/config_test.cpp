@@ -61,7 +61,7 @@ TEST_F(ConfigTest, BadDriveTextNamesTheEntry) {
 // part of the text, is refused with the part named.
 TEST_F(ConfigTest, UnknownFlagsBlanksAndRepeatsAreRefused) {
     const std::pair<const char*, const char*> cases[] = {
-        {"C=disk.img:bogus", "drive entry 'C=disk.img:bogus': unknown flag 'bogus' (the flags are removable, fixed and ro)"},
+        {"C=disk.img:bogus", "drive entry 'C=disk.img:bogus': unknown flag 'bogus' (the flags are removable, fixed, ro, offset=BYTES and size=BYTES)"},
         {"C=disk.img ", "drive entry 'C=disk.img ' begins or ends with a blank"},
         {"C=disk.img; D=d.img", "drive entry ' D=d.img' begins or ends with a blank"},
         {"C= disk.img:ro", "drive entry 'C= disk.img:ro': the path ' disk.img' begins or ends with a blank"},
@@ -70,6 +70,14 @@ TEST_F(ConfigTest, UnknownFlagsBlanksAndRepeatsAreRefused) {
         {"A=a.img:removable:fixed", "drive entry 'A=a.img:removable:fixed': the flags 'removable' and 'fixed' conflict: a drive is one or the other"},
         {"A=a.img:ro:RO", "drive entry 'A=a.img:ro:RO': the flag 'ro' is given twice"},
         {"A=a.img:fixed:fixed", "drive entry 'A=a.img:fixed:fixed': the flag 'fixed' is given twice"},
+        {"C=d.img:offset=1000", "drive entry 'C=d.img:offset=1000': offset '1000' is not a whole number of 512-byte sectors"},
+        {"C=d.img:size=0x1x", "drive entry 'C=d.img:size=0x1x': size '0x1x' is not a number of bytes"},
+        {"C=d.img:size=0", "drive entry 'C=d.img:size=0': size 0 holds no sector"},
+        {"C=d.img:offset", "drive entry 'C=d.img:offset': the flag 'offset' needs a value (offset=BYTES)"},
+        {"C=d.img:ro=1", "drive entry 'C=d.img:ro=1': the flag 'ro' takes no value"},
+        {"C=d.img:offset=512:offset=0", "drive entry 'C=d.img:offset=512:offset=0': the flag 'offset' is given twice"},
+        {"C=d.img:part=1", "drive entry 'C=d.img:part=1': unknown flag 'part=1' (the flags are removable, fixed, ro, "
+                           "offset=BYTES and size=BYTES)"},
     };
     for (const auto& [text, message] : cases) EXPECT_EQ(ConfigMessage([&] { hosted::MapDrives(text); }), message) << text;
     EXPECT_EQ(GetDriveTypeA("C:\\"), DRIVE_NO_ROOT_DIR);
@@ -79,6 +87,10 @@ TEST_F(ConfigTest, UnknownFlagsBlanksAndRepeatsAreRefused) {
     EXPECT_EQ(hosted::InspectDrive('C')->path, "dir:2/disk.img");
     EXPECT_TRUE(hosted::InspectDrive('C')->readOnly);
     EXPECT_EQ(hosted::InspectDrive('D')->path, "img:v1");
+    // A partition: the part of the medium from the offset on, that long.
+    hosted::MapDrives("E=disk.img:OFFSET=0x100000:size=16777216:ro");
+    EXPECT_EQ(hosted::InspectDrive('E')->path, "disk.img");
+    EXPECT_EQ(hosted::InspectDrive('E')->window, (hosted::MediumWindow{1048576, 16777216}));
 }
 
 // The journal appended to a drive's own image would corrupt it: refused

@@ -1,6 +1,5 @@
 #include "zelvan/arguments.h"
 
-#include <array>
 #include <charconv>
 #include <limits>
 #include <stdexcept>
@@ -9,6 +8,7 @@
 #include "common/outcome.h"
 #include "orvane/rules.h"
 #include "zelvan/command_table.h"
+#include "zelvan/format_names.h"
 
 namespace zelvan_cli {
 
@@ -32,14 +32,7 @@ char ParseLetter(std::string_view text, std::string_view what) {
 }
 
 Orvane::TFloppyType ParseFormat(std::string_view text) {
-    static constexpr std::array<std::pair<std::string_view, Orvane::TFloppyType>, 5> formats{{
-        {"360", Orvane::D360},
-        {"720", Orvane::D720},
-        {"1200", Orvane::D1200},
-        {"1440", Orvane::D1440},
-        {"unknown", Orvane::DUnknown},
-    }};
-    for (const auto& [name, format] : formats)
+    for (const auto& [name, format] : floppyFormatNames)
         if (name == text) return format;
     throw UsageError("FORMAT must be 360, 720, 1200, 1440 or unknown, not " + Quoted(text));
 }

@@ -23,11 +23,14 @@ Commands:
   demo          builds two disk images and shows what the component does
 
 Options:
-  --drive L=PATH[:removable|:fixed][:ro]
+  --drive L=PATH[:removable|:fixed][:ro][:offset=BYTES][:size=BYTES]
                 map drive L to a disk image or block device; repeatable, each
                 letter once; replaces what ZELVAN_DRIVES maps to L (example:
                 --drive A=floppy.img:removable). A read-only drive (:ro, or a
-                file you may not write) reads, and refuses every write
+                file you may not write) reads, and refuses every write. With
+                offset and size (in bytes, whole 512-byte sectors) the drive is
+                that part of the medium: a partition of a whole disk, which
+                zelvan names when it refuses the disk
   --platform nt|95|98|10|P:B
                 the Windows the machine reports: nt (default, NT 4), 95
                 (transfers take the classic INT 25h/26h road), 98 (the extended

@@ -5,20 +5,16 @@
 #include <string>
 
 #include "common/outcome.h"
-#include "orvane/floppy_formats.h"
+#include "zelvan/format_names.h"
 #include "zelvan/machine_setup.h"
 
 namespace zelvan_cli {
 
 namespace {
 
-std::uint64_t BytesOf(const Orvane::TFloppyFormat& format) {
-    return std::uint64_t{format.TotalSectors} * format.BytesPerSector;
-}
-
 const Orvane::TFloppyFormat* FormatOfSize(std::uint64_t bytes) {
     for (const Orvane::TFloppyFormat& format : Orvane::FloppyFormats)
-        if (BytesOf(format) == bytes) return &format;
+        if (DiskBytes(format) == bytes) return &format;
     return nullptr;
 }
 
@@ -50,13 +46,13 @@ void CheckFloppyFormat(char letter, Orvane::TFloppyType format, std::uint32_t fi
     const std::optional<machine::DriveBacking> backing = machine::InspectDrive(letter);
     if (!backing || !backing->bytes) return;
     const Orvane::TFloppyFormat& named = Orvane::FloppyFormats[format];
-    if (BytesOf(named) == *backing->bytes) return;
+    if (DiskBytes(named) == *backing->bytes) return;
     const Orvane::TFloppyFormat* disk = FormatOfSize(*backing->bytes);
     const std::optional<std::uint32_t> astray = FirstAstray(named, disk, first, count);
     if (!astray) return;
     const Orvane::TChs chs = Orvane::ChsOf(named, *astray);
     std::string text = "FORMAT " + std::to_string(named.TotalSectors / 2) + " describes a disk of " +
-                       std::to_string(BytesOf(named)) + " bytes, but the medium in " + std::string{letter, ':'} +
+                       std::to_string(DiskBytes(named)) + " bytes, but the medium in " + std::string{letter, ':'} +
                        " holds " + std::to_string(*backing->bytes) + ": on Windows 95/98 sector " +
                        std::to_string(*astray) + " goes to the BIOS as cylinder " + std::to_string(chs.Cylinder) +
                        ", head " + std::to_string(chs.Head) + ", sector " + std::to_string(chs.Sector);

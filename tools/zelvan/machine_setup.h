@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "win32/win32.h"
 #include "zelvan/arguments.h"
@@ -47,6 +48,8 @@ struct DriveBacking {
     std::string problem;                // empty when it holds a FAT volume; else "is empty", ...
     std::optional<std::uint64_t> bytes; // the medium's size
     unsigned sectorBytes = 0;           // the device's sector size
+    std::uint64_t offset = 0;           // where on the medium the drive's part begins (a partition)
+    std::vector<std::uint8_t> start;    // the drive's first 512 bytes, when they can be read
 };
 std::optional<DriveBacking> InspectDrive(char letter);
 

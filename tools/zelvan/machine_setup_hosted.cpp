@@ -54,7 +54,13 @@ std::optional<Confirmation> LastConfirmation() {
 std::optional<DriveBacking> InspectDrive(char letter) {
     const std::optional<hosted::DriveInspection> inspection = hosted::InspectDrive(letter);
     if (!inspection) return DriveBacking{};
-    return DriveBacking{true, inspection->path, inspection->problem, inspection->bytes, inspection->sectorBytes};
+    return DriveBacking{true,
+                        inspection->path,
+                        inspection->problem,
+                        inspection->bytes,
+                        inspection->sectorBytes,
+                        inspection->window.offset,
+                        inspection->start};
 }
 
 std::optional<DeviceRefusal> TakeDeviceRefusal() {

@@ -4,6 +4,7 @@
 #include "common/outcome.h"
 #include "zelvan/failure_words.h"
 #include "zelvan/machine_setup.h"
+#include "zelvan/medium_words.h"
 
 namespace zelvan_cli {
 
@@ -35,7 +36,8 @@ std::string CannotBeMeasured(const DriveFacts& drive) {
     const std::string measured = " (GetDiskFreeSpaceA: " + WindowsErrorWords(drive.error).text + ")";
     const std::optional<machine::DriveBacking> backing = machine::InspectDrive(drive.letter);
     if (backing && !backing->problem.empty())
-        return "cannot be measured: its backing " + tools::Quoted(backing->path) + " " + backing->problem + measured;
+        return "cannot be measured: its backing " + tools::Quoted(backing->path) + " " + backing->problem + measured +
+               WhatItHolds(*backing);
     return "cannot be measured: there is no such drive, no medium in it, or no file system the machine can read" +
            measured;
 }
@@ -48,7 +50,12 @@ DriveFacts SelectDrive(Orvane::TZelvan& zelvan, char letter) {
     // Only a refusal measures the drive again, for the reason.
     const char upper = Orvane::UpperLetter(letter);
     RequireMapped(upper);
-    throw tools::Failure(DriveName(upper) + " " + CannotBeMeasured(MeasureDrive(upper)));
+    const DriveFacts drive = MeasureDrive(upper);
+    std::string advice;
+    if (const std::optional<machine::DriveBacking> backing = machine::InspectDrive(upper); backing && !backing->problem.empty())
+        advice = "; the component moves sectors only of a drive it can measure: " +
+                 WhatReachesIt(upper, drive.type, *backing);
+    throw tools::Failure(DriveName(upper) + " " + CannotBeMeasured(drive) + advice);
 }
 
 DriveFacts SelectFloppyBound(Orvane::TZelvan& zelvan, char letter, std::optional<char> driveName) {

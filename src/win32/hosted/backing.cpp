@@ -1,5 +1,6 @@
 #include "win32/hosted/backing.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -61,7 +62,7 @@ Result<PathStatus> Backing::Examine(const std::string& path) {
     return StatusOf(info);
 }
 
-Result<Backing> Backing::Open(const std::string& path, bool writable, Examined) {
+Result<Backing> Backing::Open(const std::string& path, bool writable, const MediumWindow& window, Examined) {
     // The open does not wait: a FIFO or a terminal put in place since
     // Examine looked is found by fstat.
     UniqueFd fd(::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -75,19 +76,25 @@ Result<Backing> Backing::Open(const std::string& path, bool writable, Examined) 
         int logical = 0;
         if (::ioctl(fd.get(), BLKSSZGET, &logical) == 0 && logical > 0) sectorSize = static_cast<unsigned>(logical);
     }
-    return Backing(std::move(fd), sectorSize, StatusOf(info), writable);
+    return Backing(std::move(fd), sectorSize, StatusOf(info), writable, window);
 }
 
-Result<Backing> Backing::Open(const std::string& path, bool writable) {
+Result<Backing> Backing::Open(const std::string& path, bool writable, const MediumWindow& window) {
     const Result<PathStatus> status = Examine(path);
     if (!status) return status.Refused();
-    return Open(path, writable, Examined{});
+    return Open(path, writable, window, Examined{});
 }
 
 std::optional<std::uint64_t> Backing::Size() const {
     off_t end = ::lseek(fd_.get(), 0, SEEK_END);
     if (end < 0) return std::nullopt;
-    return static_cast<std::uint64_t>(end);
+    const std::uint64_t beyond = static_cast<std::uint64_t>(end) - std::min<std::uint64_t>(end, window_.offset);
+    return window_.length ? std::min(beyond, *window_.length) : beyond;
+}
+
+std::size_t Backing::WithinWindow(std::size_t length, std::uint64_t offset) const {
+    if (!window_.length) return length;
+    return offset >= *window_.length ? 0 : static_cast<std::size_t>(std::min<std::uint64_t>(length, *window_.length - offset));
 }
 
 std::optional<MediumStamp> Backing::Stamp() const {
@@ -121,7 +128,7 @@ Backing::Transfer MoveAll(Byte* bytes, std::size_t length, std::uint64_t offset,
 } // namespace
 
 Backing::Transfer Backing::ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const {
-    return MoveAll(static_cast<char*>(buffer), length, offset,
+    return MoveAll(static_cast<char*>(buffer), WithinWindow(length, offset), window_.offset + offset,
                    [this](char* at, std::size_t count, off_t from) { return ::pread(fd_.get(), at, count, from); });
 }
 
@@ -129,9 +136,8 @@ std::uint64_t Backing::WritesBegun() { return writesBegun.load(std::memory_order
 
 Backing::Transfer Backing::WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const {
     if (length > 0) writesBegun.fetch_add(1, std::memory_order_relaxed);
-    return MoveAll(static_cast<const char*>(buffer), length, offset, [this](const char* at, std::size_t count, off_t from) {
-        return ::pwrite(fd_.get(), at, count, from);
-    });
+    return MoveAll(static_cast<const char*>(buffer), WithinWindow(length, offset), window_.offset + offset,
+                   [this](const char* at, std::size_t count, off_t from) { return ::pwrite(fd_.get(), at, count, from); });
 }
 
 bool Backing::TryShare() const { return ::flock(fd_.get(), LOCK_SH | LOCK_NB) == 0; }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "win32/hosted/file_identity.h"
+#include "win32/hosted/medium_window.h"
 #include "win32/hosted/result.h"
 #include "win32/hosted/unique_fd.h"
 
@@ -30,9 +31,12 @@ struct PathStatus {
     bool operator==(const PathStatus&) const = default;
 };
 
-// One opening of a medium. I/O is positioned, so openings never share an
-// offset; each opening has its own flock(2) state, which is how volume
-// handles and locks of other processes are seen.
+// One opening of a medium, or of the part of it that a window takes (a
+// partition), which is then the whole of what it reads, writes and
+// measures. I/O is positioned, so openings never share an offset; each
+// opening has its own flock(2) state, which is how volume handles and locks
+// of other processes are seen (of the whole file: drives that take parts of
+// one file share its locks).
 class Backing {
 public:
     // What `path` names now, when it is a medium. Anything that is neither a
@@ -43,25 +47,28 @@ public:
     // not a disk image or block device").
     static Result<PathStatus> Examine(const std::string& path);
     // Examines `path`, then opens it.
-    static Result<Backing> Open(const std::string& path, bool writable);
+    static Result<Backing> Open(const std::string& path, bool writable, const MediumWindow& window = {});
     // Opens `path` after Examine has passed it.
     struct Examined {};
-    static Result<Backing> Open(const std::string& path, bool writable, Examined);
+    static Result<Backing> Open(const std::string& path, bool writable, const MediumWindow& window, Examined);
 
     // How the file stood when this opening was made, and whether it may write.
     const PathStatus& Seen() const { return seen_; }
     bool Writable() const { return writable_; }
+    const MediumWindow& Window() const { return window_; }
 
-    // The medium's size now (an image may have shrunk since the open).
+    // The medium's size now (an image may have shrunk since the open): what
+    // of the window it holds.
     std::optional<std::uint64_t> Size() const;
     std::optional<MediumStamp> Stamp() const;
     // The device's logical sector size: 512 for an image.
     unsigned SectorSize() const { return sectorSize_; }
 
     struct Transfer {
-        std::size_t bytes; // stops short at the end of the medium
+        std::size_t bytes; // stops short at the end of the medium or the window
         int error;         // errno, 0 on success
     };
+    // At `offset` within the window.
     Transfer ReadAt(void* buffer, std::size_t length, std::uint64_t offset) const;
     Transfer WriteAt(const void* buffer, std::size_t length, std::uint64_t offset) const;
     // How many times WriteAt has set out to write bytes to any medium of this
@@ -74,12 +81,16 @@ public:
     void Unlock() const;
 
 private:
-    Backing(UniqueFd fd, unsigned sectorSize, const PathStatus& seen, bool writable)
-        : fd_(std::move(fd)), sectorSize_(sectorSize), seen_(seen), writable_(writable) {}
+    Backing(UniqueFd fd, unsigned sectorSize, const PathStatus& seen, bool writable, const MediumWindow& window)
+        : fd_(std::move(fd)), sectorSize_(sectorSize), seen_(seen), writable_(writable), window_(window) {}
+    // `length` bytes at `offset` of the window, cut at its end.
+    std::size_t WithinWindow(std::size_t length, std::uint64_t offset) const;
+
     UniqueFd fd_;
     unsigned sectorSize_;
     PathStatus seen_;
     bool writable_;
+    MediumWindow window_;
 };
 
 } // namespace hosted

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <optional>
 #include <string>
 
 namespace hosted {
@@ -40,26 +41,62 @@ bool IsWord(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
 }
 
+// A flag: a word, alone or before '=' and its value.
+bool IsFlag(std::string_view text) { return IsWord(text.substr(0, text.find('='))); }
+
+// A decimal or 0x-hexadecimal 64-bit number.
+std::optional<std::uint64_t> ParseBytes(std::string_view text) {
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    std::uint64_t value = 0;
+    auto [end, status] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (text.empty() || status != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
 // The flags at the end of an entry's PATH[:flag...], taken from the right;
 // what is left is the path.
 std::string_view TakeFlags(std::string_view rest, DriveSpec& drive, const std::string& entry) {
     auto refuse = [&](const std::string& what) { throw ConfigError("drive entry " + Quoted(entry) + ": " + what); };
     std::string kind;
+    bool offset = false;
     for (std::size_t colon; (colon = rest.rfind(':')) != std::string_view::npos;) {
         const std::string_view word = rest.substr(colon + 1);
-        if (!IsWord(Trimmed(word))) break;
+        if (!IsFlag(Trimmed(word))) break;
         if (word != Trimmed(word)) refuse("a blank around the flag " + Quoted(Trimmed(word)));
-        const std::string flag = Lower(word);
-        if (flag == "removable" || flag == "fixed") {
+        const std::size_t equals = word.find('=');
+        const std::string flag = Lower(word.substr(0, equals));
+        const std::string_view value = equals == std::string_view::npos ? std::string_view() : word.substr(equals + 1);
+        const bool sized = flag == "offset" || flag == "size";
+        if (!sized && flag != "removable" && flag != "fixed" && flag != "ro")
+            refuse("unknown flag " + Quoted(word) + " (the flags are removable, fixed, ro, offset=BYTES and size=BYTES)");
+        if (sized == (equals == std::string_view::npos))
+            refuse(sized ? "the flag " + Quoted(flag) + " needs a value (" + flag + "=BYTES)"
+                         : "the flag " + Quoted(flag) + " takes no value");
+        if (sized) {
+            const std::optional<std::uint64_t> bytes = ParseBytes(value);
+            if (!bytes) refuse(flag + " " + Quoted(value) + " is not a number of bytes");
+            if (*bytes % 512 != 0) refuse(flag + " " + Quoted(value) + " is not a whole number of 512-byte sectors");
+            if (flag == "offset") {
+                if (offset) refuse("the flag 'offset' is given twice");
+                offset = true;
+                drive.window.offset = *bytes;
+            } else {
+                if (drive.window.length) refuse("the flag 'size' is given twice");
+                if (*bytes == 0) refuse("size 0 holds no sector");
+                drive.window.length = *bytes;
+            }
+        } else if (flag == "removable" || flag == "fixed") {
             if (kind == flag) refuse("the flag " + Quoted(flag) + " is given twice");
             if (!kind.empty()) refuse("the flags 'removable' and 'fixed' conflict: a drive is one or the other");
             kind = flag;
             drive.kind = flag == "removable" ? DriveKind::Removable : DriveKind::Fixed;
-        } else if (flag == "ro") {
+        } else {
             if (drive.readOnly) refuse("the flag 'ro' is given twice");
             drive.readOnly = true;
-        } else {
-            refuse("unknown flag " + Quoted(word) + " (the flags are removable, fixed and ro)");
         }
         rest = rest.substr(0, colon);
     }
@@ -77,7 +114,8 @@ std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text) {
         if (entry.empty()) continue;
         if (HasBlankEnd(entry)) throw ConfigError("drive entry " + Quoted(entry) + " begins or ends with a blank");
         if (entry.size() < 2 || entry[1] != '=')
-            throw ConfigError("drive entry " + Quoted(entry) + " is not LETTER=PATH[:removable|:fixed][:ro]");
+            throw ConfigError("drive entry " + Quoted(entry) +
+                              " is not LETTER=PATH[:removable|:fixed][:ro][:offset=BYTES][:size=BYTES]");
         char letter;
         try {
             letter = DriveLetter(entry[0]);

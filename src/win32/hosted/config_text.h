@@ -14,9 +14,10 @@ namespace hosted {
 // 'A'..'Z', folding lower case; throws for anything else.
 char DriveLetter(char letter);
 
-// "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro". Flags are taken from
-// the right, so a path may itself contain ':' (but not end in ':WORD', a word
-// of letters, which is read as a flag). See MapDrives for what is refused.
+// "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro;E=disk.img:offset=1048576".
+// Flags are taken from the right, so a path may itself contain ':' (but not
+// end in ':WORD' or ':WORD=VALUE', a word of letters, which is read as a
+// flag). See MapDrives for what is refused.
 std::vector<std::pair<char, DriveSpec>> ParseDrives(std::string_view text);
 
 // "nt", "95", "98", "10" (also "current") or "PLATFORM:BUILD" in decimal.

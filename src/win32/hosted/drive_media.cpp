@@ -10,8 +10,9 @@ Result<Backing> OpenMedium(const DriveSpec& drive, bool writable, std::optional<
     if (kept) before = std::exchange(*kept, std::nullopt);
     const Result<PathStatus> now = Backing::Examine(drive.path);
     if (!now) return now.Refused();
-    if (before && before->Seen() == *now && (before->Writable() || !writable)) return std::move(*before);
-    return Backing::Open(drive.path, writable, Backing::Examined{});
+    if (before && before->Seen() == *now && before->Window() == drive.window && (before->Writable() || !writable))
+        return std::move(*before);
+    return Backing::Open(drive.path, writable, drive.window, Backing::Examined{});
 }
 
 } // namespace hosted

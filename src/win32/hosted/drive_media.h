@@ -14,7 +14,8 @@ namespace hosted {
 // may not open so; a missing, empty-named or non-medium path is
 // ERROR_NOT_READY. `kept`, a medium opened from the drive's path before,
 // serves again when the path still names that file, unchanged since, and it
-// was opened for writing if that is asked for; otherwise it is let go of,
+// was opened for writing if that is asked for, with the drive's window;
+// otherwise it is let go of,
 // unless the read-only drive refuses the request before anything is looked at.
 Result<Backing> OpenMedium(const DriveSpec& drive, bool writable, std::optional<Backing>* kept = nullptr);
 

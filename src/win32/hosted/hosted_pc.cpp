@@ -4,6 +4,7 @@
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/machine_state.h"
 #include "win32/hosted/module_check.h"
+#include "win32/hosted/volume_reading.h"
 
 namespace hosted {
 
@@ -38,7 +39,7 @@ std::optional<DriveInspection> InspectDrive(char letter) {
     MachineLock machine;
     const DriveSpec* drive = machine->Drive(upper);
     if (!drive) return std::nullopt;
-    DriveInspection inspection{drive->path, drive->readOnly, std::nullopt, 0, {}};
+    DriveInspection inspection{drive->path, drive->readOnly, std::nullopt, 0, drive->window, {}, {}};
     const Result<Backing> medium = OpenMedium(*drive, false);
     if (!medium) {
         inspection.problem = medium.Reason();
@@ -46,6 +47,8 @@ std::optional<DriveInspection> InspectDrive(char letter) {
     }
     inspection.bytes = medium->Size();
     inspection.sectorBytes = medium->SectorSize();
+    if (const Result<MediumStart> start = ReadMediumStart(*medium))
+        inspection.start.assign(start->sector.begin(), start->sector.end());
     // What GetDiskFreeSpaceA found, or finds now.
     inspection.problem = machine->mounts.Measure(upper, *medium, machine->IsNt()).Reason();
     return inspection;

@@ -26,8 +26,10 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "win32/hosted/medium_window.h"
 #include "win32/win32.h"
 
 namespace hosted {
@@ -35,9 +37,14 @@ namespace hosted {
 enum class DriveKind { Fixed, Removable };
 
 struct DriveSpec {
+    DriveSpec() = default;
+    DriveSpec(std::string path, DriveKind kind = DriveKind::Fixed, bool readOnly = false, MediumWindow window = {})
+        : path(std::move(path)), kind(kind), readOnly(readOnly), window(window) {}
+
     std::string path;              // a disk image or a block device
     DriveKind kind = DriveKind::Fixed;
     bool readOnly = false;
+    MediumWindow window;           // the part of it that is the drive's
 };
 
 // Bad configuration text or arguments: the message names the input.
@@ -55,10 +62,12 @@ void UnmapDrive(char letter);
 void ClearDrives();
 // "A=floppy.img:removable;C=disk.img;D=/dev/sdb1:ro", as ZELVAN_DRIVES. Each
 // entry is LETTER=PATH and then flags, each after a ':': removable or fixed
-// (not both), ro. A word of letters after the path's last ':' is taken for a
-// flag, so an unknown one is refused rather than read as part of the path; a
-// letter given twice, a flag given twice, and blanks around a path or a flag
-// are refused too.
+// (not both), ro, and offset=BYTES and size=BYTES, which make the drive the
+// part of the medium from that byte on, that long (a partition; whole 512-byte
+// sectors, in decimal or 0x-hexadecimal). A word of letters, alone or before
+// '=', after the path's last ':' is taken for a flag, so an unknown one is
+// refused rather than read as part of the path; a letter given twice, a flag
+// given twice, and blanks around a path or a flag are refused too.
 void MapDrives(std::string_view text);
 
 // What the machine finds behind a mapped drive, for a program that explains
@@ -68,6 +77,8 @@ struct DriveInspection {
     bool readOnly = false;
     std::optional<std::uint64_t> bytes; // the medium's size, when it opens
     unsigned sectorBytes = 0;           // the device's sector size, when it opens
+    MediumWindow window;                // the part of the medium that is the drive's
+    std::vector<std::uint8_t> start;    // its first 512 bytes, when they can be read
     // Empty when the medium holds a volume the machine mounts (FAT; on NT
     // also NTFS and exFAT); otherwise what is wrong with it, to follow its
     // name: "does not exist", "is a FIFO, not a disk image or block device",

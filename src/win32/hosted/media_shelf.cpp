@@ -28,7 +28,9 @@ void MediaShelf::Keep(char letter, const std::string& path, Backing medium) {
 Result<const HeldMedium*> ReachMedium(MediaShelf& shelf, std::vector<HeldMedium>& held, char letter,
                                       const DriveSpec& drive, bool writable) {
     auto found = std::find_if(held.begin(), held.end(), [letter](const HeldMedium& h) { return h.letter == letter; });
-    if (found != held.end() && found->path == drive.path && (found->medium.Writable() || !writable)) return &*found;
+    if (found != held.end() && found->path == drive.path && found->medium.Window() == drive.window &&
+        (found->medium.Writable() || !writable))
+        return &*found;
     // Another file mapped meanwhile, or a first write: open it anew.
     if (found != held.end()) held.erase(found);
     Result<Backing> opened = shelf.Take(letter, drive, writable);

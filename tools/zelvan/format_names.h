@@ -1,0 +1,35 @@
+// The names of the floppy formats on the command line: what FORMAT takes
+// and what zelvan prints for a medium of a standard format's size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "orvane/floppy_formats.h"
+
+namespace zelvan_cli {
+
+inline constexpr std::array<std::pair<std::string_view, Orvane::TFloppyType>, 5> floppyFormatNames{{
+    {"360", Orvane::D360},
+    {"720", Orvane::D720},
+    {"1200", Orvane::D1200},
+    {"1440", Orvane::D1440},
+    {"unknown", Orvane::DUnknown},
+}};
+
+inline std::uint64_t DiskBytes(const Orvane::TFloppyFormat& format) {
+    return std::uint64_t{format.TotalSectors} * format.BytesPerSector;
+}
+
+// The name of the standard format of a medium of `bytes` bytes (unknown,
+// taken for 1440, is never one); nothing when no format has that size.
+inline std::optional<std::string_view> FormatOfMedium(std::uint64_t bytes) {
+    for (const auto& [name, type] : floppyFormatNames)
+        if (type != Orvane::DUnknown && DiskBytes(Orvane::FloppyFormats[type]) == bytes) return name;
+    return std::nullopt;
+}
+
+} // namespace zelvan_cli
