@@ -55,7 +55,7 @@ endif()
 # (src/package).
 install(FILES src/win32/win32.h DESTINATION ${zelvan_headers}/win32)
 if(NOT WIN32)
-  install(FILES src/win32/hosted/hosted_pc.h DESTINATION ${zelvan_headers}/win32/hosted)
+  install(FILES src/win32/hosted/hosted_pc.h src/win32/hosted/medium_window.h DESTINATION ${zelvan_headers}/win32/hosted)
 endif()
 install(FILES
           src/vcl/classes.h
