@@ -51,6 +51,51 @@ TEST(ZelvanInfo, NamesThePlatformAndTheRoad) {
     EXPECT_NE(Field(floppy.out, "platform").find("build 950"), std::string::npos);
 }
 
+// What info says lies out of reach is where read stops, and why: the areas
+// before the clusters, which B does not count.
+TEST(ZelvanInfo, NamesTheSectorsReadCannotReachAndWhy) {
+    const Images images;
+    for (const auto& [letter, image] : {std::pair{'A', images.floppy()}, std::pair{'C', images.disk()}}) {
+        const FatGeometry geometry = ReadGeometry(image);
+        const std::uint64_t bound = geometry.SizeBound(), total = geometry.totalSectors;
+        const std::string drive = std::string(1, letter);
+        const ToolResult info = RunZelvan(images.Drives() + " info " + drive);
+        ASSERT_EQ(info.status, 0) << info.err;
+        EXPECT_EQ(Field(info.out, "medium"), std::to_string(total) + " sectors (" + std::to_string(total * 512) + " bytes)");
+        const std::string reach = Field(info.out, "out of reach");
+        EXPECT_EQ(reach.rfind("sectors " + std::to_string(bound - 1) + " to " + std::to_string(total - 1) + " (" +
+                                  std::to_string(total - bound + 1) + " sectors) of " + std::to_string(total) + ": ",
+                              0),
+                  0u)
+            << reach;
+        EXPECT_NE(reach.find("B counts the clusters' " + std::to_string(bound) + " sectors alone, while the boot area, "
+                             "FATs and root folder take sectors 0 to " + std::to_string(geometry.firstDataSector - 1)),
+                  std::string::npos)
+            << reach;
+        EXPECT_EQ(Field(info.out, "file system").ends_with(", clusters from " + std::to_string(geometry.firstDataSector)),
+                  true)
+            << info.out;
+        EXPECT_EQ(RunZelvan(images.Drives() + " read " + drive + " " + std::to_string(bound - 2) + " 1").status, 0);
+        EXPECT_EQ(RunZelvan(images.Drives() + " read " + drive + " " + std::to_string(bound - 1) + " 1").status, 1);
+    }
+    EXPECT_EQ(Field(RunZelvan(images.Drives() + " info A").out, "file system"),
+              "FAT12 of 2880 sectors: boot area 0, 2 FATs 1 to 18, root folder 19 to 32, clusters from 33");
+}
+
+TEST(ZelvanInfo, AFloppyShowsTheFormatOfItsSize) {
+    const Images images;
+    const auto format = [&](const std::filesystem::path& image, const char* kind) {
+        const ToolResult info = RunZelvan("--drive A=" + Quote(image.string() + kind) + " info A");
+        EXPECT_EQ(info.status, 0) << info.err;
+        return Field(info.out, "floppy FORMAT");
+    };
+    EXPECT_EQ(format(images.floppy(), ":removable"), "1440 (2880 sectors: 80 cylinders, 2 heads, 18 sectors per track)");
+    EXPECT_EQ(format(testsupport::MakeFatImage(images.dir(), "720.img", 720, "-F 12"), ":removable"),
+              "720 (1440 sectors: 80 cylinders, 2 heads, 9 sectors per track)");
+    EXPECT_EQ(format(images.disk(), ":removable"), "none: no standard format has 32768 sectors of 512 bytes");
+    EXPECT_EQ(format(images.disk(), ":fixed"), "");
+}
+
 TEST(ZelvanRead, ADosStatusFromZelvanFaultsIsRetriedOrReported) {
     const Images images;
     const auto output = images.dir() / "retried.bin";

@@ -15,7 +15,8 @@ sector of the volume), COUNT the number of sectors, FORMAT one of 360, 720,
 1200, 1440 or unknown (handled as 1440).
 
 Commands:
-  info          the drive's geometry, its size bound and the road transfers take
+  info          the drive's geometry, its size bound, what lies out of reach
+                and the road transfers take
   read          COUNT sectors from FIRST, as a hex dump or raw into FILE
   write         COUNT sectors from FIRST, taken from FILE (- for standard input)
   floppy-read   like read, by cylinder/head/sector on Windows 95/98
@@ -65,7 +66,12 @@ constexpr std::string_view infoHelp = R"(Shows how the component sees drive LETT
 per cluster, total and free clusters, the size bound B (total clusters x
 sectors per cluster, in sectors and in bytes; FIRST and FIRST + COUNT must stay
 below it; a product of 2^32 or more wraps, and the sectors it puts out of reach
-are named), the Windows the machine reports and the road transfers will take.
+are named), the medium's size in sectors, where the volume's boot area, FATs,
+root folder and clusters lie (read through the component from its boot
+sector), the sectors at and beyond B - 1 that read and write cannot reach and
+why (B counts the clusters alone; on a 1.44 MB floppy read stops at sector
+2845), the Windows the machine reports, the road transfers will take and, for
+a removable drive, the floppy FORMAT of the medium's size.
 
 Options: --drive, --platform (see zelvan --help).
 

@@ -11,6 +11,7 @@
 #include "zelvan/machine_setup.h"
 #include "zelvan/selection.h"
 #include "zelvan/transfer.h"
+#include "zelvan/volume_reach.h"
 
 namespace zelvan_cli {
 
@@ -72,7 +73,9 @@ void RunWrite(const Invocation& invocation) {
 
 void RunInfo(const Invocation& invocation) {
     const std::unique_ptr<Orvane::TZelvan> zelvan = CreateComponent(invocation);
-    WriteDriveReport(std::cout, SelectDrive(*zelvan, invocation.drive), QueryPlatform(), "");
+    const DriveFacts drive = SelectDrive(*zelvan, invocation.drive);
+    const VolumeReach reach = LookAtVolume(*zelvan, drive);
+    WriteDriveReport(std::cout, drive, QueryPlatform(), "", &reach);
 }
 
 } // namespace zelvan_cli

@@ -1,6 +1,7 @@
 #include "zelvan/drive_facts.h"
 
 #include "vcl/sysutils.h"
+#include "zelvan/volume_reach.h"
 
 namespace zelvan_cli {
 
@@ -79,7 +80,7 @@ std::string FloppyRoadDescription(TRoad road, char letter) {
 }
 
 void WriteDriveReport(std::ostream& out, const DriveFacts& drive, const PlatformFacts& platform,
-                      std::string_view indent) {
+                      std::string_view indent, const VolumeReach* reach) {
     const std::uint64_t bound = drive.SizeBound();
     const std::string wrap = BoundWrapNote(drive);
     out << indent << "drive:               " << drive.letter << ": (" << DriveTypeName(drive.type) << ")\n"
@@ -88,11 +89,21 @@ void WriteDriveReport(std::ostream& out, const DriveFacts& drive, const Platform
         << indent << "total clusters:      " << drive.geometry.TotalClusters << '\n'
         << indent << "free clusters:       " << drive.geometry.FreeClusters << '\n'
         << indent << "size bound B:        " << bound << " sectors (" << bound * drive.geometry.BytesPerSector
-        << " bytes)" << (wrap.empty() ? "" : ", since " + wrap) << '\n'
-        << indent << "platform:            " << PlatformName(platform) << '\n'
+        << " bytes)" << (wrap.empty() ? "" : ", since " + wrap) << '\n';
+    if (reach) {
+        if (reach->mediumSectors)
+            out << indent << "medium:              " << *reach->mediumSectors << " sectors ("
+                << *reach->mediumSectors * drive.geometry.BytesPerSector << " bytes)\n";
+        out << indent << "file system:         " << (reach->layout ? reach->layout->Describe() : "not known: " + reach->unread)
+            << '\n'
+            << indent << "out of reach:        " << OutOfReach(drive, *reach) << '\n';
+    }
+    out << indent << "platform:            " << PlatformName(platform) << '\n'
         << indent << "road:                " << RoadDescription(platform.road, drive.letter) << '\n';
-    if (drive.type == DRIVE_REMOVABLE)
-        out << indent << "floppy road:         " << FloppyRoadDescription(platform.road, drive.letter) << '\n';
+    if (drive.type != DRIVE_REMOVABLE) return;
+    out << indent << "floppy road:         " << FloppyRoadDescription(platform.road, drive.letter) << '\n';
+    if (const std::optional<std::string> format = reach ? FloppyFormatLine(drive, *reach) : std::nullopt)
+        out << indent << "floppy FORMAT:       " << *format << '\n';
 }
 
 } // namespace zelvan_cli

@@ -57,8 +57,12 @@ std::string PlatformName(const PlatformFacts& platform);
 std::string RoadDescription(Orvane::TRoad road, char letter);
 std::string FloppyRoadDescription(Orvane::TRoad road, char letter);
 
-// The block `zelvan info` prints, each line starting with `indent`.
+struct VolumeReach;
+
+// The block `zelvan info` prints, each line starting with `indent`; with
+// `reach`, also the medium's sectors, the volume's layout, the sectors read
+// and write cannot reach and, for a removable drive, its floppy FORMAT.
 void WriteDriveReport(std::ostream& out, const DriveFacts& drive, const PlatformFacts& platform,
-                      std::string_view indent);
+                      std::string_view indent, const VolumeReach* reach = nullptr);
 
 } // namespace zelvan_cli

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -24,12 +23,12 @@ inline std::uint64_t DiskBytes(const Orvane::TFloppyFormat& format) {
     return std::uint64_t{format.TotalSectors} * format.BytesPerSector;
 }
 
-// The name of the standard format of a medium of `bytes` bytes (unknown,
-// taken for 1440, is never one); nothing when no format has that size.
-inline std::optional<std::string_view> FormatOfMedium(std::uint64_t bytes) {
-    for (const auto& [name, type] : floppyFormatNames)
-        if (type != Orvane::DUnknown && DiskBytes(Orvane::FloppyFormats[type]) == bytes) return name;
-    return std::nullopt;
+// The row of the standard format of a medium of `bytes` bytes (unknown,
+// taken for 1440, is never one); nullptr when no format has that size.
+inline const std::pair<std::string_view, Orvane::TFloppyType>* FormatOfMedium(std::uint64_t bytes) {
+    for (const auto& row : floppyFormatNames)
+        if (row.second != Orvane::DUnknown && DiskBytes(Orvane::FloppyFormats[row.second]) == bytes) return &row;
+    return nullptr;
 }
 
 } // namespace zelvan_cli

@@ -54,10 +54,10 @@ std::string WhatItHolds(const machine::DriveBacking& backing) {
 
 std::string WhatReachesIt(char letter, UINT type, const machine::DriveBacking& backing) {
     std::string floppy;
-    const std::optional<std::string_view> format = backing.bytes ? FormatOfMedium(*backing.bytes) : std::nullopt;
+    const auto* format = backing.bytes ? FormatOfMedium(*backing.bytes) : nullptr;
     if (type == DRIVE_REMOVABLE)
         floppy = "floppy-read and floppy-write reach its sectors, whatever it holds" +
-                 (format ? " (FORMAT " + std::string(*format) + " is its size)" : std::string());
+                 (format ? " (FORMAT " + std::string(format->first) + " is its size)" : std::string());
     else
         floppy = "floppy-read and floppy-write reach the sectors of a removable drive, whatever it holds (map it with "
                  ":removable)";
