@@ -17,16 +17,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const hosted::ByteView image(data, size);
     const std::pair<LPCSTR, LPCSTR> wanted[] = {
         {"PACKAGEINFO", RT_RCDATA}, {"TZELVAN", RT_BITMAP}, {"#7", "#10"}, {MAKEINTRESOURCEA(1), "TEXT"}};
+    // A thread of the neutral language and one of German (Germany).
     for (const auto& [name, type] : wanted) {
-        DWORD error = ERROR_SUCCESS;
-        const std::optional<hosted::ResourceEntry> found = hosted::FindResourceEntry(image, name, type, error);
-        if (!found) {
-            Expect(error != ERROR_SUCCESS);
-            continue;
+        for (const LANGID language : {LANGID{0}, LANGID{0x0407}}) {
+            DWORD error = ERROR_SUCCESS;
+            const std::optional<hosted::ResourceEntry> found =
+                hosted::FindResourceEntry(image, name, type, language, error);
+            if (!found) {
+                Expect(error != ERROR_SUCCESS);
+                continue;
+            }
+            Expect(found->data.data() >= data && found->data.data() + found->data.size() <= data + size);
+            const std::optional<hosted::ResourceEntry> again = hosted::ResourceEntryAt(image, found->header);
+            Expect(again && again->data.data() == found->data.data() && again->data.size() == found->data.size());
         }
-        Expect(found->data.data() >= data && found->data.data() + found->data.size() <= data + size);
-        const std::optional<hosted::ResourceEntry> again = hosted::ResourceEntryAt(image, found->header);
-        Expect(again && again->data.data() == found->data.data() && again->data.size() == found->data.size());
     }
     return 0;
 }

@@ -212,6 +212,19 @@ HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo);
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo);
 LPVOID WINAPI LockResource(HGLOBAL hResData);
 
+// A language: its primary language in the low 10 bits, its sublanguage
+// above them; a locale: a language and, above it, a sort order.
+using LANGID = WORD;
+using LCID = DWORD;
+constexpr WORD LANG_NEUTRAL = 0x00;
+constexpr WORD SUBLANG_NEUTRAL = 0x00;
+constexpr WORD SORT_DEFAULT = 0x0;
+constexpr LANGID MAKELANGID(WORD p, WORD s) { return static_cast<LANGID>(s << 10 | p); }
+constexpr LCID MAKELCID(LANGID lgid, WORD srtid) { return static_cast<DWORD>(srtid) << 16 | lgid; }
+constexpr LANGID LANGIDFROMLCID(LCID lcid) { return static_cast<LANGID>(lcid); }
+LCID WINAPI GetThreadLocale();
+BOOL WINAPI SetThreadLocale(LCID Locale);
+
 #endif // _WIN32
 
 // The VWIN32 device of Windows 95/98 publishes these in the DDK, not the SDK,

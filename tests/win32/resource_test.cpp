@@ -2,6 +2,7 @@
 // data: lookups by name, number and type, what they hand out, and what
 // they refuse.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "module_fixture.h"
@@ -79,6 +80,25 @@ TEST_P(ResourceTest, AResourceHandleWorksOnlyWithItsOwnModule) {
 
 INSTANTIATE_TEST_SUITE_P(LoadedOrData, ResourceTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "MappedAsData" : "Loaded"; });
+
+using ThreadLocaleTest = HostedTest;
+
+TEST_F(ThreadLocaleTest, AThreadHasTheUsersLocaleUntilItSetsOne) {
+    const testsupport::MessagesLocaleCleared cleared;
+    EXPECT_EQ(GetThreadLocale(), LCID{0x0409}) << "English (United States) where the environment names no language";
+    ::setenv("LANG", "de_CH.UTF-8", 1);
+    EXPECT_EQ(GetThreadLocale(), LCID{0x0807});
+    ::setenv("LC_ALL", "fr", 1);
+    EXPECT_EQ(GetThreadLocale(), LCID{0x040C}) << "LC_ALL before LANG, and a language without territory in its main one";
+    ASSERT_TRUE(SetThreadLocale(LCID{0x0410}));
+    EXPECT_EQ(GetThreadLocale(), LCID{0x0410});
+    SetLastError(ERROR_SUCCESS);
+    EXPECT_FALSE(SetThreadLocale(LCID{0x0401})) << "a locale the machine does not have";
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_PARAMETER});
+    EXPECT_EQ(GetThreadLocale(), LCID{0x0410});
+    hosted::ResetMachine();
+    EXPECT_EQ(GetThreadLocale(), LCID{0x040C});
+}
 
 using ResourceCallTest = HostedTest;
 

@@ -194,6 +194,7 @@ void ClearFaults() {
 void ResetMachine() {
     MachineLock machine;
     machine->Reset();
+    ThreadLocale().reset();
 }
 
 UINT ErrorMode() {

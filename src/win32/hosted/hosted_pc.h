@@ -159,7 +159,8 @@ void KeepJournal(bool keep);
 // resources named by number as #2, the types RT_BITMAP and RT_RCDATA by
 // name. A call made while another waits for the dynamic loader (the
 // start-up of a module that LoadLibraryA loads) comes before it.
-// GetLastError and SetLastError are not journalled. For example:
+// GetLastError, SetLastError, GetThreadLocale and SetThreadLocale, the
+// calling thread's own state, are not journalled. For example:
 //   CreateFileA("\\.\C:", 0xC0000000, 0x3, NULL, 3, 0x0, NULL) = h1
 //   SetFilePointer(h1, 1024, NULL, FILE_BEGIN) = 1024
 //   SetFilePointer(h1, -4096, NULL, FILE_CURRENT) = INVALID_SET_FILE_POINTER (ERROR_NEGATIVE_SEEK)
@@ -214,9 +215,10 @@ void PlanFaults(std::string_view text);
 void ClearFaults();
 
 // Closes every handle, forgets the drives, faults, answer, messages and
-// journal (which is no longer kept), and returns the identity and error mode
-// to their defaults. The environment is not read again. Modules stay loaded:
-// they belong to the process.
+// journal (which is no longer kept), returns the identity and error mode
+// to their defaults, and gives the calling thread the user's locale again.
+// The environment is not read again. Modules stay loaded: they belong to
+// the process.
 void ResetMachine();
 
 // The process-wide error mode, as SetErrorMode last set it.

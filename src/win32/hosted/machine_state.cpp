@@ -147,6 +147,11 @@ DWORD& LastError() {
     return error;
 }
 
+std::optional<LCID>& ThreadLocale() {
+    thread_local std::optional<LCID> locale;
+    return locale;
+}
+
 void Call::Write(std::string_view result, std::string_view detail) {
     std::string line = head_ + " = " + std::string(result);
     if (!detail.empty()) line += " (" + std::string(detail) + ")";

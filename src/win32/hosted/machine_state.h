@@ -120,6 +120,9 @@ bool MachineStarted();
 
 // The calling thread's last error, as GetLastError reads it.
 DWORD& LastError();
+// The locale the calling thread set with SetThreadLocale; none until it
+// does, and meanwhile the thread has the user's.
+std::optional<LCID>& ThreadLocale();
 
 // The error the fault plan makes call `name` (with control code `code`)
 // fail with, if it does; counts the call.

@@ -36,7 +36,8 @@ HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
     const std::optional<ModuleView> module = ViewModule(*machine, hModule);
     if (!module) return call.FailNull(ERROR_MOD_NOT_FOUND);
     DWORD error = ERROR_SUCCESS;
-    const std::optional<ResourceEntry> entry = FindResourceEntry(module->resources, lpName, lpType, error);
+    const std::optional<ResourceEntry> entry =
+        FindResourceEntry(module->resources, lpName, lpType, LANGIDFROMLCID(GetThreadLocale()), error);
     if (!entry) return call.FailNull(error);
     call.Finish("ptr", [&] { return std::to_string(entry->data.size()) + " bytes"; });
     return const_cast<unsigned char*>(entry->header);

@@ -46,6 +46,7 @@ std::optional<ResourceId> ReadId(ByteView header, std::size_t& at) {
 struct Entry {
     ResourceId type;
     ResourceId name;
+    LANGID language;
     ResourceEntry found;
 };
 
@@ -68,7 +69,9 @@ template <typename Visit> std::optional<std::size_t> ForEachEntry(ByteView image
         const std::optional<ResourceId> type = ReadId(header, idAt);
         const std::optional<ResourceId> name = type ? ReadId(header, idAt) : std::nullopt;
         if (!name || Aligned(idAt) + fixedTail > headerSize) return at;
-        const Entry entry{*type, *name, {image.data() + at, image.subspan(at + headerSize, dataSize)}};
+        constexpr std::size_t languageAt = 6; // after the data version and the memory flags
+        const Entry entry{*type, *name, win32::Le16(header, Aligned(idAt) + languageAt),
+                          {image.data() + at, image.subspan(at + headerSize, dataSize)}};
         if (entry.type.ordinal != 0 && visit(entry)) return std::nullopt;
         const std::size_t next = Aligned(at + headerSize + dataSize);
         if (next > image.size()) return at;
@@ -97,17 +100,28 @@ bool Matches(const ResourceId& id, LPCSTR wanted) {
 
 } // namespace
 
-std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, DWORD& error) {
+std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, LANGID language,
+                                               DWORD& error) {
+    // The order of the languages: the thread's, the neutral one, then the others by id.
+    auto rank = [language](LANGID candidate) -> std::uint32_t {
+        if (candidate == language) return 0;
+        if (candidate == MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)) return 1;
+        return 2u + candidate;
+    };
     std::optional<ResourceEntry> found;
+    std::uint32_t foundRank = 0;
     error = ERROR_RESOURCE_DATA_NOT_FOUND;
     ForEachEntry(image, [&](const Entry& entry) {
         if (!Matches(entry.type, type)) {
             if (error == ERROR_RESOURCE_DATA_NOT_FOUND) error = ERROR_RESOURCE_TYPE_NOT_FOUND;
             return false;
         }
-        error = ERROR_RESOURCE_NAME_NOT_FOUND;
-        if (Matches(entry.name, name)) found = entry.found;
-        return found.has_value();
+        if (!found) error = ERROR_RESOURCE_NAME_NOT_FOUND;
+        if (Matches(entry.name, name) && (!found || rank(entry.language) < foundRank)) {
+            found = entry.found;
+            foundRank = rank(entry.language);
+        }
+        return found && foundRank == 0;
     });
     if (found) error = ERROR_SUCCESS;
     return found;

@@ -18,11 +18,15 @@ struct ResourceEntry {
 };
 
 // The resource whose type and name match `type` and `name` (numbers from
-// MAKEINTRESOURCEA or "#123", or text compared without regard to case), in
-// any language. Otherwise nullopt with `error` set: no resources at all
-// (ERROR_RESOURCE_DATA_NOT_FOUND), none of the type, or none of the name.
-// A damaged entry ends the image: what follows it is not found.
-std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, DWORD& error);
+// MAKEINTRESOURCEA or "#123", or text compared without regard to case), as
+// Windows looks for a thread of language `language`: the one of that
+// language, else the neutral one, else the one of the lowest language id,
+// which a module's resource directory lists first. Otherwise nullopt with
+// `error` set: no resources at all (ERROR_RESOURCE_DATA_NOT_FOUND), none of
+// the type, or none of the name. A damaged entry ends the image: what
+// follows it is not found.
+std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, LANGID language,
+                                               DWORD& error);
 // Empty when `image` is a whole run of well-formed entries; otherwise
 // where it breaks off: "its resource entry at byte 96 of 1416 is damaged".
 std::string ResourceImageFault(ByteView image);

@@ -1,10 +1,14 @@
-// Identity, error mode, last error and the drive queries of kernel32.
+// Identity, error mode, last error, the thread's locale and the drive
+// queries of kernel32.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "win32/hosted/drive_media.h"
 #include "win32/hosted/machine_state.h"
 #include "win32/hosted/paths.h"
+#include "win32/locales.h"
 #include "win32/windows_versions.h"
 
 namespace hosted {
@@ -58,6 +62,28 @@ const char* DriveTypeName(UINT type) {
 DWORD WINAPI GetLastError() { return hosted::LastError(); }
 
 void WINAPI SetLastError(DWORD dwErrCode) { hosted::LastError() = dwErrCode; }
+
+// A thread has the user's locale until it sets one: on this machine the
+// POSIX locale of messages in the environment, and English (United States)
+// where that names no language Windows knows, as Wine takes it.
+LCID WINAPI GetThreadLocale() {
+    if (const std::optional<LCID>& set = hosted::ThreadLocale()) return *set;
+    constexpr LANGID unitedStates = 0x0409;
+    const win32::Locale* user = win32::LocaleOfPosixName(win32::MessagesLocale());
+    return MAKELCID(user ? user->id : unitedStates, SORT_DEFAULT);
+}
+
+// Windows takes a locale it has installed only.
+BOOL WINAPI SetThreadLocale(LCID Locale) {
+    const bool known = std::any_of(std::begin(win32::locales), std::end(win32::locales),
+                                   [&](const win32::Locale& locale) { return MAKELCID(locale.id, SORT_DEFAULT) == Locale; });
+    if (!known) {
+        hosted::LastError() = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    hosted::ThreadLocale() = Locale;
+    return TRUE;
+}
 
 UINT WINAPI SetErrorMode(UINT uMode) {
     hosted::MachineLock machine;
