@@ -4,6 +4,7 @@
 #include <bit>
 #include <memory>
 
+#include "win32/hosted/free_bits.h"
 #include "win32/little_endian.h"
 
 namespace hosted {
@@ -130,9 +131,21 @@ Result<std::uint32_t> CountFreeClusters(const Backing& medium, const FatLayout& 
         const Backing::Transfer got = medium.ReadAt(piece.get(), length, fatStart + offset);
         if (got.error != 0 || got.bytes < length)
             return Refusal{ERROR_NOT_READY, "cannot be read where its first FAT lies"};
+        const std::span<const std::uint8_t> bytes(piece.get(), length);
         // Entries 0 and 1 are reserved.
-        const std::uint32_t count = bits == 12 ? entries : static_cast<std::uint32_t>(length * 8 / bits);
-        free += FreeEntries({piece.get(), length}, layout.type, offset == 0 ? 2 : 0, count);
+        const std::uint32_t reserved = offset == 0 ? 2 : 0;
+        if (bits == 12) {
+            free += FreeEntries(bytes, layout.type, reserved, entries);
+            continue;
+        }
+        // A block of zeros is a block of free entries.
+        for (std::size_t block = 0; block < length; block += uniformBlockBytes) {
+            const std::size_t size = std::min(uniformBlockBytes, length - block);
+            const auto from = static_cast<std::uint32_t>(block * 8 / bits), to = static_cast<std::uint32_t>((block + size) * 8 / bits);
+            free += from >= reserved && AllBytesAre(piece.get() + block, size, 0x00)
+                        ? to - from
+                        : FreeEntries(bytes, layout.type, std::max(from, reserved), to);
+        }
     }
     return free;
 }

@@ -1,5 +1,7 @@
-// Counting the free clusters of an allocation bitmap, a cluster to a bit,
-// as exFAT keeps one and NTFS its $Bitmap.
+// Counting free clusters in large metadata fast: a block that holds only
+// free clusters, or only used ones, is seen as such without looking at each;
+// and the allocation bitmap, a cluster to a bit, as exFAT keeps one and NTFS
+// its $Bitmap.
 #pragma once
 
 #include <bit>
@@ -9,28 +11,31 @@
 
 namespace hosted {
 
+// Whether the `size` bytes from `at` all equal `fill` (0x00 or 0xFF), by a
+// loop the compiler turns into vector instructions.
+inline bool AllBytesAre(const std::uint8_t* at, std::size_t size, std::uint8_t fill) {
+    std::uint8_t differ = 0;
+    for (std::size_t i = 0; i < size; ++i) differ |= static_cast<std::uint8_t>(at[i] ^ fill);
+    return differ == 0;
+}
+
+// Metadata is looked at in blocks of this much, most of which, on a volume
+// mostly free or mostly used, hold no used cluster, or no free one.
+constexpr std::size_t uniformBlockBytes = 4096;
+
 // The free clusters among the first `clusters` bits of a bitmap, a cluster
-// to a bit from the lowest bit of the first byte on. A bitmap is counted a
-// block of 4 KiB at a time: on a volume mostly free or mostly used, most
-// blocks hold no used cluster, or no free one, which a loop the compiler
-// turns into vector instructions sees.
+// to a bit from the lowest bit of the first byte on.
 class FreeBitCounter {
 public:
     explicit FreeBitCounter(std::uint32_t clusters) : left_(clusters) {}
     // Counts the next bytes of the bitmap; false once every cluster is counted.
     bool operator()(std::span<const std::uint8_t> bytes) {
         std::size_t at = 0;
-        for (; left_ >= blockBits && at + blockBytes <= bytes.size(); at += blockBytes, left_ -= blockBits) {
+        for (; left_ >= blockBits && at + uniformBlockBytes <= bytes.size(); at += uniformBlockBytes, left_ -= blockBits) {
             const std::uint8_t* const block = bytes.data() + at;
-            std::uint64_t any = 0, all = ~std::uint64_t{0};
-            for (std::size_t word = 0; word < blockBytes; word += 8) {
-                const std::uint64_t bits = WordAt(block + word);
-                any |= bits;
-                all &= bits;
-            }
-            if (any == 0) free_ += blockBits;
-            else if (all != ~std::uint64_t{0})
-                for (std::size_t word = 0; word < blockBytes; word += 8)
+            if (AllBytesAre(block, uniformBlockBytes, 0x00)) free_ += blockBits;
+            else if (!AllBytesAre(block, uniformBlockBytes, 0xFF))
+                for (std::size_t word = 0; word < uniformBlockBytes; word += 8)
                     free_ += 64u - static_cast<unsigned>(std::popcount(WordAt(block + word)));
         }
         for (; at < bytes.size() && left_ > 0; ++at) {
@@ -51,8 +56,7 @@ private:
         return word;
     }
 
-    static constexpr std::size_t blockBytes = 4096;
-    static constexpr std::uint64_t blockBits = blockBytes * 8;
+    static constexpr std::uint64_t blockBits = uniformBlockBytes * 8;
     std::uint64_t left_;
     std::uint32_t free_ = 0;
 };
