@@ -120,7 +120,7 @@ void RegisterLogicalRows() {
     Register({"nt_64mib", "ReadSectors 64 MiB; NT road", "pread into a warm scratch block + memcpy", 1.05, NtLong,
               PreadThroughWarmBlock});
     Register({"w98_64mib", "ReadSectors 64 MiB; 98 road", "one pread of the same bytes", 1.05, Win98Long, OnePread});
-    Register({"nt_sector", "ReadSectors 1 sector; NT", "open + pread + close", 1.5, NtSector, OpenPreadClose});
+    Register({"nt_sector", "ReadSectors 1 sector; NT", "open + pread + close", 1.3, NtSector, OpenPreadClose});
     Register({"w98_sector", "ReadSectors 1 sector; 98", "open + pread + close", 2, Win98Sector, OpenPreadClose});
 }
 
