@@ -1,8 +1,8 @@
 # Two kinds of program. One that stands alone carries the C++ runtime
 # inside itself and runs from any folder; on the hosted backend it carries
 # the machine too, which it shares with no module, so that the system loads
-# nothing for it but the C library and libntfs-3g, and a command starts
-# about as fast as dd does. The packages and the programs built with them
+# nothing for it but the C library, and a command starts about as fast as dd
+# does. The packages and the programs built with them
 # share one C++ runtime (and one machine), as they share objects and
 # exceptions across modules: on Windows its DLLs lie in the package folder
 # beside them.
