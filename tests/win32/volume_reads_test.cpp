@@ -45,6 +45,23 @@ TEST_F(VolumeReadsTest, AFatIsReadInPiecesOfAMebibyte) {
     EXPECT_LT(made.bytes, fatBytes + (64 << 10)) << made.calls << " calls";
 }
 
+// Used entries count wherever they lie in a FAT: far from the clusters in
+// use, alone among millions of free entries, and in its very last entry;
+// an entry whose only set bits are FAT32's four reserved ones is free.
+TEST_F(VolumeReadsTest, EveryUsedEntryOfAFatCountsWhereverItLies) {
+    const std::filesystem::path image = MapImage('C', 2 * 1024 * 1024, "-F 32 -s 1");
+    const testsupport::FatFigures figures = testsupport::FsckFigures(image);
+    const std::uint64_t fat = LittleEndian(testsupport::DdRead(image, 14, 2)) * figures.bytesPerSector;
+    const auto patchEntry = [&](std::uint32_t entry, std::uint32_t value) {
+        DdPatch(image, fat + std::uint64_t{entry} * 4, Le32(value));
+    };
+    for (const std::uint32_t entry : {5000u, (1u << 20) + 3, figures.dataClusters + 1}) patchEntry(entry, 0x0FFFFFFF);
+    patchEntry(3u << 20, 0xF0000000);
+    const std::optional<VolumeFigures> measured = Measure();
+    ASSERT_TRUE(measured);
+    EXPECT_EQ(measured->freeClusters, figures.dataClusters - figures.usedClusters - 3);
+}
+
 // 8 GiB of exFAT in clusters of 512 bytes: an allocation bitmap of 2 MiB in
 // 4096 clusters, found through 16 KiB of FAT.
 TEST_F(VolumeReadsTest, AnExfatBitmapAndItsChainAreReadInAFewLargePieces) {
