@@ -47,7 +47,8 @@ FaultWords WindowsErrorWords(DWORD error) {
                 "drive's last measurement failed"};
     const win32::Win32Error* meaning = win32::FindWin32Error(error);
     if (!meaning) return {"Windows error " + std::to_string(error)};
-    return {std::string(meaning->words) + " (" + std::string(meaning->name) + ")", error == ERROR_WRITE_PROTECT};
+    return {std::string(meaning->words) + " (" + std::string(meaning->name) + ")",
+            meaning->moved == win32::Moved::Nothing};
 }
 
 std::string WindowsErrorName(DWORD error) {
@@ -75,7 +76,7 @@ FaultWords DeviceRefusalWords(std::string_view service, DWORD eax, bool fat32) {
         if (al == win32::CriticalError("UNKNOWN_MEDIA") && fat32)
             text += "; INT 25h/26h do not reach a FAT32 volume, which the extended road (builds above " +
                     std::to_string(Orvane::LastClassicBuild) + ", --platform 98) does";
-        return {text, al == win32::CriticalError("WRITE_PROTECT")};
+        return {text};
     }
     if (service == "INT21-440D") {
         std::string text = refused + words(win32::StatusFamily::Dos, ax) + " (" + Hex("AX", ax, 4) + ")";
@@ -83,10 +84,8 @@ FaultWords DeviceRefusalWords(std::string_view service, DWORD eax, bool fat32) {
         return {text};
     }
     if (service == "INT21-7305")
-        return {refused + words(win32::StatusFamily::Dos, ax) + " (" + Hex("AX", ax, 4) + ")",
-                ax == win32::DosError("ERROR_WRITE_PROTECT")};
-    return {refused + words(win32::StatusFamily::Bios, ah) + " (" + Hex("AH", ah, 2) + ")",
-            ah == win32::BiosStatus("WRITE_PROTECTED")};
+        return {refused + words(win32::StatusFamily::Dos, ax) + " (" + Hex("AX", ax, 4) + ")"};
+    return {refused + words(win32::StatusFamily::Bios, ah) + " (" + Hex("AH", ah, 2) + ")"};
 }
 
 } // namespace zelvan_cli

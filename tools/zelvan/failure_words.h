@@ -12,7 +12,7 @@ namespace zelvan_cli {
 
 struct FaultWords {
     std::string text;
-    bool writeProtected = false; // the medium took nothing, whatever was tried
+    bool movedNothing = false; // Windows refused the call before any byte moved
 };
 
 // "the drive is read-only: its medium is write-protected (ERROR_WRITE_PROTECT)";

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <span>
-#include <vector>
 
 #include "common/outcome.h"
 #include "common/platform.h"
@@ -15,6 +14,7 @@
 #include "zelvan/machine_setup.h"
 #include "zelvan/progress.h"
 #include "zelvan/selection.h"
+#include "zelvan/written_sectors.h"
 
 namespace zelvan_cli {
 
@@ -24,44 +24,9 @@ namespace {
 
 static_assert(pieceBytes >= vcl::LargeBlockSize, "a piece's block must be one the runtime keeps");
 
-struct Piece {
-    std::uint32_t first;
-    std::uint32_t count;
-    std::uint32_t Last() const { return first + count - 1; }
-};
-
-std::string Sectors(std::uint32_t first, std::uint32_t last, char letter) {
-    return "sectors " + std::to_string(first) + " to " + std::to_string(last) + " of " + std::string{letter} + ":";
-}
-
 std::string OneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
-    return text;
-}
-
-// What a failed piece of a write may have left on the drive.
-enum class Left { Nothing, Perhaps, All };
-
-// What a write that stopped at `piece` has done to the run, sector by sector
-// as far as the tool knows: "; sectors 100 to 199 of C: were written, sectors
-// 200 to 299 of C: may have been written, sectors 300 to 399 of C: were not".
-std::string WhatWasWritten(const RunRequest& run, Piece piece, Left left) {
-    const std::uint64_t last = std::uint64_t{run.first} + run.count - 1;
-    std::vector<std::string> parts;
-    if (piece.first > run.first) parts.push_back(Sectors(run.first, piece.first - 1, run.letter) + " were written");
-    std::uint64_t untouched = piece.first;
-    if (left != Left::Nothing) {
-        parts.push_back(Sectors(piece.first, piece.Last(), run.letter) +
-                        (left == Left::All ? " were written" : " may have been written"));
-        untouched = std::uint64_t{piece.Last()} + 1;
-    }
-    if (parts.empty()) return "; nothing was written";
-    if (untouched <= last)
-        parts.push_back(Sectors(static_cast<std::uint32_t>(untouched), static_cast<std::uint32_t>(last), run.letter) +
-                        " were not");
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "; " : ", ") + part;
     return text;
 }
 
@@ -85,12 +50,14 @@ FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, cha
         return DeviceRefusalWords(refusal->service, refusal->eax,
                                   !floppy && win32::FatTypeOf(drive.geometry.TotalClusters) == win32::FatType::Fat32);
     if (!nt) return {"the VWIN32 device could not carry out the request (" + WindowsErrorName(error) + ")"};
-    if (error == ERROR_ACCESS_DENIED && direction == Direction::Write && !zelvan.NeedDiskLock() &&
-        win32::GuardsMountedVolumes(platform.platformId, platform.buildNumber))
-        return {"the volume refused the write (ERROR_ACCESS_DENIED): from Windows Vista on, a write into the space of "
-                "a mounted file system needs the volume locked, which --lock does (unless another program has "
-                "locked it)"};
     FaultWords words = WindowsErrorWords(error);
+    if (error == ERROR_ACCESS_DENIED && direction == Direction::Write && !zelvan.NeedDiskLock() &&
+        win32::GuardsMountedVolumes(platform.platformId, platform.buildNumber)) {
+        words.text = "the volume refused the write (ERROR_ACCESS_DENIED): from Windows Vista on, a write into the "
+                     "space of a mounted file system needs the volume locked, which --lock does (unless another "
+                     "program has locked it)";
+        return words;
+    }
     const std::optional<machine::DriveBacking> backing = machine::InspectDrive(letter);
     if (error == ERROR_INVALID_PARAMETER && backing && backing->sectorBytes > 0)
         words.text += ": the device's sectors are " + std::to_string(backing->sectorBytes) + " bytes, the run's " +
@@ -184,12 +151,9 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
                          ")";
     if (asked && !confirmation) reason += " or the write was not confirmed";
     reason += ": " + words.text;
-    // Where the machine tells, a piece it wrote nothing of is named so; the
-    // NT road unlocks only after the whole run was written.
-    const Left left = (made && made->mediumWrites == 0) || words.writeProtected ? Left::Nothing
-                      : road == TRoad::NT && error == ERROR_NOT_LOCKED          ? Left::All
-                                                                                : Left::Perhaps;
-    return {reason + "; --trace shows the Win32 calls", left};
+    return {reason + "; --trace shows the Win32 calls",
+            LeftByFailure(made ? std::optional(made->mediumWrites) : std::nullopt, words,
+                          road == TRoad::NT && error == ERROR_NOT_LOCKED)};
 }
 
 // Sectors per piece: pieceBytes, and one sector for a floppy write by BIOS
