@@ -62,8 +62,7 @@ std::optional<char> DriveBackedBy(const std::string& path) {
 }
 
 std::optional<std::string> ModuleFileFault(const std::string& path) {
-    int error = 0;
-    const std::optional<MappedFile> file = MappedFile::Open(path, error);
+    const Result<MappedFile> file = MappedFile::Open(path);
     std::string fault = file ? ModuleFault(file->Bytes()) : std::string();
     return fault.empty() ? std::nullopt : std::optional(std::move(fault));
 }

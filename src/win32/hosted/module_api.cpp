@@ -11,8 +11,7 @@
 
 #include "win32/hosted/module_calls.h"
 
-using namespace hosted;
-
+namespace hosted {
 namespace {
 
 std::uintptr_t Key(HMODULE module) { return reinterpret_cast<std::uintptr_t>(module); }
@@ -28,8 +27,6 @@ DWORD LoaderError(const char* message) {
     if (text.find("undefined symbol") != std::string_view::npos) return ERROR_PROC_NOT_FOUND;
     return ERROR_BAD_EXE_FORMAT;
 }
-
-DWORD OpenError(int error) { return error == EACCES ? ERROR_ACCESS_DENIED : ERROR_MOD_NOT_FOUND; }
 
 // A loaded module's file, for a bare name that one of them already has, as
 // LoadLibraryA takes a module of that name that is already loaded.
@@ -71,13 +68,12 @@ template <class Args> HMODULE Load(CallName callName, Args&& args, LPCSTR name, 
         std::optional<std::string> found = asData ? std::nullopt : LoadedFileNamed(name);
         if (!found) found = FindModuleFile(name);
         if (!found) return call->FailNull(ERROR_MOD_NOT_FOUND);
-        int error = 0;
-        std::optional<MappedFile> file = MappedFile::Open(*found, error);
-        if (!file) return call->FailNull(OpenError(error));
+        Result<MappedFile> file = MappedFile::Open(*found);
+        if (!file) return call->FailNull(file.Error());
         if (DWORD bad = CheckModuleFile(file->Bytes()); bad != ERROR_SUCCESS) return call->FailNull(bad);
         if (asData) {
             const std::uintptr_t key = DataKey(*file);
-            machine->modules.emplace(key, ModuleRecord{*found, nullptr, 1, std::move(file)});
+            machine->modules.emplace(key, ModuleRecord{*found, nullptr, 1, std::move(*file)});
             call->Finish([&] { return ModuleArg(*machine, Handle(key)); });
             return Handle(key);
         }
@@ -123,8 +119,6 @@ void* FindExport(void* library, std::uintptr_t base, std::string_view name) {
 
 } // namespace
 
-namespace hosted {
-
 std::string ModuleArg(const Machine& machine, HMODULE module) {
     if (!module) return "NULL";
     if (auto record = machine.modules.find(Key(module)); record != machine.modules.end())
@@ -153,25 +147,28 @@ std::optional<ModuleView> ViewModule(const Machine& machine, HMODULE module) {
 } // namespace hosted
 
 HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
-    return Load("LoadLibraryA", [&] { return TextArg(lpLibFileName); }, lpLibFileName, 0);
+    return hosted::Load("LoadLibraryA", [&] { return hosted::TextArg(lpLibFileName); }, lpLibFileName, 0);
 }
 
 HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags) {
-    const auto args = [&] { return ArgList({TextArg(lpLibFileName), HandleArg(hFile), HexArg(dwFlags)}); };
-    return Load("LoadLibraryExA", args, lpLibFileName, hFile ? ~DWORD{0} : dwFlags);
+    const auto args = [&] {
+        return hosted::ArgList({hosted::TextArg(lpLibFileName), hosted::HandleArg(hFile), hosted::HexArg(dwFlags)});
+    };
+    return hosted::Load("LoadLibraryExA", args, lpLibFileName, hFile ? ~DWORD{0} : dwFlags);
 }
 
 BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
     void* library = nullptr;
-    std::optional<Call> call;
+    std::optional<hosted::Call> call;
     {
-        MachineLock machine;
-        call.emplace(*machine, CallName("FreeLibrary"), [&] { return ModuleArg(*machine, hLibModule); });
+        hosted::MachineLock machine;
+        call.emplace(*machine, hosted::CallName("FreeLibrary"),
+                     [&] { return hosted::ModuleArg(*machine, hLibModule); });
         if (call->Planned()) return call->Fail(call->PlannedError());
-        auto record = machine->modules.find(Key(hLibModule));
+        auto record = machine->modules.find(hosted::Key(hLibModule));
         if (record == machine->modules.end()) {
             // A module the process loaded itself stays: it is not ours to free.
-            if (hLibModule && ModuleAt(Key(hLibModule))) return call->Succeed();
+            if (hLibModule && hosted::ModuleAt(hosted::Key(hLibModule))) return call->Succeed();
             return call->Fail(ERROR_MOD_NOT_FOUND);
         }
         library = record->second.library;
@@ -179,42 +176,45 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule) {
         if (!library) return call->Succeed();
     }
     ::dlclose(library);
-    MachineLock machine;
+    hosted::MachineLock machine;
     return call->Succeed();
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
-    MachineLock machine;
-    Call call(*machine, "GetProcAddress", [&] { return ArgList({ModuleArg(*machine, hModule), IdArg(lpProcName)}); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "GetProcAddress", [&] {
+        return hosted::ArgList({hosted::ModuleArg(*machine, hModule), hosted::IdArg(lpProcName)});
+    });
     if (call.Planned()) return call.FailNull(call.PlannedError());
-    std::optional<ModuleView> module = ViewModule(*machine, hModule);
+    std::optional<hosted::ModuleView> module = hosted::ViewModule(*machine, hModule);
     if (!module) return call.FailNull(ERROR_MOD_NOT_FOUND);
     if (module->data) return call.FailNull(ERROR_INVALID_HANDLE);
     // An ELF module exports names only.
     if (IS_INTRESOURCE(lpProcName)) return call.FailNull(ERROR_PROC_NOT_FOUND);
     void* library = ::dlopen(hModule ? module->path.c_str() : nullptr, RTLD_LAZY | RTLD_NOLOAD);
     if (!library) return call.FailNull(ERROR_MOD_NOT_FOUND);
-    const std::uintptr_t base = hModule ? Key(hModule) : LoadedModules().front().base;
-    void* found = FindExport(library, base, lpProcName);
+    const std::uintptr_t base = hModule ? hosted::Key(hModule) : hosted::LoadedModules().front().base;
+    void* found = hosted::FindExport(library, base, lpProcName);
     ::dlclose(library);
     // dlsym also searches what the module needs; Windows looks at its exports alone.
-    const std::optional<LoadedModule> owner = found ? ModuleContaining(found) : std::nullopt;
+    const std::optional<hosted::LoadedModule> owner = found ? hosted::ModuleContaining(found) : std::nullopt;
     if (!owner || owner->base != base) return call.FailNull(ERROR_PROC_NOT_FOUND);
     call.Finish("ptr");
     return reinterpret_cast<FARPROC>(found);
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
-    MachineLock machine;
-    Call call(*machine, "GetModuleFileNameA", [&] {
-        return ArgList({ModuleArg(*machine, hModule), PointerArg(lpFilename), std::to_string(nSize)});
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "GetModuleFileNameA", [&] {
+        return hosted::ArgList(
+            {hosted::ModuleArg(*machine, hModule), hosted::PointerArg(lpFilename), std::to_string(nSize)});
     });
     if (call.Planned()) {
         call.FinishFailed("0", call.PlannedError());
         return 0;
     }
     // A file mapped as data is not a module to ask about, as on Windows.
-    std::optional<ModuleView> module = ViewModule(*machine, hModule);
+    std::optional<hosted::ModuleView> module = hosted::ViewModule(*machine, hModule);
     if (!module || module->data) {
         call.FinishFailed("0", ERROR_MOD_NOT_FOUND);
         return 0;
@@ -233,42 +233,44 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
         call.FinishFailed(std::to_string(nSize), ERROR_INSUFFICIENT_BUFFER);
         return nSize;
     }
-    call.Finish([&] { return std::to_string(copied); }, [&] { return TextArg(lpFilename); });
+    call.Finish([&] { return std::to_string(copied); }, [&] { return hosted::TextArg(lpFilename); });
     return static_cast<DWORD>(copied);
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-    MachineLock machine;
-    Call call(*machine, "GetModuleHandleA", [&] { return TextArg(lpModuleName); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "GetModuleHandleA", [&] { return hosted::TextArg(lpModuleName); });
     if (call.Planned()) return call.FailNull(call.PlannedError());
-    const std::optional<LoadedModule> module = Lookup(lpModuleName, false);
+    const std::optional<hosted::LoadedModule> module = hosted::Lookup(lpModuleName, false);
     if (!module) return call.FailNull(ERROR_MOD_NOT_FOUND);
-    call.Finish([&] { return ModuleArg(*machine, Handle(module->base)); });
-    return Handle(module->base);
+    call.Finish([&] { return hosted::ModuleArg(*machine, hosted::Handle(module->base)); });
+    return hosted::Handle(module->base);
 }
 
 BOOL WINAPI GetModuleHandleExA(DWORD dwFlags, LPCSTR lpModuleName, HMODULE* phModule) {
-    MachineLock machine;
+    hosted::MachineLock machine;
     const bool byAddress = dwFlags & GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS;
-    Call call(*machine, "GetModuleHandleExA", [&] {
-        return ArgList({HexArg(dwFlags), byAddress ? PointerArg(lpModuleName) : TextArg(lpModuleName), PointerArg(phModule)});
+    hosted::Call call(*machine, "GetModuleHandleExA", [&] {
+        return hosted::ArgList({hosted::HexArg(dwFlags),
+                                byAddress ? hosted::PointerArg(lpModuleName) : hosted::TextArg(lpModuleName),
+                                hosted::PointerArg(phModule)});
     });
     if (phModule) *phModule = nullptr;
     if (call.Planned()) return call.Fail(call.PlannedError());
     constexpr DWORD known = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
     if (!phModule || (dwFlags & ~known) != 0) return call.Fail(ERROR_INVALID_PARAMETER);
-    const std::optional<LoadedModule> module = Lookup(lpModuleName, byAddress);
+    const std::optional<hosted::LoadedModule> module = hosted::Lookup(lpModuleName, byAddress);
     if (!module) return call.Fail(ERROR_MOD_NOT_FOUND);
     if (!(dwFlags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) {
         // A counted reference, for FreeLibrary to give back; the module is
         // loaded, so this dlopen runs nothing.
         void* library = ::dlopen(module->path.c_str(), RTLD_NOW | RTLD_NOLOAD);
         if (!library) return call.Fail(ERROR_MOD_NOT_FOUND);
-        ModuleRecord& record = machine->modules[module->base];
+        hosted::ModuleRecord& record = machine->modules[module->base];
         record.path = module->path;
         record.library = library;
         ++record.references;
     }
-    *phModule = Handle(module->base);
-    return call.Succeed([&] { return ModuleArg(*machine, *phModule); });
+    *phModule = hosted::Handle(module->base);
+    return call.Succeed([&] { return hosted::ModuleArg(*machine, *phModule); });
 }

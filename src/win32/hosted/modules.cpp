@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/mman.h>
@@ -10,29 +11,29 @@
 
 #include "win32/hosted/paths.h"
 #include "win32/hosted/unique_fd.h"
+#include "win32/win32.h"
 
 namespace hosted {
 
 namespace fs = std::filesystem;
 
-std::optional<MappedFile> MappedFile::Open(const std::string& path, int& error) {
+namespace {
+Refusal FailedTo(const char* what) {
+    const int error = errno;
+    return {error == EACCES ? ERROR_ACCESS_DENIED : ERROR_MOD_NOT_FOUND,
+            std::string("cannot be ") + what + ": " + std::strerror(error)};
+}
+} // namespace
+
+Result<MappedFile> MappedFile::Open(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) {
-        error = errno;
-        return std::nullopt;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = EISDIR;
-        return std::nullopt;
-    }
+    if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0) return FailedTo("opened");
+    if (!S_ISREG(info.st_mode)) return Refusal{ERROR_MOD_NOT_FOUND, "is not a regular file"};
     const auto size = static_cast<std::size_t>(info.st_size);
     if (size == 0) return MappedFile(nullptr, 0);
     void* base = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
-    if (base == MAP_FAILED) {
-        error = errno;
-        return std::nullopt;
-    }
+    if (base == MAP_FAILED) return FailedTo("mapped");
     return MappedFile(base, size);
 }
 

@@ -10,14 +10,16 @@
 #include <utility>
 
 #include "win32/hosted/elf_module.h"
+#include "win32/hosted/result.h"
 
 namespace hosted {
 
 // A whole file mapped read-only.
 class MappedFile {
 public:
-    // nullopt with errno in `error` when the file cannot be opened or mapped.
-    static std::optional<MappedFile> Open(const std::string& path, int& error);
+    // Refused with ERROR_ACCESS_DENIED when the file may not be read, else
+    // with ERROR_MOD_NOT_FOUND when it cannot be opened or mapped.
+    static Result<MappedFile> Open(const std::string& path);
     MappedFile(MappedFile&& other) noexcept
         : base_(std::exchange(other.base_, nullptr)), size_(std::exchange(other.size_, 0)) {}
     MappedFile& operator=(MappedFile&&) = delete;

@@ -8,8 +8,7 @@
 #include "win32/hosted/module_calls.h"
 #include "win32/hosted/resource_image.h"
 
-using namespace hosted;
-
+namespace hosted {
 namespace {
 
 std::string TypeArg(LPCSTR type) {
@@ -19,49 +18,53 @@ std::string TypeArg(LPCSTR type) {
 }
 
 // The entry `resource` names in `module`'s resources, or the error to fail with.
-std::optional<ResourceEntry> EntryOf(const Machine& machine, HMODULE module, HRSRC resource, DWORD& error) {
+Result<ResourceEntry> EntryOf(const Machine& machine, HMODULE module, HRSRC resource) {
     const std::optional<ModuleView> view = ViewModule(machine, module);
-    std::optional<ResourceEntry> entry = view ? ResourceEntryAt(view->resources, resource) : std::nullopt;
-    error = !view ? ERROR_MOD_NOT_FOUND : ERROR_INVALID_HANDLE;
-    return entry;
+    if (!view) return Refusal{ERROR_MOD_NOT_FOUND, {}};
+    std::optional<ResourceEntry> entry = ResourceEntryAt(view->resources, resource);
+    if (!entry) return Refusal{ERROR_INVALID_HANDLE, {}};
+    return *entry;
 }
 
 } // namespace
+} // namespace hosted
 
 HRSRC WINAPI FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {
-    MachineLock machine;
-    Call call(*machine, "FindResourceA",
-              [&] { return ArgList({ModuleArg(*machine, hModule), IdArg(lpName), TypeArg(lpType)}); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "FindResourceA", [&] {
+        return hosted::ArgList({hosted::ModuleArg(*machine, hModule), hosted::IdArg(lpName), hosted::TypeArg(lpType)});
+    });
     if (call.Planned()) return call.FailNull(call.PlannedError());
-    const std::optional<ModuleView> module = ViewModule(*machine, hModule);
+    const std::optional<hosted::ModuleView> module = hosted::ViewModule(*machine, hModule);
     if (!module) return call.FailNull(ERROR_MOD_NOT_FOUND);
-    DWORD error = ERROR_SUCCESS;
-    const std::optional<ResourceEntry> entry =
-        FindResourceEntry(module->resources, lpName, lpType, LANGIDFROMLCID(GetThreadLocale()), error);
-    if (!entry) return call.FailNull(error);
+    const hosted::Result<hosted::ResourceEntry> entry =
+        hosted::FindResourceEntry(module->resources, lpName, lpType, LANGIDFROMLCID(GetThreadLocale()));
+    if (!entry) return call.FailNull(entry.Error());
     call.Finish("ptr", [&] { return std::to_string(entry->data.size()) + " bytes"; });
     return const_cast<unsigned char*>(entry->header);
 }
 
 HGLOBAL WINAPI LoadResource(HMODULE hModule, HRSRC hResInfo) {
-    MachineLock machine;
-    Call call(*machine, "LoadResource", [&] { return ArgList({ModuleArg(*machine, hModule), PointerArg(hResInfo)}); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "LoadResource", [&] {
+        return hosted::ArgList({hosted::ModuleArg(*machine, hModule), hosted::PointerArg(hResInfo)});
+    });
     if (call.Planned()) return call.FailNull(call.PlannedError());
-    DWORD error = ERROR_SUCCESS;
-    const std::optional<ResourceEntry> entry = EntryOf(*machine, hModule, hResInfo, error);
-    if (!entry) return call.FailNull(error);
+    const hosted::Result<hosted::ResourceEntry> entry = hosted::EntryOf(*machine, hModule, hResInfo);
+    if (!entry) return call.FailNull(entry.Error());
     call.Finish("ptr");
     return const_cast<unsigned char*>(entry->data.data());
 }
 
 DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
-    MachineLock machine;
-    Call call(*machine, "SizeofResource", [&] { return ArgList({ModuleArg(*machine, hModule), PointerArg(hResInfo)}); });
-    DWORD error = call.Planned() ? call.PlannedError() : ERROR_SUCCESS;
-    const std::optional<ResourceEntry> entry =
-        call.Planned() ? std::nullopt : EntryOf(*machine, hModule, hResInfo, error);
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "SizeofResource", [&] {
+        return hosted::ArgList({hosted::ModuleArg(*machine, hModule), hosted::PointerArg(hResInfo)});
+    });
+    const hosted::Result<hosted::ResourceEntry> entry =
+        call.Planned() ? hosted::Refusal{call.PlannedError(), {}} : hosted::EntryOf(*machine, hModule, hResInfo);
     if (!entry) {
-        call.FinishFailed("0", error);
+        call.FinishFailed("0", entry.Error());
         return 0;
     }
     const auto size = static_cast<DWORD>(entry->data.size());
@@ -70,8 +73,8 @@ DWORD WINAPI SizeofResource(HMODULE hModule, HRSRC hResInfo) {
 }
 
 LPVOID WINAPI LockResource(HGLOBAL hResData) {
-    MachineLock machine;
-    Call call(*machine, "LockResource", [&] { return PointerArg(hResData); });
+    hosted::MachineLock machine;
+    hosted::Call call(*machine, "LockResource", [&] { return hosted::PointerArg(hResData); });
     if (call.Planned()) return call.FailNull(call.PlannedError());
     if (!hResData) return call.FailNull(ERROR_INVALID_HANDLE);
     call.Finish("ptr");

@@ -100,8 +100,7 @@ bool Matches(const ResourceId& id, LPCSTR wanted) {
 
 } // namespace
 
-std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, LANGID language,
-                                               DWORD& error) {
+Result<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, LANGID language) {
     // The order of the languages: the thread's, the neutral one, then the others by id.
     auto rank = [language](LANGID candidate) -> std::uint32_t {
         if (candidate == language) return 0;
@@ -110,7 +109,7 @@ std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCS
     };
     std::optional<ResourceEntry> found;
     std::uint32_t foundRank = 0;
-    error = ERROR_RESOURCE_DATA_NOT_FOUND;
+    DWORD error = ERROR_RESOURCE_DATA_NOT_FOUND;
     ForEachEntry(image, [&](const Entry& entry) {
         if (!Matches(entry.type, type)) {
             if (error == ERROR_RESOURCE_DATA_NOT_FOUND) error = ERROR_RESOURCE_TYPE_NOT_FOUND;
@@ -123,8 +122,8 @@ std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCS
         }
         return found && foundRank == 0;
     });
-    if (found) error = ERROR_SUCCESS;
-    return found;
+    if (!found) return Refusal{error, {}};
+    return *found;
 }
 
 std::string ResourceImageFault(ByteView image) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "win32/hosted/elf_module.h"
+#include "win32/hosted/result.h"
 #include "win32/win32.h"
 
 namespace hosted {
@@ -21,12 +22,11 @@ struct ResourceEntry {
 // MAKEINTRESOURCEA or "#123", or text compared without regard to case), as
 // Windows looks for a thread of language `language`: the one of that
 // language, else the neutral one, else the one of the lowest language id,
-// which a module's resource directory lists first. Otherwise nullopt with
-// `error` set: no resources at all (ERROR_RESOURCE_DATA_NOT_FOUND), none of
-// the type, or none of the name. A damaged entry ends the image: what
-// follows it is not found.
-std::optional<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, LANGID language,
-                                               DWORD& error);
+// which a module's resource directory lists first. Otherwise refused: no
+// resources at all (ERROR_RESOURCE_DATA_NOT_FOUND), none of the type, or
+// none of the name, which the error says whole. A damaged entry ends the
+// image: what follows it is not found.
+Result<ResourceEntry> FindResourceEntry(ByteView image, LPCSTR name, LPCSTR type, LANGID language);
 // Empty when `image` is a whole run of well-formed entries; otherwise
 // where it breaks off: "its resource entry at byte 96 of 1416 is damaged".
 std::string ResourceImageFault(ByteView image);
