@@ -244,7 +244,7 @@ TEST_F(DamagedBootRegionTest, AnExfatBitmapOutsideTheVolumeIsRefused) {
     ASSERT_NE(testsupport::RunOk("dump.exfat '" + small.string() + "'").find("Bitmap start cluster: \t\t\t2\n"),
               std::string::npos);
     Expect(small, {{"a bitmap chain cut short", fat + 2 * 4, Le32(0xFFFFFFFF), ERROR_UNRECOGNIZED_VOLUME,
-                    exfat + "its allocation bitmap's cluster chain ends after 1 clusters"}});
+                    exfat + "its allocation bitmap's cluster chain ends after 1 cluster"}});
     // The volume as it was, on a medium that ends before its clusters do.
     const std::filesystem::path cut = dir / "cut.img";
     std::filesystem::copy_file(image, cut);

@@ -140,9 +140,11 @@ public:
     // heap's; the failure says how the chain went wrong when it is not.
     bool Holds(std::uint32_t cluster, std::uint64_t done, const std::string& what) {
         if (InHeap(cluster)) return true;
+        const std::uint64_t clusters = done / clusterBytes_;
         return Fail(ERROR_UNRECOGNIZED_VOLUME,
                     cluster >= firstMarker
-                        ? what + "'s cluster chain ends after " + std::to_string(done / clusterBytes_) + " clusters"
+                        ? what + "'s cluster chain ends after " + std::to_string(clusters) +
+                              (clusters == 1 ? " cluster" : " clusters")
                         : what + "'s cluster chain names cluster " + std::to_string(cluster) +
                               ", outside the cluster heap");
     }
