@@ -2,6 +2,8 @@
 // Windows do differently: platform_posix.cpp and platform_windows.cpp.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 
 #include "common/files.h"
@@ -19,5 +21,9 @@ void HoldClosedStandardStreams();
 UniqueFile CreateNewFile(const std::filesystem::path& path);
 
 bool StandardErrorIsTerminal();
+
+// Moves `file` to byte `offset`, which may lie beyond 4 GiB; false with errno
+// set when it cannot.
+bool SeekTo(std::FILE* file, std::uint64_t offset);
 
 } // namespace tools

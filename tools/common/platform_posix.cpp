@@ -27,4 +27,9 @@ UniqueFile CreateNewFile(const std::filesystem::path& path) {
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
 
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
+    static_assert(sizeof(off_t) == 8, "offsets beyond 4 GiB");
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
 } // namespace tools

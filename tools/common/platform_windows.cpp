@@ -19,4 +19,8 @@ UniqueFile CreateNewFile(const std::filesystem::path& path) {
 
 bool StandardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
 
+bool SeekTo(std::FILE* file, std::uint64_t offset) {
+    return ::_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;
+}
+
 } // namespace tools

@@ -61,6 +61,7 @@ constexpr tools::OptionRow optionRows[] = {
     {"--trace", OptionValue::InlineOnly, "FILE", false},
     {"--force", OptionValue::None, "", false},
     {"--drive-name", OptionValue::Needed, "L", false},
+    {"--rescue", OptionValue::Needed, "MAPFILE", false},
     {"-o", OptionValue::Needed, "FILE", false},
     {"-i", OptionValue::Needed, "FILE", false},
 };
@@ -92,6 +93,7 @@ private:
         else if (name == "--trace") result_.machine.trace = value.value_or("-");
         else if (name == "--force") result_.force = true;
         else if (name == "--drive-name") result_.driveName = ParseLetter(*value, name);
+        else if (name == "--rescue") result_.rescuePath = FileName(name, *value);
         else if (name == "-o") result_.outputPath = FileName(name, *value);
         else if (name == "-i") result_.inputPath = FileName(name, *value);
     }
@@ -126,6 +128,10 @@ private:
             throw UsageError("--force belongs to " + CommandsWith("--force"));
         if (result_.driveName && tools::UseOf(row.operands, "--drive-name") == tools::OptionUse::Foreign)
             throw UsageError("--drive-name belongs to " + CommandsWith("--drive-name"));
+        if (!result_.rescuePath.empty() && tools::UseOf(row.operands, "--rescue") == tools::OptionUse::Foreign)
+            throw UsageError("--rescue MAPFILE belongs to " + CommandsWith("--rescue"));
+        if (!result_.rescuePath.empty() && result_.outputPath.empty())
+            throw UsageError("--rescue MAPFILE needs -o FILE, which the rescued sectors fill at their places");
         const std::vector<std::string_view> names = tools::OperandNames(row.operands);
         for (std::size_t i = 0; i < names.size(); ++i) Operand(names[i], line_.operands[i + 1]);
     }

@@ -46,6 +46,7 @@ struct Invocation {
     std::string outputPath;                 // -o FILE: empty means a hex dump
     bool force = false;                     // --force: move a floppy run whose FORMAT is not the disk's
     std::optional<char> driveName;          // --drive-name: the drive whose size bound checks a floppy run
+    std::string rescuePath;                 // --rescue MAPFILE: read on past bad sectors, kept in MAPFILE
 };
 
 // Throws UsageError naming the argument that is wrong.

@@ -17,7 +17,8 @@ sector of the volume), COUNT the number of sectors, FORMAT one of 360, 720,
 Commands:
   info          the drive's geometry, its size bound, what lies out of reach
                 and the road transfers take
-  read          COUNT sectors from FIRST, as a hex dump or raw into FILE
+  read          COUNT sectors from FIRST, as a hex dump or raw into FILE, or
+                past bad sectors with --rescue MAPFILE
   write         COUNT sectors from FIRST, taken from FILE (- for standard input)
   floppy-read   like read, by cylinder/head/sector on Windows 95/98
   floppy-write  like write, to a floppy in A: or B:
@@ -87,14 +88,27 @@ replaced, a device or FIFO written in place; the backing of a drive is
 refused). Runs longer than 1 MiB move in pieces, with a progress bar when
 standard error is a terminal.
 
+With --rescue MAPFILE the read goes on past bad sectors: a piece that fails
+is read again sector by sector, and a sector that still fails is written to
+FILE as zeros at its place and marked bad. MAPFILE, in GNU ddrescue's map
+file form (ddrescuelog reads it), says which bytes of the drive were read
+(+), are bad (-) or were not tried (?); it is saved after each piece. FILE
+is written in place. Given an existing MAPFILE of the same run, only its
+sectors not read yet are tried (an interrupted run resumes, bad sectors are
+tried again) into the FILE earlier runs filled. The summary names the bad
+sectors; exit status 1 while any remain.
+
 Options:
   -o FILE       write the raw bytes to FILE
+  --rescue MAPFILE
+                read on past bad sectors, recording them in MAPFILE
   --retries N   attempts per piece (default 2)
   --lock        lock the volume around each piece of the read
   --drive, --platform, --trace (see zelvan --help)
 
 Example:
   zelvan --drive C=disk.img read C 0 2048 -o first-megabyte.bin
+  zelvan --drive C=disk.img read C 0 65372 -o disk-copy.img --rescue disk-copy.map
 )";
 
 constexpr std::string_view writeHelp = R"(Writes COUNT sectors of drive LETTER, starting at sector FIRST, with
@@ -134,10 +148,12 @@ component keeps, C: as a new component selects it (an application leaves
 DriveName at its fixed drive). With none, the component takes no run but the
 one it holds as created, FIRST 0 and COUNT 1. The size bound of a floppy's
 own file system stops short of its last sectors (see info); --drive-name C
-reaches them when C:'s is larger. Output as for read.
+reaches them when C:'s is larger. Output, and --rescue, as for read.
 
 Options:
   -o FILE       write the raw bytes to FILE
+  --rescue MAPFILE
+                read on past bad sectors, recording them in MAPFILE (see read)
   --force       read even when FORMAT is not the disk's size (95/98)
   --drive-name L
                 the component's DriveName drive, whose size bound checks FIRST
@@ -187,9 +203,10 @@ Example:
 
 constexpr CommandRow commandRows[] = {
     {"info", "LETTER", infoHelp, RunInfo},
-    {"read", "LETTER FIRST COUNT [-o FILE]", readHelp, RunRead},
+    {"read", "LETTER FIRST COUNT [-o FILE [--rescue MAPFILE]]", readHelp, RunRead},
     {"write", "LETTER FIRST COUNT -i FILE", writeHelp, RunWrite},
-    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE] [--force] [--drive-name L]", floppyReadHelp, RunRead},
+    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE [--rescue MAPFILE]] [--force] [--drive-name L]", floppyReadHelp,
+     RunRead},
     {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE [--force] [--drive-name L]", floppyWriteHelp, RunWrite},
     {"demo", "", demoHelp, RunDemo},
 };

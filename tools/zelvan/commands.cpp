@@ -4,11 +4,13 @@
 #include <memory>
 
 #include "common/files.h"
+#include "common/outcome.h"
 #include "common/run_tool.h"
 #include "zelvan/drive_facts.h"
 #include "zelvan/exact_input.h"
 #include "zelvan/hexdump.h"
 #include "zelvan/machine_setup.h"
+#include "zelvan/rescue_run.h"
 #include "zelvan/selection.h"
 #include "zelvan/transfer.h"
 #include "zelvan/volume_reach.h"
@@ -47,6 +49,15 @@ Selected Select(const Invocation& invocation) {
 
 void RunRead(const Invocation& invocation) {
     const Selected selected = Select(invocation);
+    if (!invocation.rescuePath.empty()) {
+        const RunRequest& run = selected.run;
+        RescueMap map(invocation.rescuePath, BytesPerSector(run, selected.drive), run.first, run.count);
+        RescueRun(*selected.zelvan, selected.drive, run, {invocation.force}, map, invocation.outputPath);
+        const std::string summary = RescueSummary(run, map, invocation.outputPath);
+        if (map.Count(sectorsBad) != 0) throw tools::Failure(summary);
+        std::cerr << "zelvan: " << summary << '\n';
+        return;
+    }
     if (invocation.outputPath.empty()) {
         HexDump dump(std::cout);
         // Output that cannot be written stops the run at the piece it failed on.

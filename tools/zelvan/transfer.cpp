@@ -30,16 +30,6 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::span<std::uint8_t> buffer) {
-    const int high = static_cast<int>(buffer.size()) - 1;
-    if (run.floppy)
-        return direction == Direction::Read
-                   ? zelvan.ReadFloppySectors(run.letter, buffer.data(), high, *run.floppy)
-                   : zelvan.WriteFloppySectors(run.letter, buffer.data(), high, *run.floppy, false);
-    return direction == Direction::Read ? zelvan.ReadSectors(buffer.data(), high)
-                                        : zelvan.WriteSectors(buffer.data(), high);
-}
-
 // Why Windows refused the piece: the NT road's last error, or the first
 // service the VWIN32 device refused on the Windows 95 roads.
 FaultWords RefusalOf(const Orvane::TZelvan& zelvan, const DriveFacts& drive, char letter, const PlatformFacts& platform,
@@ -116,15 +106,7 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
                            const std::optional<machine::Tally>& made) {
     const char letter = run.letter;
     const TRoad road = platform.road;
-    if (run.floppy) {
-        const UINT type = GetDriveTypeA(Orvane::TRootPath(letter).Text);
-        if (!Orvane::IsFloppyDriveType(type))
-            return {"drive " + std::string{letter} + ": is " + DriveTypeName(type) +
-                        ", not removable: the floppy methods take only a removable drive",
-                    Left::Nothing};
-        if (direction == Direction::Write && !Orvane::IsFloppyWriteLetter(letter))
-            return {"floppy writes go only to A: or B:, not to " + std::string{letter} + ":", Left::Nothing};
-    }
+    if (std::optional<std::string> refusal = FloppyRefusal(run, direction)) return {*refusal, Left::Nothing};
     const auto confirmation = asked ? machine::LastConfirmation() : std::nullopt;
     if (confirmation && !confirmation->shown)
         return {"the write was not confirmed: the question \"" + OneLine(confirmation->text) +
@@ -133,15 +115,7 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
     if (confirmation && confirmation->declined)
         return {"the write was not confirmed (the answer to \"" + OneLine(confirmation->text) + "\" was No)",
                 Left::Nothing};
-    if (zelvan.Retries() == 0) return {"no attempt was made: the retry count is 0", Left::Nothing};
-    if (road == TRoad::None && platform.platformId == Orvane::Win95)
-        return {"the machine reports Windows 95/98, whose VWIN32 roads a 64-bit program cannot take "
-                "(their requests carry 32-bit addresses): only the NT road exists here",
-                Left::Nothing};
-    if (road == TRoad::None)
-        return {"the machine reports a platform on which the component transfers nothing "
-                "(it knows Windows 95/98 and NT only)",
-                Left::Nothing};
+    if (std::optional<std::string> refusal = NoAttempt(zelvan, platform)) return {*refusal, Left::Nothing};
     const FaultWords words =
         RefusalOf(zelvan, drive, letter, platform, direction, run.floppy.has_value(), error, refusal);
     std::string reason = std::string("the component could not ") + (direction == Direction::Read ? "read " : "write ") +
@@ -156,14 +130,45 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
                           road == TRoad::NT && error == ERROR_NOT_LOCKED)};
 }
 
-// Sectors per piece: pieceBytes, and one sector for a floppy write by BIOS
-// requests, so that a failure tells exactly which sectors were written.
+} // namespace
+
 std::uint32_t SectorsPerPiece(const RunRequest& run, Direction direction, TRoad road, std::uint32_t bytesPerSector) {
     if (run.floppy && direction == Direction::Write && road != TRoad::NT) return 1;
     return std::max<std::uint32_t>(1, pieceBytes / bytesPerSector);
 }
 
-} // namespace
+bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::span<std::uint8_t> buffer) {
+    const int high = static_cast<int>(buffer.size()) - 1;
+    if (run.floppy)
+        return direction == Direction::Read
+                   ? zelvan.ReadFloppySectors(run.letter, buffer.data(), high, *run.floppy)
+                   : zelvan.WriteFloppySectors(run.letter, buffer.data(), high, *run.floppy, false);
+    return direction == Direction::Read ? zelvan.ReadSectors(buffer.data(), high)
+                                        : zelvan.WriteSectors(buffer.data(), high);
+}
+
+std::optional<std::string> FloppyRefusal(const RunRequest& run, Direction direction) {
+    if (!run.floppy) return std::nullopt;
+    const char letter = run.letter;
+    const UINT type = GetDriveTypeA(Orvane::TRootPath(letter).Text);
+    if (!Orvane::IsFloppyDriveType(type))
+        return "drive " + std::string{letter} + ": is " + DriveTypeName(type) +
+               ", not removable: the floppy methods take only a removable drive";
+    if (direction == Direction::Write && !Orvane::IsFloppyWriteLetter(letter))
+        return "floppy writes go only to A: or B:, not to " + std::string{letter} + ":";
+    return std::nullopt;
+}
+
+std::optional<std::string> NoAttempt(const Orvane::TZelvan& zelvan, const PlatformFacts& platform) {
+    if (zelvan.Retries() == 0) return "no attempt was made: the retry count is 0";
+    if (platform.road == TRoad::None && platform.platformId == Orvane::Win95)
+        return "the machine reports Windows 95/98, whose VWIN32 roads a 64-bit program cannot take "
+               "(their requests carry 32-bit addresses): only the NT road exists here";
+    if (platform.road == TRoad::None)
+        return "the machine reports a platform on which the component transfers nothing "
+               "(it knows Windows 95/98 and NT only)";
+    return std::nullopt;
+}
 
 std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive) {
     return run.floppy ? Orvane::FloppySectorBytes : drive.geometry.BytesPerSector;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "orvane/orvane.h"
 #include "zelvan/drive_facts.h"
@@ -38,6 +39,21 @@ using PieceBytes = std::function<void(std::span<std::uint8_t>)>;
 struct TransferOptions {
     bool force = false; // move a floppy run whose FORMAT differs from the medium's
 };
+
+// Sectors per piece: pieceBytes, and one sector for a floppy write by BIOS
+// requests, so that a failure tells exactly which sectors were written.
+std::uint32_t SectorsPerPiece(const RunRequest& run, Direction direction, Orvane::TRoad road,
+                              std::uint32_t bytesPerSector);
+
+// Moves the run the component holds (FirstSector, Sectors) of `run`'s kind
+// through `buffer`, which holds it whole; the component's Boolean.
+bool MovePiece(Orvane::TZelvan& zelvan, const RunRequest& run, Direction direction, std::span<std::uint8_t> buffer);
+
+// Why the floppy methods take no sector of `run` at all (not a removable
+// drive, a write to another letter than A: or B:); nothing for a logical run.
+std::optional<std::string> FloppyRefusal(const RunRequest& run, Direction direction);
+// Why the component makes no attempt on this machine (no retries, no road).
+std::optional<std::string> NoAttempt(const Orvane::TZelvan& zelvan, const PlatformFacts& platform);
 
 // `drive` is what SelectDrive returned for run.letter, or for a floppy run
 // SelectFloppyBound, whose size bound the run is checked against. Checks the whole run
