@@ -6,7 +6,7 @@
 # 32-bit programs), Xvfb for the confirmation dialog, xdotool to answer it
 # and ImageMagick to photograph it (Wine takes a few minutes the first time).
 set -euo pipefail
-packages=(cmake make ninja-build ccache g++ pkg-config clang libclang-rt-14-dev libgtest-dev libbenchmark-dev libpng-dev dosfstools mtools fdisk gddrescue e2fsprogs ntfs-3g ntfs-3g-dev exfatprogs bsdextrautils xxd fp-compiler fp-units-rtl g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest)
+packages=(cmake make ninja-build ccache g++ pkg-config clang libclang-rt-14-dev libgtest-dev libbenchmark-dev libpng-dev dosfstools mtools fdisk gddrescue e2fsprogs ntfs-3g ntfs-3g-dev exfatprogs valgrind bsdextrautils xxd fp-compiler fp-units-rtl g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest)
 if [ "${1:-}" = --windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xdotool imagemagick)
 fi

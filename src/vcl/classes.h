@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "vcl/system.h"
@@ -53,6 +55,8 @@ public:
     // A name is empty or an identifier, unique among the owner's components.
     void SetName(const AnsiString& NewName);
 
+    // Takes AComponent from its owner, if it has one; refuses one whose
+    // name another of this component's components has.
     void InsertComponent(TComponent* AComponent);
     void RemoveComponent(TComponent* AComponent);
     void DestroyComponents();
@@ -65,9 +69,14 @@ public:
     virtual void GetChildren(const std::function<void(TComponent*)>& Proc, const TComponent* Root) const;
 
 private:
+    void ForgetName(const TComponent* AComponent);
+
     TComponent* FOwner = nullptr;
     AnsiString FName;
     std::vector<TComponent*> FComponents;
+    // The owned components that have a name, by their names in upper case:
+    // a name is found, and kept unique, at once among any number of siblings.
+    std::unordered_map<std::string, TComponent*> FNames;
 };
 
 } // namespace vcl

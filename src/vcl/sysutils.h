@@ -1,6 +1,7 @@
 // Process-wide facts the runtime publishes.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vcl {
@@ -17,5 +18,8 @@ void InitPlatformId();
 
 // Equal but for the case of ASCII letters.
 bool SameText(std::string_view a, std::string_view b);
+// The text with its ASCII letters in upper case: one spelling for all that
+// SameText finds equal.
+std::string UpperCase(std::string_view text);
 
 } // namespace vcl

@@ -44,6 +44,26 @@ std::string RunOk(const std::string& command) {
     return result.output;
 }
 
+std::optional<std::uint64_t> InstructionsOf(const std::string& command) {
+#ifdef __SANITIZE_ADDRESS__
+    (void)command;
+    return std::nullopt;
+#else
+    const TempDir scratch;
+    const fs::path log = scratch / "cachegrind.log";
+    RunOk("valgrind --tool=cachegrind --cache-sim=no --cachegrind-out-file=/dev/null --log-file='" + log.string() + "' " +
+          command + " >/dev/null");
+    const Bytes bytes = ReadFile(log);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t refs = text.find("I   refs:");
+    if (refs == std::string::npos) throw std::runtime_error("cachegrind counted no instructions of " + command);
+    std::uint64_t count = 0;
+    for (std::size_t at = refs + 9; at < text.size() && text[at] != '\n'; ++at)
+        if (text[at] >= '0' && text[at] <= '9') count = count * 10 + static_cast<std::uint64_t>(text[at] - '0');
+    return count;
+#endif
+}
+
 std::string Bounded(unsigned seconds) {
 #ifdef __SANITIZE_ADDRESS__
     const std::string memory;

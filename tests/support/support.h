@@ -35,6 +35,11 @@ struct CommandResult {
 CommandResult Run(const std::string& command);
 // Runs it and fails the calling test (by exception) unless it exits 0.
 std::string RunOk(const std::string& command);
+// The instructions that the program of the command line `command` (its
+// first word) executes, counted by valgrind's cachegrind: a measure of the
+// work done that no other load on the machine changes. nullopt under the
+// sanitizers, whose programs valgrind cannot run.
+std::optional<std::uint64_t> InstructionsOf(const std::string& command);
 // A shell prefix for a program that a fault would make read without end:
 // it is stopped after `seconds` (exit 124), and its memory is bounded to
 // 1 GB (unless the sanitizers, whose shadow memory needs more, are in).

@@ -1,8 +1,10 @@
 #include "zelvan-host/module_exports.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "common/outcome.h"
 #include "win32/little_endian.h"
@@ -20,12 +22,15 @@ public:
         Need(at, size);
         return win32::LittleEndian(bytes_, static_cast<std::size_t>(at), size);
     }
-    std::string Text(std::uint64_t at) const {
+    // The name at `at`, or its first `longest` bytes when it is longer.
+    std::string_view Text(std::uint64_t at, std::uint64_t longest = ~std::uint64_t{0}) const {
         Need(at, 1);
         const auto* start = reinterpret_cast<const char*>(bytes_.data()) + at;
-        const void* end = std::memchr(start, 0, bytes_.size() - static_cast<std::size_t>(at));
-        if (!end) Damaged("a name runs past the end of the file");
-        return std::string(start, static_cast<const char*>(end));
+        const std::size_t room = bytes_.size() - static_cast<std::size_t>(at);
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(room, longest));
+        const void* end = std::memchr(start, 0, length);
+        if (!end && length == room) Damaged("a name runs past the end of the file");
+        return std::string_view(start, end ? static_cast<const char*>(end) : start + length);
     }
     void Need(std::uint64_t at, std::uint64_t size) const {
         if (at > bytes_.size() || size > bytes_.size() - at) Damaged("a table lies past the end of the file");
@@ -37,10 +42,13 @@ private:
     const std::string& what_;
 };
 
-std::string Versioned(const std::string& name, const std::string& version) {
-    const bool hashed = version.size() == 9 && version[0] == 'H' &&
-                        version.find_first_not_of("0123456789ABCDEF", 1) == std::string::npos;
-    return hashed ? name + "@" + version.substr(1) : name;
+// A version node named after a hash: "H1A2B3C4D".
+constexpr std::size_t hashedVersionLength = 9;
+
+std::string Versioned(std::string_view name, std::string_view version) {
+    const bool hashed = version.size() == hashedVersionLength && version[0] == 'H' &&
+                        version.find_first_not_of("0123456789ABCDEF", 1) == std::string_view::npos;
+    return std::string(name) + (hashed ? "@" + std::string(version.substr(1)) : "");
 }
 
 std::vector<std::string> ElfExports(const FileBytes& file) {
@@ -72,18 +80,24 @@ std::vector<std::string> ElfExports(const FileBytes& file) {
     if (symbols->link >= sectionCount || symbols->entry == 0) file.Damaged("its dynamic symbols are malformed");
     const std::uint64_t names = section(symbols->link).offset;
 
-    // Version index to the version's name.
-    auto versionName = [&](std::uint64_t index) -> std::string {
-        if (!definitions || definitions->link >= sectionCount) return {};
+    // Version index to the version's name, the first definition of an index
+    // winning, read in one walk of the definitions; of a name no more than
+    // tells whether it is a hash's.
+    std::unordered_map<std::uint64_t, std::string_view> versionNames;
+    if (definitions && definitions->link < sectionCount) {
         const std::uint64_t strings = section(definitions->link).offset;
         std::uint64_t at = definitions->offset;
         for (std::uint64_t n = 0; n < definitions->info; ++n) {
-            if (file.Field(at + 4, 2) == index) return file.Text(strings + file.Field(at + file.Field(at + 12, 4), 4));
+            const std::uint64_t name = strings + file.Field(at + file.Field(at + 12, 4), 4);
+            versionNames.emplace(file.Field(at + 4, 2), file.Text(name, hashedVersionLength + 1));
             const std::uint64_t next = file.Field(at + 16, 4);
             if (next == 0) break;
             at += next;
         }
-        return {};
+    }
+    auto versionName = [&](std::uint64_t index) {
+        const auto found = versionNames.find(index);
+        return found == versionNames.end() ? std::string_view() : found->second;
     };
 
     std::vector<std::string> exported;
@@ -93,9 +107,9 @@ std::vector<std::string> ElfExports(const FileBytes& file) {
         const std::uint64_t index = file.Field(at + (wide ? 6 : 14), 2);
         const std::uint64_t binding = info >> 4;
         if (index == undefined || index == absolute || (binding != 1 && binding != 2)) continue;
-        const std::string name = file.Text(names + file.Field(at, 4));
+        const std::string_view name = file.Text(names + file.Field(at, 4));
         const std::uint64_t version = versions ? file.Field(versions->offset + 2 * i, 2) & 0x7fff : 0;
-        exported.push_back(version > 1 ? Versioned(name, versionName(version)) : name);
+        exported.push_back(version > 1 ? Versioned(name, versionName(version)) : std::string(name));
     }
     return exported;
 }
@@ -126,7 +140,8 @@ std::vector<std::string> PeExports(const FileBytes& file) {
     const std::uint64_t namesAt = offsetOf(file.Field(directory + 32, 4));
     file.Need(namesAt, nameCount * 4);
     std::vector<std::string> exported;
-    for (std::uint64_t i = 0; i < nameCount; ++i) exported.push_back(file.Text(offsetOf(file.Field(namesAt + 4 * i, 4))));
+    for (std::uint64_t i = 0; i < nameCount; ++i)
+        exported.emplace_back(file.Text(offsetOf(file.Field(namesAt + 4 * i, 4))));
     return exported;
 }
 
