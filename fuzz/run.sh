@@ -2,8 +2,9 @@
 # Builds the fuzz targets with clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer, writes their seed corpus (forms made by code,
 # the resources of both builds of ZelvanPack as the resource compiler wrote
-# them, and the first 64 KiB of FAT, NTFS and exFAT volumes their own tools
-# made), and runs each for a bounded time.
+# them, the first 64 KiB of FAT, NTFS and exFAT volumes their own tools
+# made, and both builds of ZelvanPack itself), and runs each for a bounded
+# time.
 #
 #   bash fuzz/run.sh BUILD_DIR            (FUZZ_SECONDS per target, default 60)
 set -euo pipefail
@@ -20,7 +21,7 @@ CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -G Ninja \
   -DZELVAN_BUILD_FUZZERS=ON -DZELVAN_BUILD_TESTS=OFF -DZELVAN_SANITIZE=ON -DZELVAN_WERROR=ON \
   -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
 cmake --build "$build" -j2 --target fuzz_form_binary fuzz_form_text fuzz_packageinfo fuzz_resources fuzz_boot_regions \
-  fuzz_make_seeds zelvanpack_vcl40 zelvanpack_vcl30
+  fuzz_modules fuzz_make_seeds zelvanpack_vcl40 zelvanpack_vcl30
 
 corpus=$build/fuzz-corpus
 "$build/fuzz/fuzz_make_seeds" "$corpus/seeds" "$build"/src/package/zelvanpack_vcl*.resources/resources.res
@@ -39,9 +40,15 @@ seed_volume fat32 mkfs.fat -F 32 -S 4096 -s 1
 seed_volume ntfs mkntfs -F -Q -q -c 4096
 seed_volume exfat mkfs.exfat -b 16K -c 4K
 rm -f "$volume"
+# Both builds of the package, without the debugging sections the loader
+# never reads.
+mkdir -p "$corpus/seeds/modules"
+for package in "$build"/bin/ZelvanPack.bpl "$build"/bin/ZelvanPack.dpl; do
+  strip --strip-debug -o "$corpus/seeds/modules/$(basename "$package")" "$package"
+done
 # target:seed folder:longest input
 for fuzzer in form_binary:binary:4096 form_text:text:4096 packageinfo:packageinfo:4096 resources:resources:4096 \
-    boot_regions:boot_regions:65536; do
+    boot_regions:boot_regions:65536 modules:modules:1048576; do
   target=fuzz_${fuzzer%%:*}
   seeds=${fuzzer#*:}
   max_len=${seeds#*:}

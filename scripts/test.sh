@@ -7,7 +7,8 @@
 # their tests for 32-bit and 64-bit Windows and runs them under Wine (the
 # 32-bit ones where the kernel runs 32-bit programs); and runs the fuzz
 # targets of the form readers, the package-information reader, the resource
-# reader and the boot-region readers for a bounded time.
+# reader, the boot-region readers and the hosted LoadLibraryA on damaged
+# packages for a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -43,6 +44,6 @@ bash scripts/windows-stage.sh | tee build-windows/stage.log
 read -r windows_passed windows_skipped < <(sed -n 's/^windows: \([0-9]*\) passed, 0 failed, \([0-9]*\) skipped$/\1 \2/p' build-windows/stage.log)
 passed=$((passed + windows_passed))
 skipped=$((skipped + windows_skipped))
-echo "== fuzzing the form readers, the package-information reader, the resource reader and the boot-region readers"
+echo "== fuzzing the form readers, the package-information reader, the resource reader, the boot-region readers and the loading of damaged packages"
 bash fuzz/run.sh build-fuzz
 echo "tests: $passed passed, 0 failed, $skipped skipped"

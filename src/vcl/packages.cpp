@@ -134,6 +134,7 @@ std::string_view RuntimePackageName() {
 std::vector<std::string_view> RuntimeUnits() { return {"System", "Windows", "SysUtils", "Classes", "TypInfo"}; }
 
 HMODULE LoadPackage(const std::string& Name) {
+    CheckRuntimePackage();
     PackageList& list = ThePackages();
     std::scoped_lock guard(list.lock);
     HMODULE already = GetModuleHandleA(Name.c_str());
@@ -175,19 +176,24 @@ void UnloadPackage(HMODULE Module) {
     if (!FreeLibrary(Module)) Refuse(name, SystemRefusal(GetLastError()), "unload");
 }
 
-void InitializePackage(HMODULE Module) { PackageProc(Module, "Initialize")(); }
+void InitializePackage(HMODULE Module) {
+    CheckRuntimePackage();
+    PackageProc(Module, "Initialize")();
+}
 
 void FinalizePackage(HMODULE Module) { PackageProc(Module, "Finalize")(); }
 
 TLinkedPackage::TLinkedPackage(const char* FileName) : FModule(GetModuleHandleA(FileName)) {
+    CheckRuntimePackage();
     if (!FModule) throw EPackageError(std::string(FileName) + " was not loaded with the program");
     const TPackageProc initialize = PackageProc(FModule, "Initialize");
-    // Its end is looked for before its start runs, so that it can be undone.
-    PackageProc(FModule, "Finalize");
+    // Its end is found before its start runs, so that it can be undone, and
+    // is kept: nothing is looked for, and nothing can fail, at the end.
+    FFinalize = PackageProc(FModule, "Finalize");
     initialize();
 }
 
-TLinkedPackage::~TLinkedPackage() { FinalizePackage(FModule); }
+TLinkedPackage::~TLinkedPackage() { FFinalize(); }
 
 TPackageInfo GetPackageInfo(HMODULE Module) { return ReadInfo(Module, ModuleFileName(Module)); }
 

@@ -26,6 +26,14 @@ std::string_view RuntimePackageName();
 // The units the runtime package contains.
 std::vector<std::string_view> RuntimeUnits();
 
+// Throws EPackageError when this runtime runs from the file of the other
+// build's runtime package ("Vcl40.bpl" holding the vcl30 runtime), on which
+// no package or host of either build can rely: "the runtime package
+// /p/Vcl40.bpl is the vcl30 runtime (VCL30.dpl), not the vcl40 one its name
+// says". A host asks when it starts; LoadPackage and InitializePackage ask
+// first.
+void CheckRuntimePackage();
+
 // Throws EPackageError naming the package and what stands in the way;
 // then nothing is loaded and nothing stays registered.
 HMODULE LoadPackage(const std::string& Name);
@@ -64,6 +72,7 @@ public:
 
 private:
     HMODULE FModule;
+    void (*FFinalize)();
 };
 
 // The PACKAGEINFO of a loaded package (throws EPackageError).

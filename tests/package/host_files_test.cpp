@@ -99,9 +99,27 @@ void CopyPatched(const fs::path& file, const fs::path& copy, const Bytes& within
     testsupport::WriteFile(copy, content);
 }
 
+// The other build's runtime package copied under this build's name, where
+// the system finds it first: the host says so at its start, in one line.
+TEST_F(HostFilesTest, AHostOnTheOtherBuildsRuntimePackageRefusesToStart) {
+    fs::create_directory(dir / "runtime");
+    const fs::path misnamed = dir / "runtime" / RuntimeFile().filename();
+    fs::copy_file(OtherRuntimeFile(), misnamed);
+    const std::string other = runtimeName == std::string("vcl40") ? "vcl30" : "vcl40";
+    for (const std::string& command : {"install " + Quoted(PackageFile()), std::string("--help")}) {
+        const testsupport::CommandResult result = Host(command, "LD_LIBRARY_PATH=" + Quoted(dir / "runtime"));
+        EXPECT_EQ(result.status, 1) << command;
+        EXPECT_EQ(result.output, std::string(hostName) + ": the runtime package " + misnamed.string() + " is the " +
+                                     other + " runtime (" + OtherRuntimeFile().filename().string() + "), not the " +
+                                     runtimeName + " one its name says\n")
+            << command;
+    }
+}
+
 // Damaged as a hostile copy was: a segment that would overlap the next one,
-// a .gnu.hash that would stop the system loader. The host says which file
-// is damaged and where, and goes on to exit 1.
+// a .gnu.hash that would stop the system loader, the size of a resource
+// before the PACKAGEINFO. The host says which file is damaged and where,
+// and goes on to exit 1.
 TEST_F(HostFilesTest, ADamagedPackageIsRefusedSayingWhereItIsDamaged) {
     const Bytes package = testsupport::ReadFile(PackageFile());
     const auto header = *reinterpret_cast<const ElfW(Ehdr)*>(package.data());
@@ -119,6 +137,16 @@ TEST_F(HostFilesTest, ADamagedPackageIsRefusedSayingWhereItIsDamaged) {
     const auto word = [&](std::uint64_t at) { return *reinterpret_cast<const std::uint32_t*>(package.data() + at); };
     const std::uint64_t firstChain = gnuHash + 16 + word(gnuHash + 8) * sizeof(ElfW(Addr)) + 4 * word(gnuHash);
     const std::uint64_t memsz = header.e_phoff + loads[2] * sizeof(ElfW(Phdr)) + offsetof(ElfW(Phdr), p_memsz);
+    // The resources: the note's descriptor, after its type and its owner's
+    // name; the data size of the bitmap's entry, which comes before the
+    // PACKAGEINFO's, 12 bytes before its name.
+    const Bytes owner{1, 0, 0, 0, 'Z', 'e', 'l', 'v', 'a', 'n', 0, 0};
+    const std::uint64_t resources = static_cast<std::uint64_t>(
+        std::search(package.begin(), package.end(), owner.begin(), owner.end()) - package.begin() + owner.size());
+    const Bytes bitmapName{'T', 0, 'Z', 0, 'E', 0, 'L', 0, 'V', 0, 'A', 0, 'N', 0, 0, 0};
+    const std::uint64_t bitmapEntry = static_cast<std::uint64_t>(
+        std::search(package.begin(), package.end(), bitmapName.begin(), bitmapName.end()) - package.begin() - 12);
+    ASSERT_LT(resources, bitmapEntry);
     struct Damage {
         std::uint64_t at;
         std::uint8_t value;
@@ -128,6 +156,9 @@ TEST_F(HostFilesTest, ADamagedPackageIsRefusedSayingWhereItIsDamaged) {
         {memsz + 1, 0xF2, "program header " + std::to_string(loads[3]) + "'s segment overlaps the one before it, or comes before it"},
         {firstChain + 2, static_cast<std::uint8_t>(package[firstChain + 2] ^ 0x10),
          "its .gnu.hash table holds a hash that is not its symbol's"},
+        {bitmapEntry + 2, 0xF2,
+         "its resource entry at byte " + std::to_string(bitmapEntry - resources) + " of " +
+             std::to_string(word(resources - owner.size() - 4)) + " is damaged"},
     };
     for (const auto& [at, value, where] : damages) {
         Bytes damaged = package;

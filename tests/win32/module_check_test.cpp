@@ -112,6 +112,8 @@ TEST_F(ModuleCheckTest, ADamagedTableTheLoaderReadsMakesTheFileNoModule) {
         {"a symbol of a version neither defined nor needed",
          [](ModuleBytes& m) { m.Table<std::uint16_t>(DT_VERSYM, 2) = 0x7ff0; }},
         {"a relocation that writes to read-only memory", [](ModuleBytes& m) { m.Table<ElfW(Rela)>(DT_RELA).r_offset = 0; }},
+        {"more relative relocations counted than there are",
+         [](ModuleBytes& m) { m.Dynamic(DT_RELACOUNT).d_un.d_val = m.Dynamic(DT_RELASZ).d_un.d_val / sizeof(ElfW(Rela)); }},
         {"a relocation of a symbol past the table",
          [](ModuleBytes& m) { m.Table<ElfW(Rela)>(DT_JMPREL).r_info |= ElfW(Xword){0xFFFFFF} << 32; }},
         {"initialisation code outside the code", [](ModuleBytes& m) { m.Dynamic(DT_INIT).d_un.d_ptr = 0; }},

@@ -11,9 +11,11 @@ namespace hosted {
 namespace {
 
 #if defined(__x86_64__)
-constexpr unsigned relocCopy = R_X86_64_COPY, relocIndirect = R_X86_64_IRELATIVE, relocTlsDescriptor = R_X86_64_TLSDESC;
+constexpr unsigned relocRelative = R_X86_64_RELATIVE, relocCopy = R_X86_64_COPY, relocIndirect = R_X86_64_IRELATIVE,
+                   relocTlsDescriptor = R_X86_64_TLSDESC;
 #elif defined(__i386__)
-constexpr unsigned relocCopy = R_386_COPY, relocIndirect = R_386_IRELATIVE, relocTlsDescriptor = R_386_TLS_DESC;
+constexpr unsigned relocRelative = R_386_RELATIVE, relocCopy = R_386_COPY, relocIndirect = R_386_IRELATIVE,
+                   relocTlsDescriptor = R_386_TLS_DESC;
 #else
 #error "the module check knows the relocations of x86 machines only"
 #endif
@@ -61,15 +63,25 @@ void ForEachEntry(const ElfFile& file, std::uint64_t address, std::uint64_t byte
     for (std::uint64_t i = 0; i < count; ++i) visit(file.At<Entry>(table + i * sizeof(Entry), "a relocation"));
 }
 
-// A table of tag `table`, `size` bytes long, of entries of `entrySize`.
+// The tags that place a table of relocations: where, how many bytes, the
+// size of an entry, and how many relative relocations lead it.
+struct TableTags {
+    std::int64_t table, size;
+    std::optional<std::int64_t> entrySize, relativeCount;
+};
+
 template <typename Entry>
-void CheckTable(const ElfFile& file, const DynamicEntries& dynamic, const RelocationCheck& check, std::int64_t table,
-                std::int64_t size, std::optional<std::int64_t> entrySize) {
-    const std::optional<std::uint64_t> address = dynamic.Get(table);
+void CheckTable(const ElfFile& file, const DynamicEntries& dynamic, const RelocationCheck& check, const TableTags& tags) {
+    const std::optional<std::uint64_t> address = dynamic.Get(tags.table);
     if (!address) return;
-    if (entrySize && dynamic.Get(*entrySize).value_or(sizeof(Entry)) != sizeof(Entry))
+    if (tags.entrySize && dynamic.Get(*tags.entrySize).value_or(sizeof(Entry)) != sizeof(Entry))
         throw BadModule("a relocation table of it has entries of another size than its class's");
-    ForEachEntry<Entry>(file, *address, dynamic.Get(size).value_or(0), [&](const Entry& entry) {
+    // The loader applies the leading ones as relative without looking.
+    std::uint64_t relative = tags.relativeCount ? dynamic.Get(*tags.relativeCount).value_or(0) : 0;
+    ForEachEntry<Entry>(file, *address, dynamic.Get(tags.size).value_or(0), [&](const Entry& entry) {
+        if (relative > 0 && RelocationType(entry.r_info) != relocRelative)
+            throw BadModule("a relocation of it that its count calls relative is not");
+        relative -= relative > 0;
         if constexpr (std::is_same_v<Entry, ElfW(Rela)>)
             check.Check(entry.r_offset, entry.r_info, static_cast<std::uint64_t>(entry.r_addend));
         else
@@ -104,12 +116,13 @@ void CheckPacked(const ElfFile& file, const DynamicEntries& dynamic, const Reloc
 void CheckRelocations(const ElfFile& file, const DynamicEntries& dynamic, const StringTable& strings,
                       const SymbolTable& symbols) {
     const RelocationCheck check(file, dynamic, strings, symbols);
-    CheckTable<ElfW(Rela)>(file, dynamic, check, DT_RELA, DT_RELASZ, DT_RELAENT);
-    CheckTable<ElfW(Rel)>(file, dynamic, check, DT_REL, DT_RELSZ, DT_RELENT);
+    CheckTable<ElfW(Rela)>(file, dynamic, check, {DT_RELA, DT_RELASZ, DT_RELAENT, DT_RELACOUNT});
+    CheckTable<ElfW(Rel)>(file, dynamic, check, {DT_REL, DT_RELSZ, DT_RELENT, DT_RELCOUNT});
     if (dynamic.Get(DT_JMPREL)) {
         const std::uint64_t kind = dynamic.Get(DT_PLTREL).value_or(0);
-        if (kind == DT_RELA) CheckTable<ElfW(Rela)>(file, dynamic, check, DT_JMPREL, DT_PLTRELSZ, std::nullopt);
-        else if (kind == DT_REL) CheckTable<ElfW(Rel)>(file, dynamic, check, DT_JMPREL, DT_PLTRELSZ, std::nullopt);
+        const TableTags procedures{DT_JMPREL, DT_PLTRELSZ, std::nullopt, std::nullopt};
+        if (kind == DT_RELA) CheckTable<ElfW(Rela)>(file, dynamic, check, procedures);
+        else if (kind == DT_REL) CheckTable<ElfW(Rel)>(file, dynamic, check, procedures);
         else throw BadModule("its procedure linkage relocations are of no kind");
     }
 #ifdef DT_RELR
