@@ -8,11 +8,11 @@
 #include <string>
 
 #include "common/input_file.h"
+#include "win32/module_image.h"
 
 namespace zelvan_host {
 
-// Windows maps no module image larger than 2 GiB.
-inline constexpr tools::InputKind moduleFile{"a module", 0x80000000};
+inline constexpr tools::InputKind moduleFile{"a module", win32::largestModuleImage};
 
 // The full path of the file `name` stands for. Throws tools::Failure naming
 // it when it is no regular file of a module's size.
