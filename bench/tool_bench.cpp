@@ -1,12 +1,15 @@
 // `zelvan read` of one sector and of a long run into a file, against dd of
 // the same bytes, and as a hex dump, against xxd of the same bytes; `zelvan
 // info` of the largest exFAT and FAT32 volumes, against dd of the allocation
-// bitmap or FAT that measuring them reads: whole processes, started and
-// waited for by the benchmark. Files go to tmpfs
+// bitmap or FAT that measuring them reads; zelvan-host form of a form of
+// many siblings, against its conversion, and exports of a module of many
+// versions, against nm: whole processes, started and waited for by the
+// benchmark. Files go to tmpfs
 // when the machine has /dev/shm, so that what is timed is the programs, not
 // the disk's write-back; the dumps go to /dev/null, so that what is timed
 // is their making.
 #include <fcntl.h>
+#include <fstream>
 #include <spawn.h>
 #include <stdexcept>
 #include <string>
@@ -192,6 +195,54 @@ void DdReadsTheFat(benchmark::State& state) {
                         "status=none"});
 }
 
+// A text form of 200,000 data modules side by side in one (2,000 in a
+// smoke run): each name is looked for among its siblings as it is read.
+const std::filesystem::path& SiblingsForm() {
+    static const std::filesystem::path form = [] {
+        const std::filesystem::path path = ScratchFile("siblings.txt");
+        std::ofstream text(path);
+        text << "object M: TDataModule\n";
+        for (std::uint64_t i = 0; i < Scaled(200000, 2000); ++i) text << "  object D" << i << ": TDataModule\n  end\n";
+        text << "end\n";
+        if (!text.flush()) throw std::runtime_error("cannot write " + path.string());
+        return path;
+    }();
+    return form;
+}
+
+void HostForm(benchmark::State& state) { TimeCommand(state, {ZELVAN_HOST, "form", SiblingsForm().string()}); }
+
+void HostConvert(benchmark::State& state) {
+    const auto output = Output("siblings.dfm");
+    TimeCommand(state, {ZELVAN_HOST, "convert", SiblingsForm().string(), output.string()}, output);
+}
+
+// A module of 20,000 functions, each in a version of its own (200 in a smoke
+// run), made by the system's compiler and linker: a symbol's version is
+// looked up among as many definitions.
+const std::filesystem::path& VersionedModule() {
+    static const std::filesystem::path module = [] {
+        const std::filesystem::path source = ScratchFile("versions.c"), script = ScratchFile("versions.map");
+        std::ofstream code(source), versions(script);
+        for (std::uint64_t i = 0; i < Scaled(20000, 200); ++i) {
+            code << "void f" << i << "(void) {}\n";
+            versions << "V" << i << " { global: f" << i << "; };\n";
+        }
+        if (!code.flush() || !versions.flush()) throw std::runtime_error("cannot write " + source.string());
+        const std::filesystem::path path = ScratchFile("versions.so");
+        Run("cc -shared -fPIC -O0 -o '" + path.string() + "' '" + source.string() + "' -Wl,--version-script='" +
+            script.string() + "'");
+        return path;
+    }();
+    return module;
+}
+
+void HostExports(benchmark::State& state) { TimeCommand(state, {ZELVAN_HOST, "exports", VersionedModule().string()}); }
+
+void NmExports(benchmark::State& state) {
+    TimeCommand(state, {"nm", "-D", "--defined-only", "--with-symbol-versions", VersionedModule().string()});
+}
+
 } // namespace
 
 void RegisterToolRows() {
@@ -205,6 +256,10 @@ void RegisterToolRows() {
               "dd bs=4M of its allocation bitmap", 2.5, ZelvanMeasuresExfat, DdReadsTheBitmap});
     Register({"fat32_16tib", "zelvan info E (16 TiB FAT32 in 64 KiB clusters: a FAT of 1 GiB; whole processes)",
               "dd bs=1M of its first FAT", 2, ZelvanMeasuresFat32, DdReadsTheFat});
+    Register({"host_form", "zelvan-host form FILE (200,000 sibling components; whole processes)",
+              "zelvan-host convert of the same form", 2, HostForm, HostConvert});
+    Register({"host_exports", "zelvan-host exports FILE (20,000 functions, each in a version of its own; whole processes)",
+              "nm -D of the same module", 2, HostExports, NmExports});
 }
 
 } // namespace bench
