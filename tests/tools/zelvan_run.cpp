@@ -12,11 +12,14 @@ namespace fs = std::filesystem;
 
 std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 
-ToolResult RunZelvan(const std::string& arguments, const std::string& environment) {
+namespace {
+
+// `prefix` is the shell's, before zelvan runs: a change of folder.
+ToolResult Run(const std::string& prefix, const std::string& arguments, const std::string& environment) {
     const testsupport::TempDir scratch;
     const fs::path out = scratch / "out", err = scratch / "err";
     const int status =
-        testsupport::Run("( ( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " +
+        testsupport::Run("( " + prefix + "( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " +
                          environment + " timeout 60 '" + std::string(ZELVAN_TOOL) + "' " + arguments + " ) >" + Quote(out) + " 2>" +
                          Quote(err) + " )")
             .status;
@@ -25,6 +28,16 @@ ToolResult RunZelvan(const std::string& arguments, const std::string& environmen
         return std::string(bytes.begin(), bytes.end());
     };
     return {status, text(out), text(err)};
+}
+
+} // namespace
+
+ToolResult RunZelvan(const std::string& arguments, const std::string& environment) {
+    return Run("", arguments, environment);
+}
+
+ToolResult RunZelvanIn(const fs::path& folder, const std::string& arguments) {
+    return Run("cd " + Quote(folder) + " && ", arguments, "");
 }
 
 void ExpectFailure(const ToolResult& result, const std::string& reason) { ExpectFailure(result, {reason}); }

@@ -24,6 +24,8 @@ struct ToolResult {
 // standard output and standard error are kept apart. A run that hangs is
 // ended after a minute (status 124).
 ToolResult RunZelvan(const std::string& arguments, const std::string& environment = "");
+// The same, run in `folder`.
+ToolResult RunZelvanIn(const std::filesystem::path& folder, const std::string& arguments);
 
 // Exit 1 with one line on standard error, "zelvan: ...", that holds `reason`.
 void ExpectFailure(const ToolResult& result, const std::string& reason);

@@ -14,6 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The name by which the user asks for standard output, as dd's of= and
+// most tools take it.
+constexpr std::string_view standardOutputName = "-";
+
 // As the system resolves a path: at most this many links in a row.
 constexpr int maxLinks = 40;
 
@@ -53,19 +57,27 @@ std::string SystemReason() { return std::strerror(errno); }
 
 OutputFile::OutputFile(const fs::path& path) : path_(path) {
     if (path.empty()) throw Failure("the output file's name is empty");
-    target_ = FinalTarget(path);
-    std::error_code error;
-    const fs::file_status status = fs::status(target_, error);
-    if (fs::is_directory(status)) Fail("it is a folder");
-    if (const std::optional<char> letter = fs::exists(status) ? DriveBackedBy(target_) : std::nullopt)
-        Fail(std::string("it is the backing of drive ") + *letter + ":, which it would overwrite");
-    if (const std::optional<std::string> module = fs::exists(status) ? LoadedModuleAt(target_) : std::nullopt)
-        Fail("it is the module " + *module + ", which this program has loaded and would overwrite");
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        file_.reset(std::fopen(target_.string().c_str(), "wb"));
+    if (path == standardOutputName) {
+        path_ = "(standard output)";
+        file_ = OpenStandardOutput();
         if (!file_) Fail(SystemReason());
         return;
     }
+    // Links followed: /dev/stdout names a pipe, a terminal or a file.
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::is_directory(status)) Fail("it is a folder");
+    if (const std::optional<char> letter = fs::exists(status) ? DriveBackedBy(path) : std::nullopt)
+        Fail(std::string("it is the backing of drive ") + *letter + ":, which it would overwrite");
+    if (const std::optional<std::string> module = fs::exists(status) ? LoadedModuleAt(path) : std::nullopt)
+        Fail("it is the module " + *module + ", which this program has loaded and would overwrite");
+    const bool standardOutput = fs::exists(status) && IsStandardOutput(path);
+    if (standardOutput || (fs::exists(status) && !fs::is_regular_file(status))) {
+        file_ = standardOutput ? OpenStandardOutput() : UniqueFile(std::fopen(path.string().c_str(), "wb"));
+        if (!file_) Fail(SystemReason());
+        return;
+    }
+    target_ = FinalTarget(path);
     auto [temporary, file] = CreateTemporaryBeside(target_);
     if (!file) Fail("cannot create " + temporary.string() + ": " + SystemReason());
     temporary_ = std::move(temporary);

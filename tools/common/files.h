@@ -24,10 +24,11 @@ std::string SystemReason();
 // what gets written; the link stays. A regular file, or one that does not
 // exist yet, is written under a temporary name beside it that this run
 // creates for itself, and takes its name only on Commit: a failed run leaves
-// FILE as it was and removes nothing but its own temporary file. A device or
-// a FIFO is written in place. An empty name, a folder, the backing of a
-// mapped drive and the file of a loaded module are refused. Throws Failure
-// naming the file.
+// FILE as it was and removes nothing but its own temporary file. "-" is
+// standard output; a device, a FIFO, a pipe or terminal named by a path
+// (/dev/stdout) and the file standard output goes to are written in place.
+// An empty name, a folder, the backing of a mapped drive and the file of a
+// loaded module are refused. Throws Failure naming the file.
 class OutputFile {
 public:
     explicit OutputFile(const std::filesystem::path& path);
@@ -41,8 +42,8 @@ public:
 private:
     [[noreturn]] void Fail(const std::string& reason) const;
 
-    std::filesystem::path path_;      // as the user gave it
-    std::filesystem::path target_;    // the file that ends up holding the bytes
+    std::filesystem::path path_;      // as messages name it
+    std::filesystem::path target_;    // the file that takes the temporary's name
     std::filesystem::path temporary_; // ours, until Commit; empty when written in place
     UniqueFile file_;
 };

@@ -20,7 +20,15 @@ void HoldClosedStandardStreams();
 // nullptr with errno set otherwise.
 UniqueFile CreateNewFile(const std::filesystem::path& path);
 
-bool StandardErrorIsTerminal();
+// Standard output as a file of its own, binary, that the tool may close:
+// what it writes lands where standard output's goes (at its position, in
+// its mode of appending); nullptr with errno set when it cannot be had.
+UniqueFile OpenStandardOutput();
+// Whether `path` names the file standard output writes to (/dev/stdout,
+// /proc/self/fd/1, or the file the shell redirected it to).
+bool IsStandardOutput(const std::filesystem::path& path);
+
+bool IsTerminal(std::FILE* stream);
 
 // Moves `file` to byte `offset`, which may lie beyond 4 GiB; false with errno
 // set when it cannot.

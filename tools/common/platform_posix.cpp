@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tools {
@@ -25,7 +26,21 @@ UniqueFile CreateNewFile(const std::filesystem::path& path) {
     return file;
 }
 
-bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) != 0; }
+UniqueFile OpenStandardOutput() {
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    UniqueFile file(::fdopen(fd, "wb"));
+    if (!file) ::close(fd);
+    return file;
+}
+
+bool IsStandardOutput(const std::filesystem::path& path) {
+    struct stat named {}, output {};
+    return ::stat(path.c_str(), &named) == 0 && ::fstat(STDOUT_FILENO, &output) == 0 && named.st_dev == output.st_dev &&
+           named.st_ino == output.st_ino;
+}
+
+bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 bool SeekTo(std::FILE* file, std::uint64_t offset) {
     static_assert(sizeof(off_t) == 8, "offsets beyond 4 GiB");

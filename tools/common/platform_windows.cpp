@@ -17,7 +17,19 @@ UniqueFile CreateNewFile(const std::filesystem::path& path) {
     return file;
 }
 
-bool StandardErrorIsTerminal() { return ::_isatty(::_fileno(stderr)) != 0; }
+UniqueFile OpenStandardOutput() {
+    const int fd = ::_dup(::_fileno(stdout));
+    if (fd < 0) return nullptr;
+    ::_setmode(fd, _O_BINARY);
+    UniqueFile file(::_fdopen(fd, "wb"));
+    if (!file) ::_close(fd);
+    return file;
+}
+
+// No path names a console or a pipe as /dev/stdout does.
+bool IsStandardOutput(const std::filesystem::path&) { return false; }
+
+bool IsTerminal(std::FILE* stream) { return ::_isatty(::_fileno(stream)) != 0; }
 
 bool SeekTo(std::FILE* file, std::uint64_t offset) {
     return ::_fseeki64(file, static_cast<__int64>(offset), SEEK_SET) == 0;

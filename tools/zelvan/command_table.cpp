@@ -84,8 +84,9 @@ constexpr std::string_view readHelp = R"(Reads COUNT sectors of drive LETTER, st
 ReadSectors. Without -o the sectors are shown as a hex dump (offset, 16 bytes,
 printable characters, like hexdump -C); with -o FILE their raw bytes go to
 FILE, which is replaced only when the whole run was read (a link's target is
-replaced, a device or FIFO written in place; the backing of a drive is
-refused). Runs longer than 1 MiB move in pieces, with a progress bar when
+replaced; the backing of a drive is refused). -o - writes them to standard
+output; a pipe, terminal, device or FIFO (/dev/stdout, say) is written in
+place. Runs longer than 1 MiB move in pieces, with a progress bar when
 standard error is a terminal.
 
 With --rescue MAPFILE the read goes on past bad sectors: a piece that fails
@@ -99,7 +100,7 @@ tried again) into the FILE earlier runs filled. The summary names the bad
 sectors; exit status 1 while any remain.
 
 Options:
-  -o FILE       write the raw bytes to FILE
+  -o FILE       write the raw bytes to FILE (- for standard output)
   --rescue MAPFILE
                 read on past bad sectors, recording them in MAPFILE
   --retries N   attempts per piece (default 2)
@@ -151,7 +152,7 @@ own file system stops short of its last sectors (see info); --drive-name C
 reaches them when C:'s is larger. Output, and --rescue, as for read.
 
 Options:
-  -o FILE       write the raw bytes to FILE
+  -o FILE       write the raw bytes to FILE (- for standard output)
   --rescue MAPFILE
                 read on past bad sectors, recording them in MAPFILE (see read)
   --force       read even when FORMAT is not the disk's size (95/98)

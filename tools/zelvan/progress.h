@@ -19,7 +19,7 @@ std::string FormatProgress(std::uint64_t done, std::uint64_t total, double secon
 
 class ProgressBar {
 public:
-    // Draws on `out` only when `enabled`, as for a terminal (tools::StandardErrorIsTerminal).
+    // Draws on `out` only when `enabled`, as for a terminal (tools::IsTerminal).
     ProgressBar(std::uint64_t total, std::FILE* out, bool enabled);
     ~ProgressBar();
     ProgressBar(const ProgressBar&) = delete;
