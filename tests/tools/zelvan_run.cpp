@@ -1,9 +1,14 @@
 #include "zelvan_run.h"
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace tools_test {
@@ -14,20 +19,27 @@ std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
 
 namespace {
 
+std::string TextOf(const fs::path& file) {
+    const testsupport::Bytes bytes = testsupport::ReadFile(file);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+constexpr auto patience = std::chrono::seconds(60);
+
+// zelvan's command line, run as a user without the machine's variables would.
+std::string ZelvanCommand(const std::string& environment, const std::string& arguments) {
+    return "env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " + environment +
+           " '" + std::string(ZELVAN_TOOL) + "' " + arguments;
+}
+
 // `prefix` is the shell's, before zelvan runs: a change of folder.
 ToolResult Run(const std::string& prefix, const std::string& arguments, const std::string& environment) {
     const testsupport::TempDir scratch;
     const fs::path out = scratch / "out", err = scratch / "err";
-    const int status =
-        testsupport::Run("( " + prefix + "( env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " +
-                         environment + " timeout 60 '" + std::string(ZELVAN_TOOL) + "' " + arguments + " ) >" + Quote(out) + " 2>" +
-                         Quote(err) + " )")
-            .status;
-    const auto text = [](const fs::path& file) {
-        const testsupport::Bytes bytes = testsupport::ReadFile(file);
-        return std::string(bytes.begin(), bytes.end());
-    };
-    return {status, text(out), text(err)};
+    const int status = testsupport::Run("( " + prefix + "( " + ZelvanCommand(environment + " timeout 60", arguments) +
+                                        " ) >" + Quote(out) + " 2>" + Quote(err) + " )")
+                           .status;
+    return {status, TextOf(out), TextOf(err)};
 }
 
 } // namespace
@@ -38,6 +50,52 @@ ToolResult RunZelvan(const std::string& arguments, const std::string& environmen
 
 ToolResult RunZelvanIn(const fs::path& folder, const std::string& arguments) {
     return Run("cd " + Quote(folder) + " && ", arguments, "");
+}
+
+RunningZelvan::RunningZelvan(const std::string& arguments) {
+    const std::string command =
+        "exec " + ZelvanCommand("", arguments) + " >" + Quote(scratch_ / "out") + " 2>" + Quote(scratch_ / "err");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+}
+
+RunningZelvan::~RunningZelvan() {
+    if (waited_) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+}
+
+void RunningZelvan::Signal(int signal) const { ::kill(pid_, signal); }
+
+bool RunningZelvan::WaitsToRead() const {
+    std::ifstream call("/proc/" + std::to_string(pid_) + "/syscall");
+    std::string number;
+    return call >> number && number == std::to_string(SYS_read);
+}
+
+RunningZelvan::Ended RunningZelvan::Wait() {
+    int status = 0;
+    const bool ended = Eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; });
+    if (!ended) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+    }
+    waited_ = true;
+    return {WIFSIGNALED(status) ? WTERMSIG(status) : 0, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            TextOf(scratch_ / "out"), TextOf(scratch_ / "err")};
+}
+
+bool Eventually(const std::function<bool()>& ready) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
 }
 
 void ExpectFailure(const ToolResult& result, const std::string& reason) { ExpectFailure(result, {reason}); }

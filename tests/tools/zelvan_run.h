@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <string>
@@ -26,6 +27,38 @@ struct ToolResult {
 ToolResult RunZelvan(const std::string& arguments, const std::string& environment = "");
 // The same, run in `folder`.
 ToolResult RunZelvanIn(const std::filesystem::path& folder, const std::string& arguments);
+
+// zelvan started and left to run, for a test to signal. `arguments` as for
+// RunZelvan; sh execs zelvan, so that the process is zelvan's, with the
+// signal dispositions of the test.
+class RunningZelvan {
+public:
+    explicit RunningZelvan(const std::string& arguments);
+    ~RunningZelvan();
+    RunningZelvan(const RunningZelvan&) = delete;
+    RunningZelvan& operator=(const RunningZelvan&) = delete;
+
+    void Signal(int signal) const;
+    // Blocked in a read(2), as on a FIFO that holds nothing yet.
+    bool WaitsToRead() const;
+    // How it ended, after a minute at most (then it is killed): by a signal,
+    // or with an exit status; and what it printed.
+    struct Ended {
+        int signal; // 0 when it exited
+        int status;
+        std::string out;
+        std::string err;
+    };
+    Ended Wait();
+
+private:
+    testsupport::TempDir scratch_;
+    int pid_;
+    bool waited_ = false;
+};
+
+// Polls `ready` until it holds, for a minute at most; false if it never did.
+bool Eventually(const std::function<bool()>& ready);
 
 // Exit 1 with one line on standard error, "zelvan: ...", that holds `reason`.
 void ExpectFailure(const ToolResult& result, const std::string& reason);

@@ -5,6 +5,7 @@
 #include <random>
 #include <system_error>
 
+#include "common/interruption.h"
 #include "common/outcome.h"
 #include "common/platform.h"
 
@@ -82,8 +83,9 @@ OutputFile::OutputFile(const fs::path& path) : path_(path) {
     if (!file) Fail("cannot create " + temporary.string() + ": " + SystemReason());
     temporary_ = std::move(temporary);
     file_ = std::move(file);
+    replaces_ = fs::exists(status);
     // A file that is replaced keeps its permissions.
-    if (fs::exists(status)) fs::permissions(temporary_, status.permissions(), error);
+    if (replaces_) fs::permissions(temporary_, status.permissions(), error);
 }
 
 OutputFile::~OutputFile() {
@@ -92,17 +94,32 @@ OutputFile::~OutputFile() {
     if (!temporary_.empty()) fs::remove(temporary_, ignored);
 }
 
+std::string OutputFile::Unfinished() const {
+    if (temporary_.empty()) return std::to_string(written_) + " bytes had gone to " + path_.string();
+    return path_.string() + (replaces_ ? " was left as it was" : " was not made");
+}
+
 void OutputFile::Fail(const std::string& reason) const {
     throw Failure("cannot write output " + path_.string() + ": " + reason);
 }
 
+// A write that a signal cut short is the user's stopping the tool.
+void OutputFile::FailWriting() const {
+    const std::string reason = SystemReason();
+    CheckInterruption();
+    Fail(reason);
+}
+
 void OutputFile::Write(std::span<const std::uint8_t> bytes) {
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) Fail(SystemReason());
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) FailWriting();
+    written_ += bytes.size();
 }
 
 void OutputFile::Commit() {
-    if (std::fclose(file_.release()) != 0) Fail(SystemReason());
+    if (std::fclose(file_.release()) != 0) FailWriting();
     if (temporary_.empty()) return;
+    // A run the user stopped, however far it got, does not take FILE's name.
+    CheckInterruption();
     std::error_code error;
     fs::rename(temporary_, target_, error);
     if (error) Fail(error.message());

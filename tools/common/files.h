@@ -36,15 +36,25 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // Both throw Interrupted when the user stopped the tool: a write that a
+    // signal cut short, and a Commit after a signal, which leaves FILE as it
+    // was.
     void Write(std::span<const std::uint8_t> bytes);
     void Commit();
+    // What a run that ends before Commit leaves: "out.bin was left as it
+    // was", "out.bin was not made", "1048576 bytes had gone to (standard
+    // output)".
+    std::string Unfinished() const;
 
 private:
     [[noreturn]] void Fail(const std::string& reason) const;
+    [[noreturn]] void FailWriting() const;
 
     std::filesystem::path path_;      // as messages name it
     std::filesystem::path target_;    // the file that takes the temporary's name
     std::filesystem::path temporary_; // ours, until Commit; empty when written in place
+    bool replaces_ = false;           // FILE existed before this run
+    std::uint64_t written_ = 0;
     UniqueFile file_;
 };
 

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "common/files.h"
+#include "common/interruption.h"
 #include "common/outcome.h"
 #include "common/platform.h"
 
@@ -48,23 +49,37 @@ std::string Printable(std::string_view text) {
 
 void CheckStandardOutput() {
     std::cout.flush();
-    if (!std::cout || std::ferror(stdout)) throw Failure("cannot write standard output: " + SystemReason());
+    if (std::cout && !std::ferror(stdout)) return;
+    const std::string reason = SystemReason();
+    CheckInterruption();
+    throw Failure("cannot write standard output: " + reason);
 }
 
 int RunTool(std::string_view tool, const std::function<void()>& work) {
     HoldClosedStandardStreams();
+    CatchInterruptions();
+    const auto say = [&](std::string_view what) { std::cerr << tool << ": " << Printable(what) << '\n'; };
     try {
         work();
         CheckStandardOutput();
         CheckTrace();
-        return ExitSuccess;
+    } catch (const Interrupted& stop) {
+        say(stop.what());
+        EndAsInterrupted(stop.Signal());
     } catch (const UsageError& error) {
         std::cerr << tool << ": " << Printable(error.what()) << " (see " << tool << " --help)\n";
         return ExitUsage;
     } catch (const std::exception& error) {
-        std::cerr << tool << ": " << Printable(error.what()) << '\n';
+        say(error.what());
+        // A failure that came of the user's stopping the tool ends as stopped.
+        if (const int signal = InterruptionSignal()) EndAsInterrupted(signal);
         return ExitFailure;
     }
+    if (const int signal = InterruptionSignal()) {
+        say(SignalName(signal) + " arrived after the work was done");
+        EndAsInterrupted(signal);
+    }
+    return ExitSuccess;
 }
 
 } // namespace tools

@@ -17,11 +17,14 @@ namespace tools {
 // UsageError, shown as "TOOL: what (see TOOL --help)"; 1 for any other
 // failure (a write to standard output or to the trace among them), shown as
 // "TOOL: what". Bytes of a message that would not show as text (from a
-// damaged form, say) show as \xNN.
+// damaged form, say) show as \xNN. While `work` runs, SIGINT, SIGTERM and
+// SIGHUP are caught (common/interruption.h): the tool says what it had done
+// and ends by the signal.
 int RunTool(std::string_view tool, const std::function<void()>& work);
 
 // Throws Failure with the system's reason when standard output has failed
 // to take what was written to it: a long output stops at the first failure.
+// A write that a signal cut short throws Interrupted.
 void CheckStandardOutput();
 
 // `text` with control characters and bytes that are not UTF-8

@@ -57,7 +57,10 @@ Options:
 Exit status: 0 when the transfer succeeded, 1 when it did not (the reason is
 printed in Windows' words with the calls that were made, and for a write which
 sectors were written), 2 when the command line is wrong. Output that cannot be
-written is a failure too.
+written is a failure too. Stopped by SIGINT (Ctrl+C), SIGTERM or SIGHUP, zelvan
+stops between pieces (or where it waits for input or output), removes a file it
+had begun, says what was written, and ends by the signal: the shell shows 130,
+143 or 129.
 
 Example:
   zelvan --drive C=disk.img read C 0 1

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/files.h"
+#include "common/interruption.h"
 #include "common/outcome.h"
 #include "common/run_tool.h"
 #include "zelvan/drive_facts.h"
@@ -69,9 +70,13 @@ void RunRead(const Invocation& invocation) {
         return;
     }
     tools::OutputFile output(invocation.outputPath);
-    TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {invocation.force},
-                [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
-    output.Commit();
+    try {
+        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {invocation.force},
+                    [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
+        output.Commit();
+    } catch (const tools::Interrupted& stop) {
+        throw stop.With("; " + output.Unfinished());
+    }
 }
 
 void RunWrite(const Invocation& invocation) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/interruption.h"
 #include "common/outcome.h"
 
 namespace zelvan_cli {
@@ -36,17 +37,27 @@ ExactInput::ExactInput(const std::string& path, std::uint64_t expected)
     lengthChecked_ = true;
 }
 
+void ExactInput::CheckRead() const {
+    if (!std::ferror(stream_)) return;
+    const std::string reason = tools::SystemReason();
+    // A read that waited on a pipe or terminal and was cut short by a signal.
+    tools::CheckInterruption();
+    throw tools::Failure("cannot read input " + path_ + ": " + reason);
+}
+
 void ExactInput::Read(std::span<std::uint8_t> bytes) {
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), stream_);
-    if (std::ferror(stream_)) throw tools::Failure("cannot read input " + path_ + ": " + tools::SystemReason());
+    CheckRead();
     taken_ += got;
     if (got < bytes.size()) {
         if (lengthChecked_) throw tools::Failure("input " + path_ + " became shorter while it was being written");
         throw tools::Failure(WrongLength(path_, std::to_string(taken_), expected_));
     }
     // A stream shows its length only at its end: it must end here.
-    if (taken_ == expected_ && !lengthChecked_ && std::fgetc(stream_) != EOF)
-        throw tools::Failure(WrongLength(path_, "more than " + std::to_string(expected_), expected_));
+    if (taken_ < expected_ || lengthChecked_) return;
+    const bool more = std::fgetc(stream_) != EOF;
+    CheckRead();
+    if (more) throw tools::Failure(WrongLength(path_, "more than " + std::to_string(expected_), expected_));
 }
 
 } // namespace zelvan_cli

@@ -20,10 +20,13 @@ public:
     // lengths.
     ExactInput(const std::string& path, std::uint64_t expected);
     // The next bytes.size() bytes. Throws Failure when the input ends before
-    // them, or, with the last expected byte, holds more.
+    // them, or, with the last expected byte, holds more; Interrupted when a
+    // signal cut short a read that waited.
     void Read(std::span<std::uint8_t> bytes);
 
 private:
+    void CheckRead() const;
+
     std::string path_;
     tools::UniqueFile file_; // a file named by the user
     std::FILE* stream_;      // file_, or standard input

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <span>
 
+#include "common/interruption.h"
 #include "common/outcome.h"
 #include "common/platform.h"
 #include "vcl/memory_manager.h"
@@ -177,13 +178,18 @@ std::uint32_t BytesPerSector(const RunRequest& run, const DriveFacts& drive) {
 void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequest& run, Direction direction,
                  const TransferOptions& options, const PieceBytes& bytes) {
     const std::uint32_t bytesPerSector = BytesPerSector(run, drive);
-    // What stops a write before a piece moves says what the earlier pieces wrote.
+    // What stops a write before a piece moves says what the earlier pieces
+    // wrote; the user's stopping it among them, which takes effect here.
     const auto beforePiece = [&](Piece piece, const auto& step) {
         try {
+            tools::CheckInterruption();
             step();
         } catch (const tools::Failure& failure) {
             if (direction == Direction::Read) throw;
             throw tools::Failure(failure.what() + WhatWasWritten(run, piece, Left::Nothing));
+        } catch (const tools::Interrupted& stop) {
+            if (direction == Direction::Read) throw;
+            throw stop.With(WhatWasWritten(run, piece, Left::Nothing));
         }
     };
     beforePiece(Piece{run.first, run.count}, [&] { SelectRun(zelvan, drive, run.first, run.count); });
@@ -226,8 +232,10 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
                                 : std::nullopt;
             const Explanation explanation = ExplainFailure(zelvan, drive, run, direction, platform, asked, piece, error,
                                                            machine::TakeDeviceRefusal(), transferCall, made);
-            throw tools::Failure(explanation.reason +
-                                 (direction == Direction::Write ? WhatWasWritten(run, piece, explanation.left) : ""));
+            const std::string written = direction == Direction::Write ? WhatWasWritten(run, piece, explanation.left) : "";
+            // Stopped at the question, say, which then had no Yes.
+            if (const int signal = tools::InterruptionSignal()) throw tools::Interrupted(signal, written);
+            throw tools::Failure(explanation.reason + written);
         }
         if (direction == Direction::Read) bytes(buffer);
         // The user has agreed to the whole run; the later pieces are not asked about again.

@@ -13,13 +13,15 @@ namespace {
 
 constexpr UINT buttonMask = 0x0000000F;
 
-// One line from the terminal, without its newline; nullopt at end of input.
+// One line from the terminal, without its newline; nullopt at end of input,
+// and when a signal the program catches cuts the wait short: the program is
+// being stopped, and the dialog is closed without an answer.
 std::optional<std::string> ReadLine(int fd) {
     std::string line;
     char c;
     while (true) {
-        ssize_t got = ::read(fd, &c, 1);
-        if (got < 0 && errno == EINTR) continue;
+        const ssize_t got = ::read(fd, &c, 1);
+        if (got < 0 && errno == EINTR) return std::nullopt;
         if (got <= 0) return line.empty() ? std::nullopt : std::optional(line);
         if (c == '\n') return line;
         line += c;
