@@ -4,6 +4,8 @@
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <poll.h>
+#include <pty.h>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -26,17 +28,42 @@ std::string TextOf(const fs::path& file) {
 
 constexpr auto patience = std::chrono::seconds(60);
 
-// zelvan's command line, run as a user without the machine's variables would.
-std::string ZelvanCommand(const std::string& environment, const std::string& arguments) {
+// zelvan's command line, run as a user without the machine's variables
+// would, by `launcher` ("timeout 60").
+std::string ZelvanCommand(const std::string& environment, const std::string& launcher, const std::string& arguments) {
     return "env -u ZELVAN_DRIVES -u ZELVAN_PLATFORM -u ZELVAN_ANSWER -u ZELVAN_TRACE -u ZELVAN_FAULTS " + environment +
-           " '" + std::string(ZELVAN_TOOL) + "' " + arguments;
+           " " + launcher + " '" + std::string(ZELVAN_TOOL) + "' " + arguments;
+}
+
+// Off the terminal the tests run on, if any, so that no question is put to it.
+constexpr std::string_view withoutTerminal = "setsid";
+
+struct ExitOf {
+    int signal; // 0 when it exited
+    int status;
+};
+
+// Waits for the child's end, for a minute at most (then it is killed).
+ExitOf Reap(pid_t child) {
+    int status = 0;
+    if (!Eventually([&] { return ::waitpid(child, &status, WNOHANG) == child; })) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
+    return {WIFSIGNALED(status) ? WTERMSIG(status) : 0, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+bool BlockedInRead(pid_t process) {
+    std::ifstream call("/proc/" + std::to_string(process) + "/syscall");
+    std::string number;
+    return call >> number && number == std::to_string(SYS_read);
 }
 
 // `prefix` is the shell's, before zelvan runs: a change of folder.
 ToolResult Run(const std::string& prefix, const std::string& arguments, const std::string& environment) {
     const testsupport::TempDir scratch;
     const fs::path out = scratch / "out", err = scratch / "err";
-    const int status = testsupport::Run("( " + prefix + "( " + ZelvanCommand(environment + " timeout 60", arguments) +
+    const int status = testsupport::Run("( " + prefix + "( " + ZelvanCommand(environment, "timeout 60 " + std::string(withoutTerminal), arguments) +
                                         " ) >" + Quote(out) + " 2>" + Quote(err) + " )")
                            .status;
     return {status, TextOf(out), TextOf(err)};
@@ -54,7 +81,8 @@ ToolResult RunZelvanIn(const fs::path& folder, const std::string& arguments) {
 
 RunningZelvan::RunningZelvan(const std::string& arguments) {
     const std::string command =
-        "exec " + ZelvanCommand("", arguments) + " >" + Quote(scratch_ / "out") + " 2>" + Quote(scratch_ / "err");
+        "exec " + ZelvanCommand("", std::string(withoutTerminal), arguments) + " >" + Quote(scratch_ / "out") + " 2>" +
+        Quote(scratch_ / "err");
     pid_ = ::fork();
     if (pid_ == 0) {
         ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
@@ -71,22 +99,64 @@ RunningZelvan::~RunningZelvan() {
 
 void RunningZelvan::Signal(int signal) const { ::kill(pid_, signal); }
 
-bool RunningZelvan::WaitsToRead() const {
-    std::ifstream call("/proc/" + std::to_string(pid_) + "/syscall");
-    std::string number;
-    return call >> number && number == std::to_string(SYS_read);
-}
+bool RunningZelvan::WaitsToRead() const { return BlockedInRead(pid_); }
 
 RunningZelvan::Ended RunningZelvan::Wait() {
-    int status = 0;
-    const bool ended = Eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; });
-    if (!ended) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-    }
+    const ExitOf exit = Reap(pid_);
     waited_ = true;
-    return {WIFSIGNALED(status) ? WTERMSIG(status) : 0, WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-            TextOf(scratch_ / "out"), TextOf(scratch_ / "err")};
+    return {exit.signal, exit.status, TextOf(scratch_ / "out"), TextOf(scratch_ / "err")};
+}
+
+ZelvanOnTerminal::ZelvanOnTerminal(const std::string& arguments) {
+    const std::string command = "exec " + ZelvanCommand("", "", arguments);
+    pid_ = ::forkpty(&terminal_, nullptr, nullptr, nullptr);
+    if (pid_ == 0) {
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    if (pid_ < 0) throw std::runtime_error("forkpty failed");
+}
+
+ZelvanOnTerminal::~ZelvanOnTerminal() {
+    if (!waited_) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    ::close(terminal_);
+}
+
+bool ZelvanOnTerminal::ReadSome(int milliseconds) {
+    pollfd ready{terminal_, POLLIN, 0};
+    if (::poll(&ready, 1, milliseconds) <= 0) return true;
+    char buffer[4096];
+    const ssize_t got = ::read(terminal_, buffer, sizeof buffer);
+    // The terminal's other side closed: zelvan has ended.
+    if (got <= 0) return false;
+    shown_.append(buffer, static_cast<std::size_t>(got));
+    return true;
+}
+
+std::string ZelvanOnTerminal::ShownOnceItEndsWith(const std::string& text) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!shown_.ends_with(text) && std::chrono::steady_clock::now() < deadline && ReadSome(10)) {
+    }
+    return shown_;
+}
+
+bool ZelvanOnTerminal::WaitsToRead() const { return BlockedInRead(pid_); }
+
+void ZelvanOnTerminal::Type(const std::string& keys) const {
+    if (::write(terminal_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
+        throw std::runtime_error("the terminal took no keys");
+}
+
+ZelvanOnTerminal::Ended ZelvanOnTerminal::Wait() {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (std::chrono::steady_clock::now() < deadline && ReadSome(10)) {
+    }
+    const ExitOf exit = Reap(pid_);
+    waited_ = true;
+    return {exit.signal, exit.status, shown_};
 }
 
 bool Eventually(const std::function<bool()>& ready) {

@@ -21,15 +21,16 @@ struct ToolResult {
 
 // Runs zelvan with `arguments` (shell words, quoted by the caller, which may
 // end in redirections), with no ZELVAN_ variable from the caller's
-// environment but those in `environment` ("ZELVAN_FAULTS='ReadFile#1'");
-// standard output and standard error are kept apart. A run that hangs is
-// ended after a minute (status 124).
+// environment but those in `environment` ("ZELVAN_FAULTS='ReadFile#1'"),
+// and with no terminal to ask a question on; standard output and standard
+// error are kept apart. A run that hangs is ended after a minute (status
+// 124).
 ToolResult RunZelvan(const std::string& arguments, const std::string& environment = "");
 // The same, run in `folder`.
 ToolResult RunZelvanIn(const std::filesystem::path& folder, const std::string& arguments);
 
 // zelvan started and left to run, for a test to signal. `arguments` as for
-// RunZelvan; sh execs zelvan, so that the process is zelvan's, with the
+// RunZelvan, without a terminal too; sh execs zelvan, so that the process is zelvan's, with the
 // signal dispositions of the test.
 class RunningZelvan {
 public:
@@ -54,6 +55,39 @@ public:
 private:
     testsupport::TempDir scratch_;
     int pid_;
+    bool waited_ = false;
+};
+
+// zelvan run as a person at a terminal runs it: on a pseudo-terminal that
+// is its controlling terminal and its standard input, output and error.
+class ZelvanOnTerminal {
+public:
+    explicit ZelvanOnTerminal(const std::string& arguments);
+    ~ZelvanOnTerminal();
+    ZelvanOnTerminal(const ZelvanOnTerminal&) = delete;
+    ZelvanOnTerminal& operator=(const ZelvanOnTerminal&) = delete;
+
+    // What the terminal shows from the start, once it ends with `text` (or
+    // zelvan ended, or a minute passed).
+    std::string ShownOnceItEndsWith(const std::string& text);
+    // Blocked in a read(2), as at a question.
+    bool WaitsToRead() const;
+    // Keys typed at the terminal: "\n" is Enter, "\x03" Ctrl+C.
+    void Type(const std::string& keys) const;
+    // How it ended (as RunningZelvan::Ended) and all the terminal showed.
+    struct Ended {
+        int signal;
+        int status;
+        std::string shown;
+    };
+    Ended Wait();
+
+private:
+    bool ReadSome(int milliseconds);
+
+    int pid_;
+    int terminal_;
+    std::string shown_;
     bool waited_ = false;
 };
 

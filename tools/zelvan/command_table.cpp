@@ -49,7 +49,8 @@ Options:
                 system needs it)
   --no-warn     write without asking for confirmation
   --yes, --no   the answer to the confirmation; otherwise ZELVAN_ANSWER, else
-                the question is asked on the terminal
+                the question is asked on the terminal, where Enter is No;
+                without a terminal nobody can be asked and nothing is written
   --trace[=FILE]
                 append the Win32 call journal to FILE (standard error without FILE)
   -h, --help    this text; zelvan COMMAND --help explains one command
@@ -121,7 +122,9 @@ sector bytes. A file of another length is refused before anything is written;
 standard input is read piece by piece (1 MiB at a time), so a stream that
 ends early or runs on is found out at the piece where it does, and the
 message says which sectors were written. The component asks for
-confirmation once, before the first piece.
+confirmation once, before the first piece; when the question goes to the
+terminal, zelvan first says which sectors of which drive (and its backing)
+are about to be written, and Enter answers No.
 
 Options:
   -i FILE       the bytes to write; - reads standard input

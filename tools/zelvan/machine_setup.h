@@ -34,11 +34,15 @@ void SetAnswer(std::optional<bool> yes);
 struct Confirmation {
     std::string text;
     std::string caption;
-    bool shown;    // false: the dialog could not be shown (MessageBoxA failed)
-    bool declined; // shown, and answered otherwise than Yes
+    bool shown;       // false: the dialog could not be shown (MessageBoxA failed)
+    bool declined;    // shown, and answered otherwise than Yes
+    bool nobodyAsked; // no answer was set and no person could be asked: No
 };
 // The last confirmation the component asked for, when the machine can tell.
 std::optional<Confirmation> LastConfirmation();
+// Whether a person answers the next confirmation (on Windows the dialog is
+// always put to one), rather than an answer set beforehand or nobody.
+bool PersonWillBeAsked();
 
 // What the machine finds behind a drive letter, when it can tell: on the
 // hosted machine the drive's backing, on Windows nothing.

@@ -48,8 +48,11 @@ void SetAnswer(std::optional<bool> yes) {
 std::optional<Confirmation> LastConfirmation() {
     const std::optional<hosted::ShownMessage> last = hosted::LastMessage();
     if (!last) return std::nullopt;
-    return Confirmation{last->text, last->caption, last->answer != 0, last->answer != IDYES};
+    return Confirmation{last->text, last->caption, last->answer != 0, last->answer != IDYES,
+                        last->answeredBy == hosted::Answerer::Nobody};
 }
+
+bool PersonWillBeAsked() { return hosted::NextAnswerer() == hosted::Answerer::Terminal; }
 
 std::optional<DriveBacking> InspectDrive(char letter) {
     const std::optional<hosted::DriveInspection> inspection = hosted::InspectDrive(letter);

@@ -24,6 +24,7 @@ void MapDrive(char, const std::filesystem::path&, bool) { NotHere("a drive mappi
 void SetAnswer(std::optional<bool>) { NotHere("a preset answer"); }
 
 std::optional<Confirmation> LastConfirmation() { return std::nullopt; }
+bool PersonWillBeAsked() { return true; }
 std::optional<DriveBacking> InspectDrive(char) { return std::nullopt; }
 std::optional<DeviceRefusal> TakeDeviceRefusal() { return std::nullopt; }
 std::optional<Tally> TallySoFar(std::string_view) { return std::nullopt; }

@@ -113,6 +113,10 @@ Explanation ExplainFailure(const Orvane::TZelvan& zelvan, const DriveFacts& driv
         return {"the write was not confirmed: the question \"" + OneLine(confirmation->text) +
                     "\" could not be shown (MessageBoxA failed)",
                 Left::Nothing};
+    if (confirmation && confirmation->declined && confirmation->nobodyAsked)
+        return {"the write was not confirmed: nobody could be asked \"" + OneLine(confirmation->text) +
+                    "\" (there is no terminal, and no answer was given); --yes writes without asking",
+                Left::Nothing};
     if (confirmation && confirmation->declined)
         return {"the write was not confirmed (the answer to \"" + OneLine(confirmation->text) + "\" was No)",
                 Left::Nothing};
@@ -204,6 +208,13 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
         std::fprintf(stderr, "zelvan: note: --lock locks the volume for each piece of at most %u sectors on its own, "
                              "not for the whole run: between pieces another program may use the volume\n",
                      static_cast<unsigned>(perPiece));
+
+    if (direction == Direction::Write && zelvan.NeedWriteWarn() && machine::PersonWillBeAsked()) {
+        std::string note = "zelvan: about to write " + Sectors(run.first, run.first + run.count - 1, run.letter);
+        if (const std::optional<machine::DriveBacking> backing = machine::InspectDrive(run.letter); backing && backing->mapped)
+            note += ", backed by " + backing->path;
+        std::fprintf(stderr, "%s\n", note.c_str());
+    }
 
     ProgressBar progress(std::uint64_t{run.count} * bytesPerSector, stderr,
                          run.count > perPiece && tools::IsTerminal(stderr));

@@ -109,16 +109,23 @@ void SetPlatform(std::string_view text);
 
 // The answer every MB_YESNO MessageBoxA gives (IDYES or IDNO). std::nullopt
 // returns to ZELVAN_ANSWER, then a Yes/No prompt on /dev/tty showing caption
-// and text, then (no terminal) IDNO. MB_OK boxes give IDOK; other button sets
-// are not modelled and fail with ERROR_NOT_SUPPORTED.
+// and text, where an empty line is No, then (no terminal) IDNO. MB_OK boxes
+// give IDOK; other button sets are not modelled and fail with
+// ERROR_NOT_SUPPORTED.
 void SetAnswer(std::optional<int> answer);
+// Who answers an MB_YESNO MessageBoxA, in that order: the answer set by
+// SetAnswer, ZELVAN_ANSWER, a person at the controlling terminal, or nobody.
+enum class Answerer { Code, Environment, Terminal, Nobody };
+// Who would answer one called now.
+Answerer NextAnswerer();
 // Every MessageBoxA shown since the last ClearJournal, with its answer, while
 // the journal is kept (KeepJournal).
 struct ShownMessage {
     std::string text;
     std::string caption;
     UINT style;
-    int answer; // IDYES, IDNO or IDOK; 0 for a box that could not be shown
+    int answer;          // IDYES, IDNO or IDOK; 0 for a box that could not be shown
+    Answerer answeredBy; // of a Yes/No box; Nobody for the others
 };
 std::vector<ShownMessage> ShownMessages();
 // The last MessageBoxA called, shown or not (then its answer is 0).
