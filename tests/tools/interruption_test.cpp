@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "zelvan/rescue_map.h"
 #include "zelvan/transfer.h"
 
 #include "zelvan_run.h"
@@ -89,6 +90,31 @@ TEST_P(InterruptedRead, RemovesItsTemporaryFileAndEndsByTheSignal) {
 
 INSTANTIATE_TEST_SUITE_P(Signals, InterruptedRead, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// A rescue stopped mid-run keeps what it read, in place, and its map, which
+// says so; the same map file goes on from there.
+TEST(InterruptedRescue, KeepsItsMapAndSaysHowToResume) {
+    testsupport::TempDir dir;
+    const fs::path image = testsupport::MakeFatImage(dir, "large.img", 4 * 1024 * 1024, "-F 32");
+    const fs::path map = dir / "out.map";
+    RunningZelvan zelvan("--drive C=" + Quote(image) + " read C 0 8000000 -o " + Quote(dir / "out.bin") +
+                         " --rescue " + Quote(map));
+    ASSERT_TRUE(Eventually([&] { return fs::exists(map); }));
+    zelvan.Signal(SIGSTOP);
+    zelvan.Signal(SIGINT);
+    zelvan.Signal(SIGCONT);
+    const RunningZelvan::Ended ended = zelvan.Wait();
+    EXPECT_EQ(ended.signal, SIGINT) << ended.err;
+    const Bytes text = testsupport::ReadFile(map);
+    const std::vector<zelvan_cli::MapArea> areas = zelvan_cli::ParseMap(std::string(text.begin(), text.end()), 512);
+    ASSERT_EQ(areas.size(), 2u);
+    EXPECT_EQ(areas[0].status, zelvan_cli::sectorsRead);
+    EXPECT_EQ(areas[1].status, zelvan_cli::sectorsUntried);
+    EXPECT_EQ(areas[1].End(), 8000000u);
+    EXPECT_EQ(ended.err, "zelvan: stopped by SIGINT; rescue of sectors 0 to 7999999 of C: " +
+                             std::to_string(areas[0].count) + " read into " + (dir / "out.bin").string() +
+                             " (map " + map.string() + "); the same map file resumes it\n");
+}
 
 // A write of four pieces from a FIFO, given two pieces and half of the
 // third: zelvan then waits for the rest of the third piece.

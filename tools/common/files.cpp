@@ -115,11 +115,11 @@ void OutputFile::Write(std::span<const std::uint8_t> bytes) {
     written_ += bytes.size();
 }
 
-void OutputFile::Commit() {
+void OutputFile::Commit(OnStop onStop) {
     if (std::fclose(file_.release()) != 0) FailWriting();
     if (temporary_.empty()) return;
     // A run the user stopped, however far it got, does not take FILE's name.
-    CheckInterruption();
+    if (onStop == OnStop::KeepOld) CheckInterruption();
     std::error_code error;
     fs::rename(temporary_, target_, error);
     if (error) Fail(error.message());

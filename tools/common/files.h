@@ -38,9 +38,11 @@ public:
 
     // Both throw Interrupted when the user stopped the tool: a write that a
     // signal cut short, and a Commit after a signal, which leaves FILE as it
-    // was.
+    // was, unless the file is a record of what the tool did, written whole,
+    // which is worth more kept then than lost.
+    enum class OnStop { KeepOld, KeepRecord };
     void Write(std::span<const std::uint8_t> bytes);
-    void Commit();
+    void Commit(OnStop onStop = OnStop::KeepOld);
     // What a run that ends before Commit leaves: "out.bin was left as it
     // was", "out.bin was not made", "1048576 bytes had gone to (standard
     // output)".

@@ -53,7 +53,11 @@ void RunRead(const Invocation& invocation) {
     if (!invocation.rescuePath.empty()) {
         const RunRequest& run = selected.run;
         RescueMap map(invocation.rescuePath, BytesPerSector(run, selected.drive), run.first, run.count);
-        RescueRun(*selected.zelvan, selected.drive, run, {invocation.force}, map, invocation.outputPath);
+        try {
+            RescueRun(*selected.zelvan, selected.drive, run, {invocation.force}, map, invocation.outputPath);
+        } catch (const tools::Interrupted& stop) {
+            throw stop.With("; " + RescueSummary(run, map, invocation.outputPath) + "; the same map file resumes it");
+        }
         const std::string summary = RescueSummary(run, map, invocation.outputPath);
         if (map.Count(sectorsBad) != 0) throw tools::Failure(summary);
         std::cerr << "zelvan: " << summary << '\n';

@@ -156,7 +156,8 @@ void RescueMap::Save(std::uint64_t next, bool ended) const {
     const std::string text = Text(next, ended);
     tools::OutputFile file(path_);
     file.Write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    file.Commit();
+    // The pieces it marks are in the output already.
+    file.Commit(tools::OutputFile::OnStop::KeepRecord);
 }
 
 std::string AreaList(const std::vector<MapArea>& areas) {

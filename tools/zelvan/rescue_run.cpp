@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/interruption.h"
 #include "common/outcome.h"
 #include "common/platform.h"
 #include "vcl/memory_manager.h"
@@ -33,7 +34,7 @@ void RescueRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunReques
     std::uint64_t sectors = 0;
     for (const MapArea& area : unfinished) sectors += area.count;
     if (sectors == 0) return;
-    ProgressBar progress(sectors * bytesPerSector, stderr, sectors > perPiece && tools::StandardErrorIsTerminal());
+    ProgressBar progress(sectors * bytesPerSector, stderr, sectors > perPiece && tools::IsTerminal(stderr));
     const vcl::TMemoryBlock block(static_cast<std::size_t>(std::min<std::uint64_t>(perPiece, sectors)) * bytesPerSector);
     const auto read = [&](std::uint64_t first, std::uint64_t count, std::span<std::uint8_t> buffer) {
         SelectRun(zelvan, drive, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(count));
@@ -41,6 +42,7 @@ void RescueRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunReques
     };
     for (const MapArea& area : unfinished) {
         for (std::uint64_t at = area.first; at < area.End();) {
+            tools::CheckInterruption(); // the map holds every piece before this one
             const std::uint64_t count = std::min<std::uint64_t>(perPiece, area.End() - at);
             const std::span<std::uint8_t> buffer(block.get(), count * bytesPerSector);
             if (read(at, count, buffer)) {
@@ -67,10 +69,12 @@ std::string RescueSummary(const RunRequest& run, const RescueMap& map, const std
     const std::string sectors = "rescue of sectors " + SectorSpan(run.first, std::uint64_t{run.first} + run.count - 1) +
                                 " of " + std::string{run.letter} + ": ";
     const std::vector<MapArea> bad = map.Of(sectorsBad);
-    if (bad.empty())
-        return sectors + "all " + std::to_string(run.count) + " read into " + outputPath.string() + " (map " + mapPath + ")";
+    const std::uint64_t readCount = map.Count(sectorsRead);
+    const std::string read = (readCount == run.count ? "all " : "") + std::to_string(readCount) + " read into " +
+                             outputPath.string();
+    if (bad.empty()) return sectors + read + " (map " + mapPath + ")";
     const std::uint64_t badCount = map.Count(sectorsBad);
-    return sectors + std::to_string(map.Count(sectorsRead)) + " read into " + outputPath.string() + ", " +
+    return sectors + read + ", " +
            std::to_string(badCount) + " bad: " + AreaList(bad) + ", which " + outputPath.string() +
            " holds as zeros and " + mapPath + " marks '-'; run again with the same map file to try " +
            (badCount == 1 ? "it" : "them") + " again";
