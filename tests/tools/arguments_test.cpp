@@ -119,8 +119,13 @@ TEST(Arguments, MalformedCommandLinesAreNamed) {
     EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", ""}), "-i needs a file name, not ''");
     EXPECT_EQ(UsageMessage({"write", "C", "0", "1"}), "write needs -i FILE (- for standard input)");
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-i", "x"}), "-i FILE belongs to write and floppy-write");
-    EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", "x", "-o", "y"}), "-o FILE belongs to read and floppy-read");
+    EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", "x", "-o", "y"}), "-o FILE belongs to read, floppy-read and map");
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o"}), "-o needs FILE");
+    EXPECT_EQ(UsageMessage({"map", "C"}), "map needs -o FILE");
+    EXPECT_EQ(UsageMessage({"write", "C", "0", "1", "-i", "x", "--rescue", "m"}),
+              "--rescue MAPFILE belongs to read, floppy-read and map");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "--rescue", "m"}),
+              "--rescue MAPFILE needs -o FILE, which the rescued sectors fill at their places");
     EXPECT_EQ(UsageMessage({"--retries"}), "--retries needs N");
     EXPECT_EQ(UsageMessage({"--lock=yes", "info", "C"}), "--lock takes no value");
     EXPECT_EQ(UsageMessage({"--yes", "--no", "info", "C"}), "--yes and --no cannot both be given");

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <poll.h>
 #include <pty.h>
+#include <regex>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -215,8 +216,13 @@ FatGeometry ReadGeometry(const fs::path& image) {
     geometry.totalSectors = small != 0 ? small : number("big size");
     const std::uint32_t rootSectors =
         (number("max available root directory slots") * 32 + geometry.bytesPerSector - 1) / geometry.bytesPerSector;
-    geometry.firstDataSector =
-        number("reserved (boot) sectors") + number("fats") * number("sectors per fat") + rootSectors;
+    geometry.reservedSectors = number("reserved (boot) sectors");
+    // FAT32's FAT length is "Big fatlen=630", with "sectors per fat: 0".
+    std::smatch bigFat;
+    geometry.sectorsPerFat = number("sectors per fat");
+    if (geometry.sectorsPerFat == 0 && std::regex_search(info, bigFat, std::regex("Big fatlen=(\\d+)")))
+        geometry.sectorsPerFat = static_cast<std::uint32_t>(std::stoul(bigFat[1]));
+    geometry.firstDataSector = geometry.reservedSectors + number("fats") * geometry.sectorsPerFat + rootSectors;
     return geometry;
 }
 

@@ -114,6 +114,8 @@ struct FatGeometry {
     std::uint32_t bytesPerSector;
     std::uint32_t sectorsPerCluster;
     std::uint32_t totalSectors;
+    std::uint32_t reservedSectors;
+    std::uint32_t sectorsPerFat;
     std::uint32_t firstDataSector;
     std::uint32_t Clusters() const { return (totalSectors - firstDataSector) / sectorsPerCluster; }
     std::uint32_t SizeBound() const { return Clusters() * sectorsPerCluster; }

@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#ifdef ZELVAN_HAVE_PNG
-#include <png.h>
-#endif
-
-#include "common/command_table.h"
 #include "common/outcome.h"
 #include "win32/little_endian.h"
 
@@ -15,65 +10,7 @@ namespace zelvan_host {
 
 namespace {
 
-void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void PutDword(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    PutWord(out, static_cast<std::uint16_t>(value));
-    PutWord(out, static_cast<std::uint16_t>(value >> 16));
-}
-
-constexpr std::size_t infoHeaderSize = 40;
-constexpr std::size_t fileHeaderSize = 14;
-
-// Rows of `bits` a pixel take whole 32-bit words.
-std::size_t Stride(std::size_t width, unsigned bits) { return (width * bits + 31) / 32 * 4; }
-
-std::vector<std::uint8_t> Bmp(const TPicture& picture) {
-    const std::size_t stride = Stride(picture.width, 24);
-    const auto pixels = static_cast<std::uint32_t>(stride * picture.height);
-    std::vector<std::uint8_t> out{'B', 'M'};
-    PutDword(out, static_cast<std::uint32_t>(fileHeaderSize + infoHeaderSize) + pixels);
-    PutDword(out, 0);
-    PutDword(out, static_cast<std::uint32_t>(fileHeaderSize + infoHeaderSize));
-    PutDword(out, infoHeaderSize);
-    PutDword(out, picture.width);
-    PutDword(out, picture.height); // bottom-up
-    PutWord(out, 1);
-    PutWord(out, 24);
-    for (std::uint32_t value : {0u, pixels, 0u, 0u, 0u, 0u}) PutDword(out, value);
-    for (std::size_t row = picture.height; row-- > 0;) {
-        const std::uint8_t* pixel = picture.rgb.data() + row * picture.width * 3;
-        for (std::size_t x = 0; x < picture.width; ++x, pixel += 3) out.insert(out.end(), {pixel[2], pixel[1], pixel[0]});
-        out.resize(out.size() + stride - picture.width * 3, 0);
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> Png(const TPicture& picture, const std::filesystem::path& file) {
-#ifdef ZELVAN_HAVE_PNG
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = picture.width;
-    image.height = picture.height;
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
-    if (png_image_write_to_memory(&image, nullptr, &size, 0, picture.rgb.data(), 0, nullptr)) {
-        std::vector<std::uint8_t> out(size);
-        if (png_image_write_to_memory(&image, out.data(), &size, 0, picture.rgb.data(), 0, nullptr)) {
-            out.resize(size);
-            return out;
-        }
-    }
-    const std::string reason = image.message;
-    png_image_free(&image);
-    throw tools::Failure(file.string() + ": libpng cannot write the picture: " + reason);
-#else
-    (void)picture;
-    throw tools::Failure(file.string() + ": this zelvan-host was built without libpng and writes .bmp only");
-#endif
-}
+constexpr std::size_t infoHeaderSize = tools::bitmapInfoHeaderBytes;
 
 } // namespace
 
@@ -94,7 +31,7 @@ TPicture DecodeBitmap(std::span<const std::uint8_t> dib) {
     const std::size_t colours = bits == 24 ? 0 : coloursUsed ? coloursUsed : std::size_t{1} << bits;
     const std::size_t pixelsAt = headerSize + 4 * colours;
     const auto rows = static_cast<std::size_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
-    const std::size_t stride = Stride(static_cast<std::size_t>(width), bits);
+    const std::size_t stride = tools::BitmapStride(static_cast<std::size_t>(width), bits);
     if (colours > 256 || pixelsAt > dib.size() || (dib.size() - pixelsAt) / stride < rows)
         refuse("its palette and pixels do not fit in its " + std::to_string(dib.size()) + " bytes");
 
@@ -133,19 +70,6 @@ TPicture SideBySide(const std::vector<TPicture>& pictures) {
         left += picture.width;
     }
     return whole;
-}
-
-PictureFormat PictureFormatOf(const std::filesystem::path& file) {
-    std::string extension = file.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".bmp") return PictureFormat::Bmp;
-    if (extension == ".png") return PictureFormat::Png;
-    throw tools::UsageError("a picture is written as .bmp or .png, not as " + tools::Quoted(file.string()));
-}
-
-std::vector<std::uint8_t> EncodePicture(const TPicture& picture, const std::filesystem::path& file) {
-    return PictureFormatOf(file) == PictureFormat::Bmp ? Bmp(picture) : Png(picture, file);
 }
 
 } // namespace zelvan_host

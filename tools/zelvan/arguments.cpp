@@ -118,6 +118,8 @@ private:
                                  Quoted(line_.options.front().row->name));
             return;
         }
+        if (result_.outputPath.empty() && tools::UseOf(row.operands, "-o") == tools::OptionUse::Needed)
+            throw UsageError(std::string(row.name) + " needs -o FILE");
         if (!result_.outputPath.empty() && tools::UseOf(row.operands, "-o") == tools::OptionUse::Foreign)
             throw UsageError("-o FILE belongs to " + CommandsWith("-o"));
         if (result_.inputPath.empty() && tools::UseOf(row.operands, "-i") == tools::OptionUse::Needed)

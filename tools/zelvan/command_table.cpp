@@ -22,6 +22,7 @@ Commands:
   write         COUNT sectors from FIRST, taken from FILE (- for standard input)
   floppy-read   like read, by cylinder/head/sector on Windows 95/98
   floppy-write  like write, to a floppy in A: or B:
+  map           a picture of what the volume's sectors hold, into FILE
   demo          builds two disk images and shows what the component does
 
 Options:
@@ -196,6 +197,29 @@ Example:
   zelvan --drive A=floppy.img:removable --yes floppy-write A 1440 0 1 -i boot.bin
 )";
 
+constexpr std::string_view mapHelp = R"(Draws drive LETTER into FILE (.png or .bmp): a grid of cells, one or more
+sectors each, left to right and top to bottom in sector order, coloured by
+what the sectors hold: the boot area, the FATs and the root folder, used and
+free clusters (read from the first FAT through the component; on exFAT and
+NTFS the clusters are drawn alike), and the sectors from B - 1 on that read
+and write cannot reach (see info). With --rescue MAPFILE, a map file of
+read --rescue of this drive, its bad sectors and those not tried yet are
+drawn over them. A cell shows the most telling of its sectors (bad, not
+tried, out of reach, boot area, FATs, root folder, clusters, used, free); a
+legend under the grid names each colour it uses. At most 65536 cells, 256 a
+row.
+
+Options:
+  -o FILE       the picture, .png or .bmp
+  --rescue MAPFILE
+                draw the bad and untried sectors of MAPFILE
+  --drive, --platform, --trace (see zelvan --help)
+
+Example:
+  zelvan --drive A=floppy.img:removable map A -o floppy.png
+  zelvan --drive C=disk.img map C -o disk.png --rescue disk-copy.map
+)";
+
 constexpr std::string_view demoHelp = R"(Makes a 1.44 MB floppy image and a 64 MB FAT16 disk image with mkfs.fat in a
 temporary folder, maps them to A: and C: of the hosted machine, and shows in
 short sections what the component does: C:'s geometry and size bound, its
@@ -215,6 +239,7 @@ constexpr CommandRow commandRows[] = {
     {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE [--rescue MAPFILE]] [--force] [--drive-name L]", floppyReadHelp,
      RunRead},
     {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE [--force] [--drive-name L]", floppyWriteHelp, RunWrite},
+    {"map", "LETTER -o FILE [--rescue MAPFILE]", mapHelp, RunMap},
     {"demo", "", demoHelp, RunDemo},
 };
 

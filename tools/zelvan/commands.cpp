@@ -6,11 +6,13 @@
 #include "common/files.h"
 #include "common/interruption.h"
 #include "common/outcome.h"
+#include "common/picture_file.h"
 #include "common/run_tool.h"
 #include "zelvan/drive_facts.h"
 #include "zelvan/exact_input.h"
 #include "zelvan/hexdump.h"
 #include "zelvan/machine_setup.h"
+#include "zelvan/map_picture.h"
 #include "zelvan/rescue_run.h"
 #include "zelvan/selection.h"
 #include "zelvan/transfer.h"
@@ -89,6 +91,30 @@ void RunWrite(const Invocation& invocation) {
                      std::uint64_t{selected.run.count} * BytesPerSector(selected.run, selected.drive));
     TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Write, {invocation.force},
                 [&](std::span<std::uint8_t> bytes) { input.Read(bytes); });
+}
+
+void RunMap(const Invocation& invocation) {
+    tools::PictureFormatOf(invocation.outputPath);
+    const std::unique_ptr<Orvane::TZelvan> zelvan = CreateComponent(invocation);
+    const DriveFacts drive = SelectDrive(*zelvan, invocation.drive);
+    const VolumeReach reach = LookAtVolume(*zelvan, drive);
+    const std::string letter{drive.letter, ':'};
+    if (!reach.layout) throw tools::Failure("cannot draw drive " + letter + ": " + reach.unread);
+    std::vector<MapArea> rescue;
+    if (!invocation.rescuePath.empty()) {
+        std::optional<std::vector<MapArea>> areas = ReadMapFile(invocation.rescuePath, drive.geometry.BytesPerSector);
+        if (!areas) throw tools::Failure("map file " + invocation.rescuePath + ": it does not exist, or is empty");
+        rescue = std::move(*areas);
+    }
+    const VolumeMap map = MapVolume(*zelvan, drive, reach, mapMaxCells, rescue);
+    const std::string perCell = std::to_string(map.SectorsPerCell()) + (map.SectorsPerCell() == 1 ? " sector" : " sectors");
+    const tools::TPicture picture = DrawVolumeMap(
+        map, letter + " " + std::to_string(map.Sectors()) + " sectors, " + reach.layout->fileSystem + ", a cell is " + perCell);
+    tools::OutputFile output(invocation.outputPath);
+    output.Write(tools::EncodePicture(picture, invocation.outputPath));
+    output.Commit();
+    std::cout << invocation.outputPath << ": " << map.Sectors() << " sectors of " << letter << ", " << perCell
+              << " a cell, " << mapColumns << " cells a row\n";
 }
 
 void RunInfo(const Invocation& invocation) {

@@ -7,6 +7,7 @@
 
 namespace zelvan_cli {
 
+void RunMap(const Invocation& invocation);
 void RunInfo(const Invocation& invocation);
 // With a FORMAT (floppy-read, floppy-write) the run goes by the floppy
 // methods, in that format.

@@ -5,10 +5,10 @@
 #include <cinttypes>
 #include <cstdlib>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "common/files.h"
+#include "common/input_file.h"
 #include "common/outcome.h"
 #include "zelvan/volume_layout.h"
 
@@ -73,25 +73,28 @@ std::vector<MapArea> ParseMap(const std::string& text, std::uint32_t bytesPerSec
     return areas;
 }
 
+std::optional<std::vector<MapArea>> ReadMapFile(const fs::path& path, std::uint32_t bytesPerSector) {
+    std::error_code error;
+    if (!fs::exists(path, error)) return std::nullopt;
+    const std::vector<std::uint8_t> bytes = tools::ReadInputFile(path, {"a map file", std::uint64_t{64} << 20});
+    try {
+        std::vector<MapArea> areas = ParseMap(std::string(bytes.begin(), bytes.end()), bytesPerSector);
+        if (areas.empty()) return std::nullopt;
+        return areas;
+    } catch (const tools::Failure& failure) {
+        throw tools::Failure("map file " + path.string() + ": " + failure.what() +
+                             " (a map file holds a status line, then lines of position, size and status)");
+    }
+}
+
 RescueMap::RescueMap(fs::path path, std::uint32_t bytesPerSector, std::uint64_t first, std::uint64_t count)
     : path_(std::move(path)), bytesPerSector_(bytesPerSector), areas_{{first, count, sectorsUntried}} {
     const auto fail = [&](const std::string& reason) {
         throw tools::Failure("map file " + path_.string() + ": " + reason);
     };
-    std::error_code error;
-    if (!fs::exists(path_, error)) return;
-    if (fs::is_directory(path_, error)) fail("it is a folder");
-    std::ifstream file(path_, std::ios::binary);
-    if (!file) fail("cannot read it: " + tools::SystemReason());
-    std::ostringstream text;
-    text << file.rdbuf();
-    std::vector<MapArea> areas;
-    try {
-        areas = ParseMap(text.str(), bytesPerSector);
-    } catch (const tools::Failure& failure) {
-        fail(std::string(failure.what()) + " (a map file holds a status line, then lines of position, size and status)");
-    }
-    if (areas.empty()) return;
+    std::optional<std::vector<MapArea>> read = ReadMapFile(path_, bytesPerSector);
+    if (!read) return;
+    std::vector<MapArea>& areas = *read;
     if (areas.front().first != first || areas.back().End() != first + count)
         fail("it maps sectors " + SectorSpan(areas.front().first, areas.back().End() - 1) + ", not the run's sectors " +
              SectorSpan(first, first + count - 1) + ": give the run it was made for, or another map file");

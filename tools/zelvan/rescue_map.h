@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,11 @@ private:
 // The areas of the map text `text` of sectors of `bytesPerSector` bytes, in
 // order; throws Failure with the reason, "line 4: ...", when it is no map.
 std::vector<MapArea> ParseMap(const std::string& text, std::uint32_t bytesPerSector);
+
+// The areas of the map file `path`, in sectors of `bytesPerSector` bytes;
+// nothing when there is no such file, or it is empty. Throws Failure naming
+// the file when it cannot be read or holds no map.
+std::optional<std::vector<MapArea>> ReadMapFile(const std::filesystem::path& path, std::uint32_t bytesPerSector);
 
 // "sectors 100 to 101 and 2000", "sector 7", or of more areas "sectors 1 to 2, 5 and 9 to 12".
 std::string AreaList(const std::vector<MapArea>& areas);
