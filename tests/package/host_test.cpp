@@ -90,6 +90,14 @@ TEST_F(HostTest, PaletteWritesThePicturesAsBmpAndPng) {
     EXPECT_EQ(decoded, expected);
 }
 
+TEST_F(HostTest, VersionNamesTheHostAndTheProject) {
+    for (const char* asked : {"--version", "-V", "palette --version"}) {
+        const testsupport::CommandResult result = Host(asked);
+        EXPECT_EQ(result.status, 0) << asked;
+        EXPECT_EQ(result.output, std::string(hostName) + " " + ZELVAN_VERSION + "\n") << asked;
+    }
+}
+
 TEST_F(HostTest, BadUseAndBadPackagesAreRefused) {
     const std::string package = Quoted(PackageFile());
     const std::pair<std::string, std::pair<int, std::string>> cases[] = {
@@ -101,6 +109,10 @@ TEST_F(HostTest, BadUseAndBadPackagesAreRefused) {
          {2, "a picture is written as .bmp or .png, not as 'p.gif' (see " + std::string(hostName) + " --help)"}},
         {"install " + Quoted(dir / "Missing.bpl"), {1, (dir / "Missing.bpl").string() + ": cannot read: No such file or directory"}},
         {"exports " + Quoted(dir / "Missing.bpl"), {1, (dir / "Missing.bpl").string() + ": cannot read: No such file or directory"}},
+        {"exports --Missing.bpl", {2, "unknown option '--Missing.bpl' (see " + std::string(hostName) + " --help)"}},
+        {"exports -- " + Quoted(dir / "--Missing.bpl"),
+         {1, (dir / "--Missing.bpl").string() + ": cannot read: No such file or directory"}},
+        {"--version=2", {2, "--version takes no value (see " + std::string(hostName) + " --help)"}},
     };
     for (const auto& [arguments, outcome] : cases) {
         const testsupport::CommandResult result = Host(arguments);

@@ -92,6 +92,27 @@ TEST(Arguments, HelpNeedsNothingElseAndNamesTheCommand) {
     EXPECT_EQ(got.command->name, "write");
 }
 
+TEST(Arguments, OutputAndInputHaveLongForms) {
+    EXPECT_EQ(Parse({"read", "C", "0", "1", "--output=out.bin"}).outputPath, "out.bin");
+    EXPECT_EQ(Parse({"read", "C", "0", "1", "--output", "-"}).outputPath, "-");
+    EXPECT_EQ(Parse({"write", "C", "0", "1", "--input", "in.bin"}).inputPath, "in.bin");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o", "a", "--output=b"}), "--output is given twice");
+}
+
+TEST(Arguments, DoubleDashEndsTheOptions) {
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "--", "--lock"}), "read takes 3 operands, not 4");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "--", "--help"}), "read takes 3 operands, not 4");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o", "--"}), "(accepted)");
+    EXPECT_EQ(Parse({"read", "C", "0", "1", "-o", "--"}).outputPath, "--");
+}
+
+TEST(Arguments, VersionNeedsNothingElse) {
+    EXPECT_TRUE(Parse({"--version"}).version);
+    EXPECT_TRUE(Parse({"read", "-V"}).version);
+    EXPECT_FALSE(Parse({"info", "C"}).version);
+    EXPECT_EQ(UsageMessage({"--version=1"}), "--version takes no value");
+}
+
 TEST(Arguments, NumbersAreWholeAnd32Bit) {
     EXPECT_EQ(Parse({"read", "C", "4294967295", "1"}).first, 4294967295u);
     for (std::string_view bad : {"4294967296", "-1", "12x", "", "0x10"})

@@ -124,6 +124,15 @@ TEST(ZelvanUsage, MistakesExitTwoWithOneLine) {
     }
 }
 
+TEST(ZelvanUsage, VersionNamesTheToolAndTheProject) {
+    for (const char* asked : {"--version", "-V", "read C 0 1 --version"}) {
+        const ToolResult result = RunZelvan(asked);
+        EXPECT_EQ(result.status, 0) << asked;
+        EXPECT_EQ(result.out, std::string("zelvan ") + ZELVAN_VERSION + "\n") << asked;
+        EXPECT_EQ(result.err, "") << asked;
+    }
+}
+
 TEST(ZelvanUsage, HelpExplainsEveryOptionWithAnExample) {
     const ToolResult overview = RunZelvan("--help");
     ASSERT_EQ(overview.status, 0);

@@ -15,18 +15,33 @@ bool IsOperand(std::string_view argument) {
 }
 
 const OptionRow* FindOption(std::span<const OptionRow> options, std::string_view name) {
-    const auto found = std::find_if(options.begin(), options.end(), [&](const OptionRow& row) { return row.name == name; });
+    const auto found = std::find_if(options.begin(), options.end(), [&](const OptionRow& row) {
+        return row.name == name || (!row.longName.empty() && row.longName == name);
+    });
     return found == options.end() ? nullptr : &*found;
+}
+
+// The spellings every tool takes, and what they ask for.
+constexpr std::string_view endOfOptions = "--";
+bool CommandLine::* StandingFlag(std::string_view name) {
+    if (name == "--help" || name == "-h") return &CommandLine::help;
+    if (name == "--version" || name == "-V") return &CommandLine::version;
+    return nullptr;
 }
 
 } // namespace
 
 CommandLine ParseCommandLine(std::span<const std::string_view> arguments, std::span<const OptionRow> options) {
     CommandLine line;
+    bool optionsEnded = false;
     for (std::size_t at = 0; at < arguments.size(); ++at) {
         const std::string_view argument = arguments[at];
-        if (IsOperand(argument)) {
+        if (optionsEnded || IsOperand(argument)) {
             line.operands.emplace_back(argument);
+            continue;
+        }
+        if (argument == endOfOptions) {
+            optionsEnded = true;
             continue;
         }
         std::string_view name = argument;
@@ -35,9 +50,9 @@ CommandLine ParseCommandLine(std::span<const std::string_view> arguments, std::s
             name = argument.substr(0, equals);
             value = std::string(argument.substr(equals + 1));
         }
-        if (name == "--help" || name == "-h") {
+        if (bool CommandLine::*flag = StandingFlag(name)) {
             if (value) throw UsageError(std::string(name) + " takes no value");
-            line.help = true;
+            line.*flag = true;
             continue;
         }
         const OptionRow* row = FindOption(options, name);

@@ -6,11 +6,14 @@
 //   --name            an option that stands alone
 //   --name VALUE      an option that takes a value; also --name=VALUE
 //   --name[=VALUE]    an option whose value is optional, so given inline only
-//   -x VALUE          a one-letter option that takes a value
+//   -x VALUE          a one-letter option that takes a value, which may
+//                     have a long name too: --long VALUE, --long=VALUE
 //
-// -h and --help ask for help wherever they stand. An option given twice is
-// refused unless its row says it may be repeated. Spellings that every
-// option shares belong here, not in a tool.
+// -h and --help ask for help wherever they stand, -V and --version for the
+// version; "--" ends the options, so that every argument after it is an
+// operand. An option given twice, by either of its names, is refused unless
+// its row says it may be repeated. Spellings that every option shares
+// belong here, not in a tool.
 #pragma once
 
 #include <optional>
@@ -28,6 +31,7 @@ struct OptionRow {
     OptionValue value = OptionValue::None;
     std::string_view valueName; // as messages name the value: FILE
     bool repeatable = false;
+    std::string_view longName;  // of a one-letter option: "--output" for "-o"
 };
 
 struct GivenOption {
@@ -37,6 +41,7 @@ struct GivenOption {
 
 struct CommandLine {
     bool help = false;
+    bool version = false;
     std::vector<std::string> operands;
     std::vector<GivenOption> options; // in the order given
 };

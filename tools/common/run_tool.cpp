@@ -25,6 +25,8 @@ std::size_t Utf8Length(std::string_view text, std::size_t at) {
 
 } // namespace
 
+std::string_view Version() { return ZELVAN_VERSION; }
+
 std::string Printable(std::string_view text) {
     std::string out;
     for (std::size_t at = 0; at < text.size();) {

@@ -27,12 +27,16 @@ int RunTool(std::string_view tool, const std::function<void()>& work);
 // A write that a signal cut short throws Interrupted.
 void CheckStandardOutput();
 
+// The version of the project both tools belong to: "0.1.0".
+std::string_view Version();
+
 // `text` with control characters and bytes that are not UTF-8
 // written as \xNN.
 std::string Printable(std::string_view text);
 
 // A tool's whole run: its arguments parsed into an Invocation, then the help
-// that --help asks for or the command's row run, ended by RunTool.
+// that --help asks for, the version --version asks for, or the command's
+// row run, ended by RunTool.
 template <class Invocation>
 int RunCommandLine(std::string_view tool, int argc, char** argv,
                    Invocation (*parse)(std::span<const std::string_view>),
@@ -42,6 +46,8 @@ int RunCommandLine(std::string_view tool, int argc, char** argv,
         const Invocation invocation = parse(arguments);
         if (invocation.help)
             std::cout << help(invocation.command);
+        else if (invocation.version)
+            std::cout << tool << ' ' << Version() << '\n';
         else
             invocation.command->run(invocation);
     });

@@ -19,7 +19,7 @@ const std::vector<tools::OptionRow>& OptionRows() {
                 if (std::any_of(found.begin(), found.end(), [&](const tools::OptionRow& o) { return o.name == name; }))
                     continue;
                 const std::string_view value = tools::ValueOf(row.operands, name);
-                found.push_back({name, value.empty() ? tools::OptionValue::None : tools::OptionValue::Needed, value, false});
+                found.push_back({name, value.empty() ? tools::OptionValue::None : tools::OptionValue::Needed, value, false, ""});
             }
         return found;
     }();
@@ -32,13 +32,14 @@ Invocation ParseArguments(std::span<const std::string_view> arguments) {
     tools::CommandLine line = tools::ParseCommandLine(arguments, OptionRows());
     Invocation invocation;
     invocation.help = line.help;
+    invocation.version = line.version;
     std::vector<std::string>& rest = line.operands;
     if (!rest.empty() && rest.front() == "help") {
         invocation.help = true;
         rest.erase(rest.begin());
     }
     if (!rest.empty()) invocation.command = &tools::FindCommand(Commands(), rest.front());
-    if (invocation.help) return invocation;
+    if (invocation.help || invocation.version) return invocation;
     if (!invocation.command) throw tools::UsageError("no command given");
     const CommandRow& row = *invocation.command;
     invocation.operands.assign(rest.begin() + 1, rest.end());

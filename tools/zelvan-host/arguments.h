@@ -18,6 +18,7 @@ using CommandRow = tools::CommandRow<Invocation>;
 struct Invocation {
     const CommandRow* command = nullptr; // none: only --help
     bool help = false;
+    bool version = false;
     std::vector<std::string> operands;   // in the order of the row's syntax
     std::vector<std::string> options;    // such as --text, each named by the row
     // Options with the value that follows them, such as --bitmap FILE.

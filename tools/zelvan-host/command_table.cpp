@@ -45,8 +45,9 @@ on VCL30.dpl) and installs packages of that build only. Before form and
 inspect it installs its own ZelvanPack beside it. A PACKAGE named without a
 folder is the file in the current folder when there is one, else the one
 beside the host; the commands name the file they used in full. Options take
-their value as --bitmap FILE or --bitmap=FILE. Drives for loading TZelvan
-forms come from ZELVAN_DRIVES.
+their value as --bitmap FILE or --bitmap=FILE; -- ends the options. Drives
+for loading TZelvan forms come from ZELVAN_DRIVES. -h or --help shows this
+text, COMMAND --help one command's; -V or --version the version.
 
 examples:
   ZELVAN_DRIVES='C=disk.img;D=big.img' zelvan-host form module.dfm

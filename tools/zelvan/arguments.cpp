@@ -51,19 +51,19 @@ std::string CommandsWith(std::string_view option) {
 // zelvan's options; they may come before or after the command.
 using tools::OptionValue;
 constexpr tools::OptionRow optionRows[] = {
-    {"--drive", OptionValue::Needed, "L=PATH", true},
-    {"--platform", OptionValue::Needed, "PLATFORM", false},
-    {"--retries", OptionValue::Needed, "N", false},
-    {"--lock", OptionValue::None, "", false},
-    {"--no-warn", OptionValue::None, "", false},
-    {"--yes", OptionValue::None, "", false},
-    {"--no", OptionValue::None, "", false},
-    {"--trace", OptionValue::InlineOnly, "FILE", false},
-    {"--force", OptionValue::None, "", false},
-    {"--drive-name", OptionValue::Needed, "L", false},
-    {"--rescue", OptionValue::Needed, "MAPFILE", false},
-    {"-o", OptionValue::Needed, "FILE", false},
-    {"-i", OptionValue::Needed, "FILE", false},
+    {"--drive", OptionValue::Needed, "L=PATH", true, ""},
+    {"--platform", OptionValue::Needed, "PLATFORM", false, ""},
+    {"--retries", OptionValue::Needed, "N", false, ""},
+    {"--lock", OptionValue::None, "", false, ""},
+    {"--no-warn", OptionValue::None, "", false, ""},
+    {"--yes", OptionValue::None, "", false, ""},
+    {"--no", OptionValue::None, "", false, ""},
+    {"--trace", OptionValue::InlineOnly, "FILE", false, ""},
+    {"--force", OptionValue::None, "", false, ""},
+    {"--drive-name", OptionValue::Needed, "L", false, ""},
+    {"--rescue", OptionValue::Needed, "MAPFILE", false, ""},
+    {"-o", OptionValue::Needed, "FILE", false, "--output"},
+    {"-i", OptionValue::Needed, "FILE", false, "--input"},
 };
 
 class Parser {
@@ -72,9 +72,10 @@ public:
 
     Invocation Parse() {
         result_.help = line_.help;
+        result_.version = line_.version;
         for (const tools::GivenOption& given : line_.options) Option(given.row->name, given.value);
         if (!line_.operands.empty()) result_.command = &tools::FindCommand(Commands(), line_.operands.front());
-        if (result_.help) return result_;
+        if (result_.help || result_.version) return result_;
         if (!result_.command) throw UsageError("no command given");
         CheckCommand();
         return result_;

@@ -36,6 +36,7 @@ using CommandRow = tools::CommandRow<Invocation>;
 struct Invocation {
     const CommandRow* command = nullptr;    // none: only --help, or nothing at all
     bool help = false;
+    bool version = false;
     MachineOptions machine;
     ComponentOptions component;
     char drive = 0;                         // LETTER

@@ -55,6 +55,10 @@ Options:
   --trace[=FILE]
                 append the Win32 call journal to FILE (standard error without FILE)
   -h, --help    this text; zelvan COMMAND --help explains one command
+  -V, --version the version of zelvan
+  --            ends the options: every argument after it is an operand
+
+An option's value follows it (--retries 3) or is joined to it with = (--retries=3).
 
 Exit status: 0 when the transfer succeeded, 1 when it did not (the reason is
 printed in Windows' words with the calls that were made, and for a write which
@@ -105,7 +109,8 @@ tried again) into the FILE earlier runs filled. The summary names the bad
 sectors; exit status 1 while any remain.
 
 Options:
-  -o FILE       write the raw bytes to FILE (- for standard output)
+  -o, --output FILE
+                write the raw bytes to FILE (- for standard output)
   --rescue MAPFILE
                 read on past bad sectors, recording them in MAPFILE
   --retries N   attempts per piece (default 2)
@@ -128,7 +133,8 @@ terminal, zelvan first says which sectors of which drive (and its backing)
 are about to be written, and Enter answers No.
 
 Options:
-  -i FILE       the bytes to write; - reads standard input
+  -i, --input FILE
+                the bytes to write; - reads standard input
   --yes, --no   answer the confirmation (else ZELVAN_ANSWER, else the terminal)
   --no-warn     do not ask at all
   --retries N   attempts per piece (default 2)
@@ -159,7 +165,8 @@ own file system stops short of its last sectors (see info); --drive-name C
 reaches them when C:'s is larger. Output, and --rescue, as for read.
 
 Options:
-  -o FILE       write the raw bytes to FILE (- for standard output)
+  -o, --output FILE
+                write the raw bytes to FILE (- for standard output)
   --rescue MAPFILE
                 read on past bad sectors, recording them in MAPFILE (see read)
   --force       read even when FORMAT is not the disk's size (95/98)
@@ -183,7 +190,8 @@ when no drive can be measured. There each sector is written alone on Windows
 95/98, so a failure names exactly the sectors written.
 
 Options:
-  -i FILE       the bytes to write; - reads standard input
+  -i, --input FILE
+                the bytes to write; - reads standard input
   --force       write even when FORMAT is not the disk's size (95/98)
   --drive-name L
                 the component's DriveName drive, whose size bound checks FIRST
