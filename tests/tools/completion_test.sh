@@ -35,7 +35,8 @@ expect() {
     fi
 }
 
-expect "zelvan " "info read write floppy-read floppy-write demo"
+expect "zelvan " "info read write floppy-read floppy-write map demo"
+expect "zelvan map C -o m.png --res" "--rescue"
 expect "zelvan fl" "floppy-read floppy-write"
 expect "zelvan read C 0 1 --out" "--output"
 expect "zelvan --lo" "--lock"

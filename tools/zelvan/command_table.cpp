@@ -218,7 +218,8 @@ legend under the grid names each colour it uses. At most 65536 cells, 256 a
 row.
 
 Options:
-  -o FILE       the picture, .png or .bmp
+  -o, --output FILE
+                the picture, .png or .bmp
   --rescue MAPFILE
                 draw the bad and untried sectors of MAPFILE
   --drive, --platform, --trace (see zelvan --help)
