@@ -211,13 +211,16 @@ wine_stage() {
     refused_row win95 "floppy-read A 1440 0 1"
     return
   fi
-  info_row win95
-  row win95 0 "info D" "$(departure HostFileSystemFigures)"
-  row win95 0 "read D 0 1"
-  row win95 0 "read E $(half_of E) 8 -o @out"
-  row win95 0 "--lock read D $(half_of D) 4 -o @out"
-  row win95 0 "--no-warn write E $(half_of E) 4 -i @in"
-  row win95 0 "--no-warn write D $(($(half_of D) + 9)) 3 -i @in"
+  # zelvan.exe's own buffers lie wherever its heap put them.
+  local missed
+  missed=$(departure Int25BufferAddress)
+  info_row win95 "$missed"
+  row win95 0 "info D" "$(departure HostFileSystemFigures Int25BufferAddress)"
+  row win95 0 "read D 0 1" "$missed"
+  row win95 0 "read E $(half_of E) 8 -o @out" "$missed"
+  row win95 0 "--lock read D $(half_of D) 4 -o @out" "$missed"
+  row win95 0 "--no-warn write E $(half_of E) 4 -i @in" "$missed"
+  row win95 0 "--no-warn write D $(($(half_of D) + 9)) 3 -i @in" "$missed"
   row win95 1 "read F 0 1" "$(departure Int25OnFat32)"
   row win95 1 "read D $(($(sectors_of D) + 8)) 1" "$(departure HostSizeBound Int25CarryClear)"
   row win95 0 "floppy-read A 1440 $(half_of A) 1 -o @out" "$(departure NoInt13)"

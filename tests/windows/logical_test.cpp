@@ -65,6 +65,10 @@ TEST(LogicalTransfer, AWriteChangesExactlyItsRunWithTheLockAndWithoutItBeforeVis
                 testsupport::WriteFile(drive.image, before);
                 GTEST_SKIP() << wine_departures::NoWriteGuard;
             }
+            // The component writes from a copy of its own, wherever the heap put it.
+            if (written && RunningOnWine() && Stage().platformId == VER_PLATFORM_WIN32_WINDOWS &&
+                Int25MissedTheLastBuffer() && testsupport::ReadFile(drive.image) == before)
+                GTEST_SKIP() << wine_departures::Int25BufferAddress;
             EXPECT_EQ(written, !refused);
             EXPECT_TRUE(testsupport::SameBytes(testsupport::ReadFile(drive.image), refused ? before : write.image));
             EXPECT_TRUE(std::ranges::equal(write.data, write.buffer)) << "the caller's buffer changed";

@@ -63,9 +63,13 @@ std::string Describe(const MappedDrive& drive, SectorRun run);
 // GetProcessHandleCount counts nothing, so the hosted suites count handles.)
 ::testing::AssertionResult UnitHandlesClosed();
 
-// Transfer buffers below 16 MiB, where Wine's VWIN32 takes a DISKIO address
-// for the flat address it is: static storage of the executable.
+// Transfer buffers at an address Wine's VWIN32 takes for the flat address it
+// is: static storage of the executable, at most 64 KiB.
 std::span<unsigned char> LowBuffer(std::size_t size);
+
+// Whether Wine's VWIN32 missed the buffer of the last DISKIO packet the
+// component sent: its address's high word looks like an LDT selector.
+bool Int25MissedTheLastBuffer();
 
 // The index of the last element: how the component takes an open array.
 inline int High(std::span<const unsigned char> buffer) { return static_cast<int>(buffer.size()) - 1; }
