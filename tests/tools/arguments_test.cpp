@@ -99,6 +99,16 @@ TEST(Arguments, OutputAndInputHaveLongForms) {
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o", "a", "--output=b"}), "--output is given twice");
 }
 
+TEST(Arguments, OffsetsBelongToTheHexDump) {
+    EXPECT_TRUE(Parse({"read", "C", "0", "1", "--offsets", "volume"}).volumeOffsets);
+    EXPECT_FALSE(Parse({"floppy-read", "A", "1440", "0", "1", "--offsets=run"}).volumeOffsets);
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "--offsets", "disk"}),
+              "--offsets takes run (from 0) or volume (the volume's byte offsets), not 'disk'");
+    EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "-o", "x", "--offsets", "volume"}),
+              "--offsets belongs to the hex dump, which -o FILE replaces");
+    EXPECT_EQ(UsageMessage({"info", "C", "--offsets", "run"}), "--offsets belongs to read and floppy-read");
+}
+
 TEST(Arguments, DoubleDashEndsTheOptions) {
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "--", "--lock"}), "read takes 3 operands, not 4");
     EXPECT_EQ(UsageMessage({"read", "C", "0", "1", "--", "--help"}), "read takes 3 operands, not 4");

@@ -142,6 +142,33 @@ TEST(ZelvanRead, HexDumpIsHexdumpOfDdsBytes) {
     EXPECT_EQ(result.out, expected);
 }
 
+// With --offsets volume the offsets are the volume's, as hexdump -s shows them.
+TEST(ZelvanRead, VolumeOffsetsAreThoseOfHexdumpSkippingToFirst) {
+    const Images images;
+    const ToolResult logical = RunZelvan(images.Drives() + " read c: 5 3 --offsets volume");
+    ASSERT_EQ(logical.status, 0) << logical.err;
+    EXPECT_EQ(logical.out, testsupport::RunOk("hexdump -C -s 2560 -n 1536 " + Quote(images.disk())));
+    const ToolResult floppy = RunZelvan(images.Drives() + " floppy-read A 1440 10 2 --offsets=volume");
+    ASSERT_EQ(floppy.status, 0) << floppy.err;
+    EXPECT_EQ(floppy.out, testsupport::RunOk("hexdump -C -s 5120 -n 1024 " + Quote(images.floppy())));
+    EXPECT_EQ(RunZelvan(images.Drives() + " read c: 5 3 --offsets run").out,
+              testsupport::RunOk("dd if=" + Quote(images.disk()) + " bs=512 skip=5 count=3 status=none | hexdump -C"));
+}
+
+// A long hex dump on the terminal that would show the bar shows no bar: a
+// file written from the same terminal does.
+TEST(ZelvanRead, OnOneTerminalTheHexDumpAndTheBarDoNotMeet) {
+    const Images images;
+    const std::string run = images.Drives() + " read C 0 4096";
+    const ZelvanOnTerminal::Ended dumped = ZelvanOnTerminal(run).Wait();
+    EXPECT_EQ(dumped.status, 0) << dumped.shown;
+    EXPECT_EQ(dumped.shown.find("\033[K"), std::string::npos) << dumped.shown;
+    EXPECT_NE(dumped.shown.find("\r\n00200000\r\n"), std::string::npos) << dumped.shown;
+    const ZelvanOnTerminal::Ended written = ZelvanOnTerminal(run + " -o " + Quote(images.dir() / "out.bin")).Wait();
+    EXPECT_EQ(written.status, 0) << written.shown;
+    EXPECT_NE(written.shown.find("\033[K"), std::string::npos) << written.shown;
+}
+
 TEST(ZelvanRead, LongRunMovesInPiecesAndStaysSilentOffATerminal) {
     const Images images;
     const FatGeometry geometry = ReadGeometry(images.disk());

@@ -18,10 +18,11 @@ _zelvan_options() {
     } 2>/dev/null | grep -oE -- '(^|[ [,|])--[a-z][a-z-]*' | grep -oE -- '--[a-z-]+' | sort -u
 }
 
-# The values an option's help line offers: "  --platform nt|95|98|10|P:B".
+# The values an option's help line offers, in TOOL's help or COMMAND's:
+# "  --platform nt|95|98|10|P:B".
 _zelvan_choices() {
-    "$1" --help 2>/dev/null | awk -v option="$2" '$1 == option && NF >= 2 { print $2 }' |
-        tr '|' '\n' | grep -v ':'
+    { "$1" --help; [[ -n $3 ]] && "$1" "$3" --help; } 2>/dev/null |
+        awk -v option="$2" '$1 == option && NF >= 2 { print $2 }' | tr '|' '\n' | grep -v ':'
 }
 
 # The floppy formats: "FORMAT one of 360, 720, 1200, 1440 or unknown".
@@ -57,7 +58,7 @@ _zelvan_value_of() {
     -o | --output | -i | --input | --rescue | --bitmap) echo file ;;
     --drive-name) echo letter ;;
     --drive) echo drive ;;
-    --platform) echo choice ;;
+    --platform | --offsets) echo choice ;;
     --retries) echo number ;;
     *) return 1 ;;
     esac
@@ -67,25 +68,6 @@ _zelvan_complete() {
     local cur prev words cword
     _init_completion -n = || return
     local tool=${words[0]}
-
-    if [[ $cur == --*=* ]]; then
-        local option=${cur%%=*} value=${cur#*=}
-        case $(_zelvan_value_of "$option") in
-        file) _filedir ;;
-        choice) COMPREPLY=($(compgen -W "$(_zelvan_choices "$tool" "$option")" -- "$value")) ;;
-        letter) COMPREPLY=($(compgen -W "$(_zelvan_letters)" -- "$value")) ;;
-        esac
-        [[ $option == --trace ]] && _filedir
-        return
-    fi
-    if kind=$(_zelvan_value_of "$prev"); then
-        case $kind in
-        file) _filedir ;;
-        choice) COMPREPLY=($(compgen -W "$(_zelvan_choices "$tool" "$prev")" -- "$cur")) ;;
-        letter) COMPREPLY=($(compgen -W "$(_zelvan_letters)" -- "$cur")) ;;
-        esac
-        return
-    fi
 
     # The command and the operands typed so far, options and their values left out.
     local command= operands=0 i ended=
@@ -98,6 +80,26 @@ _zelvan_complete() {
         fi
         if [[ -z $command ]]; then command=$word; else ((operands++)); fi
     done
+
+    if [[ $cur == --*=* ]]; then
+        local option=${cur%%=*} value=${cur#*=}
+        case $(_zelvan_value_of "$option") in
+        file) _filedir ;;
+        choice) COMPREPLY=($(compgen -W "$(_zelvan_choices "$tool" "$option" "$command")" -- "$value")) ;;
+        letter) COMPREPLY=($(compgen -W "$(_zelvan_letters)" -- "$value")) ;;
+        esac
+        [[ $option == --trace ]] && _filedir
+        return
+    fi
+    local kind
+    if kind=$(_zelvan_value_of "$prev"); then
+        case $kind in
+        file) _filedir ;;
+        choice) COMPREPLY=($(compgen -W "$(_zelvan_choices "$tool" "$prev" "$command")" -- "$cur")) ;;
+        letter) COMPREPLY=($(compgen -W "$(_zelvan_letters)" -- "$cur")) ;;
+        esac
+        return
+    fi
 
     if [[ -z $ended && $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$(_zelvan_options "$tool" "$command")" -- "$cur"))

@@ -1,5 +1,6 @@
 #include "zelvan/arguments.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <stdexcept>
@@ -62,6 +63,7 @@ constexpr tools::OptionRow optionRows[] = {
     {"--force", OptionValue::None, "", false, ""},
     {"--drive-name", OptionValue::Needed, "L", false, ""},
     {"--rescue", OptionValue::Needed, "MAPFILE", false, ""},
+    {"--offsets", OptionValue::Needed, "run|volume", false, ""},
     {"-o", OptionValue::Needed, "FILE", false, "--output"},
     {"-i", OptionValue::Needed, "FILE", false, "--input"},
 };
@@ -95,8 +97,15 @@ private:
         else if (name == "--force") result_.force = true;
         else if (name == "--drive-name") result_.driveName = ParseLetter(*value, name);
         else if (name == "--rescue") result_.rescuePath = FileName(name, *value);
+        else if (name == "--offsets") result_.volumeOffsets = VolumeOffsets(*value);
         else if (name == "-o") result_.outputPath = FileName(name, *value);
         else if (name == "-i") result_.inputPath = FileName(name, *value);
+    }
+
+    static bool VolumeOffsets(std::string_view where) {
+        if (where != "run" && where != "volume")
+            throw UsageError("--offsets takes run (from 0) or volume (the volume's byte offsets), not " + Quoted(where));
+        return where == "volume";
     }
 
     static std::string FileName(std::string_view option, std::string name) {
@@ -133,6 +142,10 @@ private:
             throw UsageError("--drive-name belongs to " + CommandsWith("--drive-name"));
         if (!result_.rescuePath.empty() && tools::UseOf(row.operands, "--rescue") == tools::OptionUse::Foreign)
             throw UsageError("--rescue MAPFILE belongs to " + CommandsWith("--rescue"));
+        if (Given("--offsets") && tools::UseOf(row.operands, "--offsets") == tools::OptionUse::Foreign)
+            throw UsageError("--offsets belongs to " + CommandsWith("--offsets"));
+        if (Given("--offsets") && !result_.outputPath.empty())
+            throw UsageError("--offsets belongs to the hex dump, which -o FILE replaces");
         if (!result_.rescuePath.empty() && result_.outputPath.empty())
             throw UsageError("--rescue MAPFILE needs -o FILE, which the rescued sectors fill at their places");
         const std::vector<std::string_view> names = tools::OperandNames(row.operands);
@@ -155,6 +168,11 @@ private:
         } else {
             throw std::logic_error("zelvan has no parser for the operand " + std::string(name));
         }
+    }
+
+    bool Given(std::string_view option) const {
+        return std::any_of(line_.options.begin(), line_.options.end(),
+                           [&](const tools::GivenOption& given) { return given.row->name == option; });
     }
 
     const tools::CommandLine line_;

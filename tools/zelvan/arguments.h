@@ -48,6 +48,7 @@ struct Invocation {
     bool force = false;                     // --force: move a floppy run whose FORMAT is not the disk's
     std::optional<char> driveName;          // --drive-name: the drive whose size bound checks a floppy run
     std::string rescuePath;                 // --rescue MAPFILE: read on past bad sectors, kept in MAPFILE
+    bool volumeOffsets = false;             // --offsets volume: the hex dump shows the volume's byte offsets
 };
 
 // Throws UsageError naming the argument that is wrong.

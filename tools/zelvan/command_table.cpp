@@ -96,7 +96,9 @@ FILE, which is replaced only when the whole run was read (a link's target is
 replaced; the backing of a drive is refused). -o - writes them to standard
 output; a pipe, terminal, device or FIFO (/dev/stdout, say) is written in
 place. Runs longer than 1 MiB move in pieces, with a progress bar when
-standard error is a terminal.
+standard error is a terminal, unless the hex dump or the bytes go to that
+terminal too. The hex dump's offsets count from 0, or with --offsets volume
+from FIRST's byte in the volume, as hexdump -s and xxd -s show them.
 
 With --rescue MAPFILE the read goes on past bad sectors: a piece that fails
 is read again sector by sector, and a sector that still fails is written to
@@ -113,6 +115,9 @@ Options:
                 write the raw bytes to FILE (- for standard output)
   --rescue MAPFILE
                 read on past bad sectors, recording them in MAPFILE
+  --offsets run|volume
+                the hex dump's offsets: from 0 (run, the default) or the
+                volume's byte offsets (volume)
   --retries N   attempts per piece (default 2)
   --lock        lock the volume around each piece of the read
   --drive, --platform, --trace (see zelvan --help)
@@ -169,6 +174,8 @@ Options:
                 write the raw bytes to FILE (- for standard output)
   --rescue MAPFILE
                 read on past bad sectors, recording them in MAPFILE (see read)
+  --offsets run|volume
+                the hex dump's offsets, from 0 or the disk's (see read)
   --force       read even when FORMAT is not the disk's size (95/98)
   --drive-name L
                 the component's DriveName drive, whose size bound checks FIRST
@@ -243,9 +250,10 @@ Example:
 
 constexpr CommandRow commandRows[] = {
     {"info", "LETTER", infoHelp, RunInfo},
-    {"read", "LETTER FIRST COUNT [-o FILE [--rescue MAPFILE]]", readHelp, RunRead},
+    {"read", "LETTER FIRST COUNT [-o FILE [--rescue MAPFILE]] [--offsets run|volume]", readHelp, RunRead},
     {"write", "LETTER FIRST COUNT -i FILE", writeHelp, RunWrite},
-    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE [--rescue MAPFILE]] [--force] [--drive-name L]", floppyReadHelp,
+    {"floppy-read", "LETTER FORMAT FIRST COUNT [-o FILE [--rescue MAPFILE]] [--offsets run|volume] [--force] [--drive-name L]",
+     floppyReadHelp,
      RunRead},
     {"floppy-write", "LETTER FORMAT FIRST COUNT -i FILE [--force] [--drive-name L]", floppyWriteHelp, RunWrite},
     {"map", "LETTER -o FILE [--rescue MAPFILE]", mapHelp, RunMap},

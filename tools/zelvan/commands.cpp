@@ -7,6 +7,7 @@
 #include "common/interruption.h"
 #include "common/outcome.h"
 #include "common/picture_file.h"
+#include "common/platform.h"
 #include "common/run_tool.h"
 #include "zelvan/drive_facts.h"
 #include "zelvan/exact_input.h"
@@ -65,10 +66,14 @@ void RunRead(const Invocation& invocation) {
         std::cerr << "zelvan: " << summary << '\n';
         return;
     }
+    const bool outputOnTerminal = tools::IsTerminal(stdout) && (invocation.outputPath.empty() || invocation.outputPath == "-" ||
+                                                                tools::IsStandardOutput(invocation.outputPath));
+    const TransferOptions options{invocation.force, outputOnTerminal};
     if (invocation.outputPath.empty()) {
-        HexDump dump(std::cout);
+        const RunRequest& run = selected.run;
+        HexDump dump(std::cout, invocation.volumeOffsets ? std::uint64_t{run.first} * BytesPerSector(run, selected.drive) : 0);
         // Output that cannot be written stops the run at the piece it failed on.
-        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {invocation.force}, [&](std::span<std::uint8_t> bytes) {
+        TransferRun(*selected.zelvan, selected.drive, run, Direction::Read, options, [&](std::span<std::uint8_t> bytes) {
             dump.Write(bytes);
             tools::CheckStandardOutput();
         });
@@ -77,7 +82,7 @@ void RunRead(const Invocation& invocation) {
     }
     tools::OutputFile output(invocation.outputPath);
     try {
-        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, {invocation.force},
+        TransferRun(*selected.zelvan, selected.drive, selected.run, Direction::Read, options,
                     [&](std::span<std::uint8_t> bytes) { output.Write(bytes); });
         output.Commit();
     } catch (const tools::Interrupted& stop) {

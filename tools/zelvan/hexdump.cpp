@@ -28,7 +28,10 @@ char Printable(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_
 
 } // namespace
 
-HexDump::HexDump(std::ostream& out) : out_(out) { text_.reserve(blockBytes + longestLine); }
+HexDump::HexDump(std::ostream& out, std::uint64_t firstOffset)
+    : out_(out), firstOffset_(firstOffset), lineOffset_(firstOffset) {
+    text_.reserve(blockBytes + longestLine);
+}
 
 void HexDump::Write(std::span<const std::uint8_t> bytes) {
     if (filled_ > 0) {
@@ -53,7 +56,7 @@ void HexDump::Write(std::span<const std::uint8_t> bytes) {
 void HexDump::Finish() {
     if (filled_ > 0) EmitLine(partial_.data(), filled_);
     filled_ = 0;
-    if (lineOffset_ > 0) {
+    if (lineOffset_ > firstOffset_) {
         char end[longestLine];
         char* at = PutOffset(end, lineOffset_);
         *at++ = '\n';

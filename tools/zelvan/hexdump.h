@@ -14,7 +14,8 @@ namespace zelvan_cli {
 
 class HexDump {
 public:
-    explicit HexDump(std::ostream& out);
+    // Offsets count from `firstOffset`, as hexdump -s and xxd -s show them.
+    explicit HexDump(std::ostream& out, std::uint64_t firstOffset = 0);
 
     // Bytes may come in pieces of any size; offsets run on across them. The
     // text of every whole line is handed to the stream before it returns.
@@ -29,7 +30,8 @@ private:
 
     std::ostream& out_;
     std::vector<char> text_; // lines not yet handed to the stream
-    std::uint64_t lineOffset_ = 0;
+    std::uint64_t firstOffset_;
+    std::uint64_t lineOffset_;
     std::array<std::uint8_t, lineBytes> partial_{};
     std::size_t filled_ = 0;
     std::array<std::uint8_t, lineBytes> previous_{};

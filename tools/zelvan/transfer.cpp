@@ -217,7 +217,7 @@ void TransferRun(Orvane::TZelvan& zelvan, const DriveFacts& drive, const RunRequ
     }
 
     ProgressBar progress(std::uint64_t{run.count} * bytesPerSector, stderr,
-                         run.count > perPiece && tools::IsTerminal(stderr));
+                         run.count > perPiece && tools::IsTerminal(stderr) && !options.outputOnTerminal);
     // One block for every piece, from the runtime, which starts a long one on
     // a page: the system copies to and from such memory fastest.
     const vcl::TMemoryBlock block(std::size_t{std::min(perPiece, run.count)} * bytesPerSector);

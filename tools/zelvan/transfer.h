@@ -38,6 +38,9 @@ using PieceBytes = std::function<void(std::span<std::uint8_t>)>;
 
 struct TransferOptions {
     bool force = false; // move a floppy run whose FORMAT differs from the medium's
+    // The output goes to the terminal the bar would be drawn on, where the
+    // two would run into each other.
+    bool outputOnTerminal = false;
 };
 
 // Sectors per piece: pieceBytes, and one sector for a floppy write by BIOS
