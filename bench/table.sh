@@ -23,17 +23,30 @@ rows=$("$bench" --benchmark_filter='/(work|floor)/' --benchmark_repetitions="$re
   --benchmark_enable_random_interleaving=true --benchmark_format=csv 2>/dev/null)
 once=$("$bench" --benchmark_filter='^nt_sector/' --benchmark_format=csv 2>/dev/null)
 
-# CSV: name,iterations,real_time,cpu_time,time_unit,...,label,...; a
-# repetition's name is "ROW/work/real_time", an aggregate's ends in
-# "_median" and the like; no field holds a comma.
-printf '%s\n' "$rows" | awk -F, -v repetitions="$repetitions" -v order="$order" '
+# Google Benchmark's CSV as fields separated by tabs, its quotes dropped: a
+# quoted field, a label, may hold commas.
+fields() {
+  awk '{
+    line = ""; quoted = 0
+    for (i = 1; i <= length($0); ++i) {
+      c = substr($0, i, 1)
+      if (c == "\"") quoted = !quoted
+      else line = line (c == "," && !quoted ? "\t" : c)
+    }
+    print line
+  }'
+}
+
+# Fields: name, iterations, real_time, cpu_time, time_unit, ..., label, ...;
+# a repetition's name is "ROW/work/real_time", an aggregate's ends in
+# "_median" and the like.
+printf '%s\n' "$rows" | fields | awk -F'\t' -v repetitions="$repetitions" -v order="$order" '
   function shown(us) {
     if (us >= 1e6) return sprintf("%.2f s", us / 1e6)
     if (us >= 1e3) return sprintf("%.2f ms", us / 1e3)
     return sprintf("%.2f us", us)
   }
   function micro(value, unit) { return unit == "s" ? value * 1e6 : unit == "ms" ? value * 1e3 : unit == "ns" ? value / 1e3 : value }
-  { gsub(/"/, "") }
   $1 ~ /\/real_time$/ {
     split($1, part, "/")
     row = part[1]; kind = part[2]
@@ -57,8 +70,7 @@ printf '%s\n' "$rows" | awk -F, -v repetitions="$repetitions" -v order="$order" 
   }'
 
 # Columns as above; the row's goal is the third part of the work's label.
-printf '%s\n' "$once" | awk -F, '
-  { gsub(/"/, "") }
+printf '%s\n' "$once" | fields | awk -F'\t' '
   $1 ~ /^nt_sector\// {
     split($1, part, "/"); calls[part[2]] = $2; cpu[part[2]] = $4; unit = $5
     if (part[2] == "work") split($8, what, "|")
@@ -70,8 +82,8 @@ printf '%s\n' "$once" | awk -F, '
            ratio <= what[3] ? "met" : "MISSED"
   }'
 
-printf '%s\n' "$memory" | awk -F, '
-  NR == 1 { for (i = 1; i <= NF; ++i) { gsub(/"/, "", $i); column[$i] = i } next }
+printf '%s\n' "$memory" | fields | awk -F'\t' '
+  NR == 1 { for (i = 1; i <= NF; ++i) column[$i] = i; next }
   { peak = $column["peak_MiB"]; bound = $column["bound_MiB"]
     printf "Peak memory of a 64 MiB read on the NT road: %.1f MiB above the process before the caller'"'"'s buffer; bound %.0f MiB (the buffer, one 64 MiB block and 8 MiB): %s\n",
            peak, bound, peak <= bound ? "met" : "MISSED" }'
