@@ -236,13 +236,16 @@ Example:
   zelvan --drive C=disk.img map C -o disk.png --rescue disk-copy.map
 )";
 
-constexpr std::string_view demoHelp = R"(Makes a 1.44 MB floppy image and a 64 MB FAT16 disk image with mkfs.fat in a
-temporary folder, maps them to A: and C: of the hosted machine, and shows in
-short sections what the component does: C:'s geometry and size bound, its
-boot sector read on the NT road and both Windows 95 roads, a confirmed write
-and its read-back, a declined write, a refused run beyond the size bound, and
-A:'s boot sector read by cylinder/head/sector and by the NT road. The folder
-is removed afterwards. Needs mkfs.fat (dosfstools).
+constexpr std::string_view demoHelp = R"(Makes four images in a temporary folder, a 1.44 MB floppy, a 64 MB FAT16
+disk and a sparse 5 GiB FAT32 disk with mkfs.fat and a 64 MB NTFS volume with
+mkntfs, maps them to A:, C:, E: and D: of the hosted machine, and shows in
+eight short sections what the component does: C:'s geometry and size bound,
+its boot sector read on the three roads (NT and both Windows 95 roads), a
+confirmed write and its read-back, a declined write, runs that reach the size
+bound refused, A:'s boot sector read by cylinder/head/sector, a sector of E:
+beyond 4 GiB written and read on NT, and D: measured and read on NT and
+refused on Windows 98. The folder is removed afterwards. Needs mkfs.fat
+(dosfstools) and mkntfs (ntfs-3g).
 
 Example:
   zelvan demo
