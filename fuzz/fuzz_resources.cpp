@@ -20,11 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A thread of the neutral language and one of German (Germany).
     for (const auto& [name, type] : wanted) {
         for (const LANGID language : {LANGID{0}, LANGID{0x0407}}) {
-            DWORD error = ERROR_SUCCESS;
-            const std::optional<hosted::ResourceEntry> found =
-                hosted::FindResourceEntry(image, name, type, language, error);
+            const hosted::Result<hosted::ResourceEntry> found = hosted::FindResourceEntry(image, name, type, language);
             if (!found) {
-                Expect(error != ERROR_SUCCESS);
+                Expect(found.Error() != ERROR_SUCCESS);
                 continue;
             }
             Expect(found->data.data() >= data && found->data.data() + found->data.size() <= data + size);

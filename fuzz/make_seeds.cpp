@@ -41,8 +41,7 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         std::ifstream in(argv[i], std::ios::binary);
         const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        DWORD error = ERROR_SUCCESS;
-        const auto record = hosted::FindResourceEntry(image, "PACKAGEINFO", RT_RCDATA, LANG_NEUTRAL, error);
+        const auto record = hosted::FindResourceEntry(image, "PACKAGEINFO", RT_RCDATA, LANG_NEUTRAL);
         if (!in || !record) {
             std::cerr << "make_seeds: " << argv[i] << " is no resource image holding a PACKAGEINFO\n";
             return 1;
