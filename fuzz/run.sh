@@ -24,6 +24,10 @@ cmake --build "$build" -j2 --target fuzz_form_binary fuzz_form_text fuzz_package
   fuzz_modules fuzz_make_seeds zelvanpack_vcl40 zelvanpack_vcl30
 
 corpus=$build/fuzz-corpus
+# A leak is suppressed by a function of the library it lies in, which only
+# a full unwind of each allocation's stack reaches.
+export LSAN_OPTIONS=suppressions=$source_dir/fuzz/lsan_suppressions.txt
+export ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0
 "$build/fuzz/fuzz_make_seeds" "$corpus/seeds" "$build"/src/package/zelvanpack_vcl*.resources/resources.res
 volumes=$corpus/seeds/boot_regions
 mkdir -p "$volumes"
