@@ -80,9 +80,14 @@ void OnSanitizerReport() {
 }
 
 [[noreturn]] void LoadInChild() {
+    // A module's code gone astray may leave the stack pointer anywhere: the
+    // handler runs on a stack of its own, or the fault could not be told.
+    static char handlerStack[1 << 16];
+    const stack_t stack{handlerStack, 0, sizeof handlerStack};
+    ::sigaltstack(&stack, nullptr);
     struct sigaction action {};
     action.sa_sigaction = OnFault;
-    action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+    action.sa_flags = SA_SIGINFO | SA_RESETHAND | SA_ONSTACK;
     for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP, SIGABRT, SIGALRM}) ::sigaction(signal, &action, nullptr);
     __sanitizer_set_death_callback(OnSanitizerReport);
     ::alarm(5); // a module's code that never returns
