@@ -29,9 +29,10 @@ extern "C" void __sanitizer_set_death_callback(void (*callback)());
 
 namespace {
 
-// The child's exits: the module's own code failed, or LoadLibraryA took a
-// file the check refused.
-constexpr int moduleFailed = 3, refusalIgnored = 4;
+// The child's exits: the module's own code failed, LoadLibraryA took a
+// file the check refused, or a fault was taken in the loader or on a
+// refused file.
+constexpr int moduleFailed = 3, refusalIgnored = 4, faultTold = 5;
 // The child's alarm, and how long it may take in all.
 constexpr unsigned alarmSeconds = 5;
 constexpr std::chrono::seconds childTime{8};
@@ -69,14 +70,15 @@ std::uintptr_t FaultAddress(void* context) {
 }
 
 // In the child: a fault (or a loop) of the module's own code ends it
-// quietly. The handler is reset, so that any other fault happens again
-// and ends the child for real, and a loop in the loader ends it too.
-void OnFault(int signal, siginfo_t*, void* context) {
+// quietly; one of the loader, or any on a refused file, with faultTold.
+// A child a signal ends never reached this handler: the module's own code
+// put another in its place or blocked the signal, which the loader does not.
+void OnFault(int, siginfo_t*, void* context) {
     const std::uintptr_t at = FaultAddress(context);
     if (wellFormed && (at < loaderStart || at >= loaderEnd)) ::_exit(moduleFailed);
     constexpr char said[] = "fuzz_modules: the load failed in the system loader or on a refused file\n";
     (void)!::write(STDERR_FILENO, said, sizeof said - 1);
-    if (signal == SIGALRM || signal == SIGABRT) ::raise(signal);
+    ::_exit(faultTold);
 }
 
 void OnSanitizerReport() {
@@ -135,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ::kill(child, SIGKILL);
         }
     }
-    if (outlived && wellFormed) return 0;
+    if (wellFormed && (outlived || WIFSIGNALED(status))) return 0;
     if (WIFEXITED(status) && (WEXITSTATUS(status) == 0 || WEXITSTATUS(status) == moduleFailed)) return 0;
     std::fprintf(stderr, "fuzz_modules: loading a %s file %s %d\n", wellFormed ? "well-formed" : "refused",
                  WIFSIGNALED(status) ? "ended the child by signal" : "made the child exit",

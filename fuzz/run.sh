@@ -4,9 +4,10 @@
 # the resources of both builds of ZelvanPack as the resource compiler wrote
 # them, the first 64 KiB of FAT, NTFS and exFAT volumes their own tools
 # made, and both builds of ZelvanPack itself), and runs each for a bounded
-# time.
+# time, as many at once as there are processors. The corpus each grows is
+# kept in FUZZ_CORPUS (default ~/.cache/zelvan/fuzz-corpus) for the next run.
 #
-#   bash fuzz/run.sh BUILD_DIR            (FUZZ_SECONDS per target, default 60)
+#   bash fuzz/run.sh BUILD_DIR            (FUZZ_SECONDS per target, default 30)
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -14,7 +15,7 @@ if [ $# -ne 1 ]; then
   exit 2
 fi
 build=$1
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-30}
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 
 CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -G Ninja \
@@ -50,23 +51,39 @@ mkdir -p "$corpus/seeds/modules"
 for package in "$build"/bin/ZelvanPack.bpl "$build"/bin/ZelvanPack.dpl; do
   strip --strip-debug -o "$corpus/seeds/modules/$(basename "$package")" "$package"
 done
+# What the targets found worth keeping stays between runs, as ccache's
+# objects do, so that short runs add up.
+kept=${FUZZ_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/zelvan/fuzz-corpus}
+
+# fuzz TARGET SEEDS LONGEST: one target for the bounded time; its progress
+# goes to its log, a finding is shown in full.
+fuzz() {
+  local target=$1 seeds=$2 log=$build/$1.log
+  mkdir -p "$kept/$seeds"
+  # Without address randomisation, where a damaged module's code lands, and
+  # so a finding, is the same when its input is run again.
+  if setarch "$(uname -m)" -R "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$3" -timeout=10 \
+      -artifact_prefix="$build/$target-" "$kept/$seeds" "$corpus/seeds/$seeds" >"$log" 2>&1; then
+    echo "== $target for ${seconds}s: $(tail -n 1 "$log") (log: $log)"
+  else
+    echo "== $target for ${seconds}s found a fault (log: $log)"
+    tail -n 60 "$log" >&2
+    return 1
+  fi
+}
+
+# As many targets at once as there are processors.
+trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+running=0
 # target:seed folder:longest input
 for fuzzer in form_binary:binary:4096 form_text:text:4096 packageinfo:packageinfo:4096 resources:resources:4096 \
     boot_regions:boot_regions:65536 modules:modules:1048576; do
-  target=fuzz_${fuzzer%%:*}
-  seeds=${fuzzer#*:}
-  max_len=${seeds#*:}
-  seeds=${seeds%%:*}
-  mkdir -p "$corpus/$seeds"
-  log=$build/$target.log
-  echo "== $target for ${seconds}s (log: $log)"
-  # The fuzzer's progress goes to the log; a finding is shown in full.
-  # Without address randomisation, where a damaged module's code lands, and
-  # so a finding, is the same when its input is run again.
-  if ! setarch "$(uname -m)" -R "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
-      -artifact_prefix="$build/$target-" "$corpus/$seeds" "$corpus/seeds/$seeds" >"$log" 2>&1; then
-    tail -n 60 "$log" >&2
-    exit 1
+  IFS=: read -r target seeds max_len <<<"$fuzzer"
+  fuzz "fuzz_$target" "$seeds" "$max_len" &
+  running=$((running + 1))
+  if [ "$running" -ge "$(nproc)" ]; then
+    wait -n
+    running=$((running - 1))
   fi
-  tail -n 1 "$log"
 done
+for ((; running > 0; running--)); do wait -n; done
