@@ -20,6 +20,7 @@
 #include "bench_setup.h"
 #include "rows.h"
 #include "sparse_exfat.h"
+#include "win32/little_endian.h"
 
 extern char** environ;
 
@@ -151,11 +152,16 @@ void ZelvanMeasuresExfat(benchmark::State& state) {
     TimeCommand(state, {ZELVAN_TOOL, "--drive", "E=" + Exfat().path.string(), "info", "E"});
 }
 
+// dd of `bytes` bytes from `offset` of `path`, in blocks of `block`.
+void TimeDdOfBytes(benchmark::State& state, const std::filesystem::path& path, const char* block,
+                   std::uint64_t offset, std::uint64_t bytes) {
+    TimeCommand(state, {"dd", "if=" + path.string(), "of=/dev/null", std::string("bs=") + block,
+                        "iflag=skip_bytes,count_bytes", "skip=" + std::to_string(offset),
+                        "count=" + std::to_string(bytes), "status=none"});
+}
+
 void DdReadsTheBitmap(benchmark::State& state) {
-    const SparseExfat& volume = Exfat().volume;
-    TimeCommand(state, {"dd", "if=" + Exfat().path.string(), "of=/dev/null", "bs=4M", "iflag=skip_bytes,count_bytes",
-                        "skip=" + std::to_string(volume.bitmapOffset), "count=" + std::to_string(volume.bitmapBytes),
-                        "status=none"});
+    TimeDdOfBytes(state, Exfat().path, "4M", Exfat().volume.bitmapOffset, Exfat().volume.bitmapBytes);
 }
 
 // FAT32 at its largest: 16 TiB in sectors of 4 KiB and clusters of 64 KiB,
@@ -173,9 +179,9 @@ struct LargeFat32 {
         const bool read = fd >= 0 && ::pread(fd, boot, sizeof boot, 0) == static_cast<ssize_t>(sizeof boot);
         if (fd >= 0) ::close(fd);
         if (!read) throw std::runtime_error("cannot read " + path.string());
-        const std::uint64_t sector = boot[11] | boot[12] << 8;
-        fatOffset = (boot[14] | boot[15] << 8) * sector;
-        fatBytes = (boot[36] | boot[37] << 8 | boot[38] << 16 | std::uint64_t{boot[39]} << 24) * sector;
+        const std::uint64_t sector = win32::Le16(boot, 11);
+        fatOffset = win32::Le16(boot, 14) * sector;
+        fatBytes = win32::Le32(boot, 36) * sector;
     }
     std::filesystem::path path = ScratchFile("fat32-16tib.img");
     std::uint64_t fatOffset = 0, fatBytes = 0; // its first FAT
@@ -190,9 +196,7 @@ void ZelvanMeasuresFat32(benchmark::State& state) {
 }
 
 void DdReadsTheFat(benchmark::State& state) {
-    TimeCommand(state, {"dd", "if=" + Fat32().path.string(), "of=/dev/null", "bs=1M", "iflag=skip_bytes,count_bytes",
-                        "skip=" + std::to_string(Fat32().fatOffset), "count=" + std::to_string(Fat32().fatBytes),
-                        "status=none"});
+    TimeDdOfBytes(state, Fat32().path, "1M", Fat32().fatOffset, Fat32().fatBytes);
 }
 
 // A text form of 200,000 data modules side by side in one (2,000 in a
