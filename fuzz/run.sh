@@ -64,7 +64,7 @@ fuzz() {
   # so a finding, is the same when its input is run again.
   if setarch "$(uname -m)" -R "$build/fuzz/$target" -max_total_time="$seconds" -max_len="$3" -timeout=10 \
       -artifact_prefix="$build/$target-" "$kept/$seeds" "$corpus/seeds/$seeds" >"$log" 2>&1; then
-    echo "== $target for ${seconds}s: $(tail -n 1 "$log") (log: $log)"
+    echo "== $target for ${seconds}s: $(grep "^Done" "$log" | tail -n 1) (log: $log)"
   else
     echo "== $target for ${seconds}s found a fault (log: $log)"
     tail -n 60 "$log" >&2
